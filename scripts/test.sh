@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs, builds and runs the whole test suite: the normal build (warnings as
+# errors), the engine's tests again under address and undefined-behaviour
+# sanitizers, and a short bounded run of each fuzzer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+JOBS=${JOBS:-2}
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON
+cmake --build build -j"$JOBS"
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANES_WERROR=ON -DCORVANES_SANITIZE=ON
+cmake --build build-asan -j"$JOBS" --target paradox_tests
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan -L paradox --output-on-failure -j"$JOBS"
+
+if [ -f fuzz/CMakeLists.txt ]; then
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCORVANES_FUZZ=ON -DCORVANES_TESTS=OFF
+  cmake --build build-fuzz -j"$JOBS"
+  bash fuzz/run.sh build-fuzz "${FUZZ_SECONDS:-15}"
+fi
+
+# The full suite last, so its summary closes the output.
+ctest --test-dir build --output-on-failure -j"$JOBS"

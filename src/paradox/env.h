@@ -1,0 +1,86 @@
+#pragma once
+// All file access of the engine goes through Env, so that tests can swap in an
+// in-memory file system or one that fails at a chosen write, flush or rename.
+//
+// Contract:
+//  - Paths are host paths (already converted from Windows form by the caller).
+//  - Every method returns a Status; NotFound only for a missing file or directory,
+//    IOError for any other failure of the underlying system.
+//  - A RandomAccessFile may be read from several places; reads past the end return
+//    fewer bytes (never an error), so callers must check the count.
+//  - A WritableFile's data is durable only after Sync() returned OK.
+//  - RenameFile replaces the target atomically where the platform allows it.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/status.h"
+
+namespace pdx {
+
+class RandomAccessFile {
+ public:
+  virtual ~RandomAccessFile() = default;
+  // Reads up to n bytes at offset into scratch; *got receives the count read.
+  virtual Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const = 0;
+  virtual uint64_t Size() const = 0;
+};
+
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  virtual Status Append(const char* data, size_t n) = 0;
+  // Writes at an absolute offset (files opened for update).
+  virtual Status WriteAt(uint64_t offset, const char* data, size_t n) = 0;
+  virtual Status Flush() = 0;
+  virtual Status Sync() = 0;
+  virtual Status Close() = 0;
+};
+
+// An advisory lock held on a file until released.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  virtual Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) = 0;
+  // Creates or truncates.
+  virtual Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) = 0;
+  // Opens an existing file for in-place update without truncating it.
+  virtual Status NewUpdatableFile(const std::string& path, std::unique_ptr<WritableFile>* out) = 0;
+
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirExists(const std::string& path) = 0;
+  // Names (not paths) of the entries of dir.
+  virtual Status GetChildren(const std::string& dir, std::vector<std::string>* names) = 0;
+  virtual Status GetFileSize(const std::string& path, uint64_t* size) = 0;
+  virtual Status RemoveFile(const std::string& path) = 0;
+  virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
+  virtual Status CreateDir(const std::string& path) = 0;
+  // Makes a finished rename or create in dir durable.
+  virtual Status SyncDir(const std::string& dir) = 0;
+
+  // Exclusive lock (non-blocking): Busy when another process holds it.
+  virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
+
+  // The process-wide Env over the real file system.
+  static Env* Default();
+};
+
+// A fresh in-memory file system (for tests). Owned by the caller.
+std::unique_ptr<Env> NewMemEnv();
+
+// Joins a directory and a file name with one separator.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// Finds the entry of dir whose name equals name without regard to ASCII case
+// (installations come from Windows). On success *actual is the full path of the
+// existing file; NotFound when there is none.
+Status FindFileNoCase(Env* env, const std::string& dir, const std::string& name, std::string* actual);
+
+}  // namespace pdx

@@ -1,0 +1,87 @@
+#pragma once
+// Reading interface of the Paradox engine.
+//
+// A Table is opened by directory and file name (matched without regard to case).
+// Opening reads the header and index descriptors only; records are read block by
+// block as a cursor walks them, so large tables are scanned as a stream.
+//
+// Contract:
+//  - Every Status names the file and what is wrong. A damaged file yields
+//    Corruption, never a crash or an allocation larger than the file justifies.
+//  - A Cursor is valid while its Table lives. Field numbers start at 1.
+//  - A blob field whose .MB part cannot be read fails alone (the status names the
+//    table, field and record); the record's other fields stay readable.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/env.h"
+#include "paradox/status.h"
+#include "paradox/types.h"
+
+namespace pdx {
+
+struct TableInfo {
+  std::string path;          // host path of the .DB file
+  int fileVersion = 0;       // header byte: 3 = 3.0, 4 = 3.5, 5..9 = 4.x, 10..11 = 5.x, 12 = 7.x
+  std::string levelText;     // "3.0", "3.5", "4.x", "5.x", "7.x"
+  int codePage = 437;        // 0 in old headers reads as 437
+  std::string sortOrder;     // "ascii", "intl", "intl850", "ANSIINTL", ...
+  int blockSize = 0;         // bytes
+  uint32_t recordCount = 0;
+  int recordSize = 0;
+  int keyFieldCount = 0;     // primary key = fields 1..keyFieldCount
+  uint32_t autoIncrement = 0;
+  std::vector<FieldDesc> fields;
+  std::vector<IndexDesc> indexes;  // primary first (when keyed), then secondaries
+};
+
+class Cursor;
+
+class Table {
+ public:
+  virtual ~Table() = default;
+
+  // Opens dir/name read-only. name may omit ".DB".
+  static Status Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out);
+
+  virtual const TableInfo& info() const = 0;
+  // Field number (from 1) of a name compared without regard to case; 0 when absent.
+  virtual int FieldNumber(const std::string& name) const = 0;
+  virtual std::unique_ptr<Cursor> NewCursor() = 0;
+};
+
+class Cursor {
+ public:
+  virtual ~Cursor() = default;
+
+  // Order of presentation: the stored order (the primary key for keyed tables),
+  // an index by name, or an index whose fields are exactly the given list.
+  virtual Status SetOrderPrimary() = 0;
+  virtual Status SetOrderIndex(const std::string& indexName) = 0;
+  virtual Status SetOrderFields(const std::vector<std::string>& fieldNames) = 0;
+
+  virtual Status First() = 0;
+  virtual Status Next() = 0;
+  virtual bool AtEnd() const = 0;
+
+  // Positions on the first record whose leading fields of the current order equal
+  // the values; *found false (and AtEnd) when there is none.
+  virtual Status Seek(const std::vector<Value>& leading, bool* found) = 0;
+  // Restricts the cursor to records whose leading fields of the current order lie
+  // between lo and hi inclusive (lo and hi may be shorter than the key). Clear with
+  // ClearRange(). Positions on the first record in range.
+  virtual Status SetRange(const std::vector<Value>& lo, const std::vector<Value>& hi) = 0;
+  virtual void ClearRange() = 0;
+
+  // Accessors for the current record.
+  virtual bool IsBlank(int field) const = 0;
+  virtual Status GetValue(int field, Value* v) const = 0;
+  virtual Status GetText(int field, std::string* s) const = 0;   // any type, as text
+  virtual Status GetInt(int field, int64_t* v) const = 0;
+  virtual Status GetDouble(int field, double* v) const = 0;
+  virtual Status GetDateTime(int field, double* dayNumber) const = 0;
+  virtual Status GetBytes(int field, std::string* bytes) const = 0;
+};
+
+}  // namespace pdx

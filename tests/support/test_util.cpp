@@ -1,0 +1,52 @@
+#include "support/test_util.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace testutil {
+
+std::string SamplesDir() {
+  const char* env = std::getenv("CORVANES_SAMPLES_DIR");
+  std::string dir = env && *env ? env : CORVANES_SAMPLES_DIR;
+  std::error_code ec;
+  if (std::filesystem::is_directory(dir + "/dbdemos", ec)) return dir;
+  return "";
+}
+
+TempDir::TempDir() {
+  std::string tmpl = (std::filesystem::temp_directory_path() / "corvanes-test-XXXXXX").string();
+  char* p = ::mkdtemp(tmpl.data());
+  if (!p) throw std::runtime_error("mkdtemp failed");
+  path_ = p;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void CopyFile(const std::string& from, const std::string& to) {
+  std::error_code ec;
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+  ASSERT_FALSE(ec) << "copy " << from << " -> " << to << ": " << ec.message();
+  std::filesystem::permissions(to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace testutil

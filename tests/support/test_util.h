@@ -1,0 +1,38 @@
+#pragma once
+// Helpers shared by the tests: sample-table lookup and scratch directories.
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace testutil {
+
+// Directory of the real Paradox sample tables ("" when absent).
+std::string SamplesDir();
+
+// Skips the current test with a clear message when the samples are absent.
+#define REQUIRE_SAMPLES()                                                              \
+  do {                                                                                 \
+    if (::testutil::SamplesDir().empty())                                              \
+      GTEST_SKIP() << "Paradox samples not found at " CORVANES_SAMPLES_DIR;            \
+  } while (0)
+
+// A fresh empty directory, removed when the object dies.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Copies a file byte for byte; fails the test on error.
+void CopyFile(const std::string& from, const std::string& to);
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+}  // namespace testutil
