@@ -38,6 +38,13 @@ class WritableFile {
   virtual Status Close() = 0;
 };
 
+// What can be told about a lock another program holds on a file.
+enum class LockProbe {
+  kFree,     // the platform shows no lock on it
+  kHeld,     // another process holds a lock on (part of) it
+  kUnknown,  // this Env cannot tell
+};
+
 // An advisory lock held on a file until released.
 class FileLock {
  public:
@@ -67,6 +74,14 @@ class Env {
 
   // Exclusive lock (non-blocking): Busy when another process holds it.
   virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;
+  // Tells whether another process holds a byte-range or share lock on an
+  // existing file (how the original engine keeps its .LCK files), without taking
+  // one. The default cannot tell.
+  virtual Status ProbeFileLock(const std::string& path, LockProbe* probe) {
+    (void)path;
+    *probe = LockProbe::kUnknown;
+    return Status::OK();
+  }
 
   // The process-wide Env over the real file system.
   static Env* Default();

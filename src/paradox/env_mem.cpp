@@ -8,7 +8,8 @@
 //    its Size() is the size at open time, as with a file descriptor;
 //  - RenameFile replaces an existing target atomically;
 //  - LockFile is exclusive per path until the FileLock dies, creating the file
-//    like the POSIX lock does; a second lock of the same path is Busy.
+//    like the POSIX lock does; a second lock of the same path is Busy, and
+//    ProbeFileLock reports a locked path as held by another program.
 // Paths are normalised (duplicate and trailing '/' dropped, "./" prefix
 // removed), so "d//a.db" and "d/a.db" are one file. Thread-safe.
 #include <map>
@@ -243,6 +244,16 @@ class MemEnv final : public Env {
     if (!st_->files.count(p)) st_->files[p] = std::make_shared<Bytes>();
     st_->locks.insert(p);
     *lock = std::make_unique<MemFileLock>(st_, p);
+    return Status::OK();
+  }
+
+  // A path held through LockFile counts as held by another program, so tests
+  // can stand in for the original engine keeping its lock files.
+  Status ProbeFileLock(const std::string& path, LockProbe* probe) override {
+    std::string p = Normalize(path);
+    std::lock_guard<std::mutex> g(st_->mu);
+    if (!st_->files.count(p)) return Status::NotFound(path + ": probe lock: no such file");
+    *probe = st_->locks.count(p) ? LockProbe::kHeld : LockProbe::kFree;
     return Status::OK();
   }
 

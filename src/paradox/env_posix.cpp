@@ -189,6 +189,27 @@ class PosixEnv final : public Env {
     *lock = std::make_unique<PosixFileLock>(fd);
     return Status::OK();
   }
+  Status ProbeFileLock(const std::string& path, LockProbe* probe) override {
+    // F_GETLK sees POSIX record locks of other processes, which is what Samba
+    // maps Windows byte-range locks to, and what a CIFS mount asks the server.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return PosixError(path, "open", errno);
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = 0;
+    fl.l_len = 0;  // the whole file, and beyond its end where engines lock
+    int r = ::fcntl(fd, F_GETLK, &fl);
+    int e = errno;
+    ::close(fd);
+    if (r != 0) {
+      *probe = LockProbe::kUnknown;
+      if (e == EINVAL || e == ENOLCK || e == EOPNOTSUPP) return Status::OK();
+      return PosixError(path, "probe lock", e);
+    }
+    *probe = fl.l_type == F_UNLCK ? LockProbe::kFree : LockProbe::kHeld;
+    return Status::OK();
+  }
 };
 
 }  // namespace

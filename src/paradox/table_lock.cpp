@@ -1,0 +1,62 @@
+#include "paradox/table_lock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace pdx {
+namespace {
+
+std::string Label(const std::string& dir, const std::string& base) { return JoinPath(dir, base); }
+
+Status CheckOne(Env* env, const std::string& dir, const std::string& name, const std::string& table, bool knownStale) {
+  std::string path;
+  Status s = FindFileNoCase(env, dir, name, &path);
+  if (s.IsNotFound()) return Status::OK();
+  if (!s.ok()) return Status::IOError("table " + table + ": cannot look for " + name + ": " + s.message());
+  LockProbe probe = LockProbe::kUnknown;
+  s = env->ProbeFileLock(path, &probe);
+  if (s.IsNotFound()) return Status::OK();  // removed meanwhile: the engine closed
+  if (!s.ok()) return Status::IOError("table " + table + ": cannot probe " + path + ": " + s.message());
+  if (probe == LockProbe::kHeld)
+    return Status::Busy("table in use: " + table + " (another program holds " + path + ")");
+  if (probe == LockProbe::kUnknown && !knownStale)
+    return Status::Busy("table in use: " + table + " (" + path +
+                        " is present and this system cannot tell whether it is stale; close the other program, or "
+                        "remove the file if none runs)");
+  return Status::OK();
+}
+
+}  // namespace
+
+std::string WriteLockFileName(const std::string& tableBase) { return tableBase + ".cvlock"; }
+
+Status CheckEngineLocks(Env* env, const std::string& dir, const std::string& tableBase, bool knownStale,
+                        const std::string& netDir) {
+  const std::string table = Label(dir, tableBase);
+  for (const char* name : {"PARADOX.LCK", "PDOXUSRS.LCK", "PDOXUSRS.NET"})
+    PDX_RETURN_IF_ERROR(CheckOne(env, dir, name, table, knownStale));
+  PDX_RETURN_IF_ERROR(CheckOne(env, dir, tableBase + ".LCK", table, knownStale));
+  if (!netDir.empty()) PDX_RETURN_IF_ERROR(CheckOne(env, netDir, "PDOXUSRS.NET", table, knownStale));
+  return Status::OK();
+}
+
+Status AcquireTableWriteLock(Env* env, const std::string& dir, const std::string& tableBase,
+                             const TableLockOptions& options, std::unique_ptr<TableWriteLock>* out) {
+  const std::string table = Label(dir, tableBase);
+  const std::string path = JoinPath(dir, WriteLockFileName(tableBase));
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options.waitMs);
+  std::unique_ptr<FileLock> lock;
+  for (;;) {
+    Status s = env->LockFile(path, &lock);
+    if (s.ok()) break;
+    if (!s.IsBusy()) return Status::IOError("table " + table + ": cannot take the write lock: " + s.message());
+    if (std::chrono::steady_clock::now() >= deadline)
+      return Status::Busy("table in use: " + table + " (another writer has it open)");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  PDX_RETURN_IF_ERROR(CheckEngineLocks(env, dir, tableBase, options.engineLocksKnownStale));
+  *out = std::make_unique<TableWriteLock>(std::move(lock));
+  return Status::OK();
+}
+
+}  // namespace pdx
