@@ -1,0 +1,127 @@
+// Table::Open and TableImpl: header, field descriptors, blob file.
+#include <algorithm>
+#include <cctype>
+
+#include "paradox/cursor_impl.h"
+#include "paradox/field_codec.h"
+#include "paradox/index_hooks.h"
+#include "paradox/table_impl.h"
+
+namespace pdx {
+namespace {
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
+  return s.size() >= suffix.size() && EqualNoCase(s.substr(s.size() - suffix.size()), suffix);
+}
+
+std::string BaseName(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+Status Table::Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out) {
+  std::unique_ptr<TableImpl> t;
+  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir, name, &t));
+  *out = std::move(t);
+  return Status::OK();
+}
+
+Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& name,
+                           std::unique_ptr<TableImpl>* out) {
+  std::string fileName = EndsWithNoCase(name, ".db") ? name : name + ".DB";
+  std::string path;
+  PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir, fileName, &path));
+  std::unique_ptr<TableImpl> t(new TableImpl);
+  t->env_ = env;
+  t->dir_ = dir;
+  PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &t->db_));
+  const FileHeader& h = t->db_->header();
+  if (!h.IsDataFile())
+    return Status::InvalidArgument(path + ": not a data file (file type " + std::to_string(h.fileType) + ")");
+
+  TableInfo& info = t->info_;
+  info.path = path;
+  info.fileVersion = h.fileVersion;
+  info.levelText = h.LevelText();
+  info.codePage = h.EffectiveCodePage();
+  info.sortOrder = h.sortOrderName;
+  info.blockSize = static_cast<int>(h.blockSize);
+  info.recordCount = h.recordCount;
+  info.recordSize = h.recordSize;
+  info.keyFieldCount = h.keyFieldCount;
+  info.autoIncrement = h.autoIncrement;
+  info.fields = h.fields;
+  // Key fields must be filled in a keyed table.
+  for (int i = 0; i < h.keyFieldCount; ++i) info.fields[i].required = true;
+
+  if (h.IsKeyed() && h.keyFieldCount > 0) {
+    IndexDesc px;
+    px.primary = true;
+    px.unique = true;
+    for (int i = 1; i <= h.keyFieldCount; ++i) px.fields.push_back(i);
+    std::string stem = BaseName(path).substr(0, BaseName(path).size() - 3);
+    std::string pxPath;
+    if (FindFileNoCase(env, dir, stem + ".PX", &pxPath).ok()) px.file = BaseName(pxPath);
+    info.indexes.push_back(std::move(px));
+  }
+  PDX_RETURN_IF_ERROR(DiscoverSecondaryIndexes(env, dir, *t->db_, &info.indexes));
+
+  bool hasBlobs = std::any_of(h.fields.begin(), h.fields.end(), [](const FieldDesc& f) { return IsBlobType(f.type); });
+  if (hasBlobs) {
+    std::string stem = BaseName(path).substr(0, BaseName(path).size() - 3);
+    std::string mbPath;
+    Status s = FindFileNoCase(env, dir, stem + ".MB", &mbPath);
+    if (s.ok()) s = BlobFile::Open(env, mbPath, &t->blob_);
+    // A table whose blobs all fit in the records needs no .MB: failures are
+    // reported per value, when a value needs the file.
+    if (!s.ok()) t->blobStatus_ = s;
+  }
+  *out = std::move(t);
+  return Status::OK();
+}
+
+std::string TableImpl::tableLabel() const { return BaseName(info_.path); }
+
+int TableImpl::FieldNumber(const std::string& name) const {
+  for (size_t i = 0; i < info_.fields.size(); ++i)
+    if (EqualNoCase(info_.fields[i].name, name)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+std::unique_ptr<Cursor> TableImpl::NewCursor() { return std::make_unique<CursorImpl>(this); }
+
+Status TableImpl::DecodeValue(const char* rec, int field, const std::string& recordLabel, Value* v) const {
+  if (field < 1 || field > static_cast<int>(info_.fields.size()))
+    return Status::InvalidArgument(tableLabel() + ": no field " + std::to_string(field));
+  const FileHeader& h = db_->header();
+  const FieldDesc& f = h.fields[field - 1];
+  const char* p = rec + h.fieldOffsets[field - 1];
+  bool needsBlob = false;
+  DecodeField(f, p, *db_->codePage(), v, &needsBlob);
+  if (!needsBlob) return Status::OK();
+  auto fail = [&](const Status& s) {
+    std::string msg = tableLabel() + ": field \"" + f.name + "\" of " + recordLabel + ": " + s.message();
+    *v = Value::Blank();
+    if (s.IsNotFound()) return Status::NotFound(msg);
+    if (s.IsIOError()) return Status::IOError(msg);
+    return Status::Corruption(msg);
+  };
+  if (!blob_) return fail(blobStatus_.ok() ? Status::NotFound("no blob file") : blobStatus_);
+  BlobRef r = ParseBlobRef(p, f.size);
+  std::string bytes;
+  Status s = blob_->Read(r.offset, r.length, &bytes);
+  if (!s.ok()) return fail(s);
+  BlobValue(f.type, bytes, *db_->codePage(), v);
+  return Status::OK();
+}
+
+}  // namespace pdx

@@ -1,0 +1,46 @@
+#pragma once
+// Internals of an open table, shared by the cursor and the index layer.
+//
+// Contract: a TableImpl is immutable after Open, so several cursors (and the
+// index layer) can read through it at once, each with its own block buffer.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/blob.h"
+#include "paradox/paradox_file.h"
+#include "paradox/table.h"
+
+namespace pdx {
+
+class TableImpl final : public Table {
+ public:
+  static Status OpenImpl(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableImpl>* out);
+
+  const TableInfo& info() const override { return info_; }
+  int FieldNumber(const std::string& name) const override;
+  std::unique_ptr<Cursor> NewCursor() override;
+
+  Env* env() const { return env_; }
+  const std::string& dir() const { return dir_; }
+  const ParadoxFile& db() const { return *db_; }
+  // Null when the table has no blob file; blobStatus() then says why.
+  const BlobFile* blobFile() const { return blob_.get(); }
+
+  // Decodes field (from 1) of the record at rec, reading the blob file when the
+  // value is not wholly in the record. recordLabel names the record in errors.
+  Status DecodeValue(const char* rec, int field, const std::string& recordLabel, Value* v) const;
+  // The name used in error messages ("orders.db").
+  std::string tableLabel() const;
+
+ private:
+  TableImpl() = default;
+  Env* env_ = nullptr;
+  std::string dir_;
+  std::unique_ptr<ParadoxFile> db_;
+  std::unique_ptr<BlobFile> blob_;
+  Status blobStatus_;  // why blob_ is null, when the table has blob fields
+  TableInfo info_;
+};
+
+}  // namespace pdx
