@@ -1,0 +1,117 @@
+#include "util/winpath.h"
+
+#include "util/ini.h"
+#include "util/text.h"
+
+namespace corv {
+namespace {
+
+bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// Windows form with backslashes only, no trailing separator (except a lone root).
+std::string NormalisePrefix(const std::string& p) {
+  std::string s;
+  for (char c : p) s.push_back(c == '/' ? '\\' : c);
+  while (s.size() > 1 && s.back() == '\\') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+std::string AvecBarreFinale(const std::string& s) {
+  if (!s.empty() && IsSep(s.back())) return s;
+  return s + "\\";
+}
+
+std::string RepertoireDuChemin(const std::string& path) {
+  size_t p = path.find_last_of("\\/");
+  return p == std::string::npos ? "" : path.substr(0, p + 1);
+}
+
+void HostPaths::AddPrefix(const std::string& windowsPrefix, const std::string& hostDir) {
+  std::string key = NormalisePrefix(windowsPrefix);
+  if (key.empty()) return;
+  for (auto& [k, v] : prefixes_)
+    if (EqualsNoCase(k, key)) {
+      v = hostDir;
+      return;
+    }
+  prefixes_.emplace_back(key, hostDir);
+}
+
+void HostPaths::LoadPrefixes(const IniFile& ini) {
+  for (const auto& key : ini.Keys(kSectionChemins)) {
+    std::string dir = ini.ReadString(kSectionChemins, key, "");
+    if (!dir.empty()) AddPrefix(key, dir);
+  }
+}
+
+std::string HostPaths::ToHost(const std::string& windowsPath) const {
+  std::string path;
+  for (char c : windowsPath) path.push_back(c == '/' ? '\\' : c);
+
+  // 1. Longest matching prefix, on a component boundary.
+  std::string base;
+  size_t best = 0;
+  for (const auto& [k, v] : prefixes_) {
+    if (k.size() <= best || path.size() < k.size()) continue;
+    if (!EqualsNoCase(path.substr(0, k.size()), k)) continue;
+    bool boundary = path.size() == k.size() || path[k.size()] == '\\' || k.back() == '\\' || k.back() == ':';
+    if (!boundary) continue;
+    best = k.size();
+    base = v;
+  }
+  std::string rest = path.substr(best);
+  bool absolute;
+  bool unc = best == 0 && rest.size() >= 2 && rest[0] == '\\' && rest[1] == '\\';
+  if (best > 0) {
+    if (!rest.empty()) rest = base + "/" + rest;
+    else rest = base;
+    absolute = !base.empty() && base[0] == '/';
+  } else {
+    absolute = !rest.empty() && rest[0] == '\\';
+  }
+  bool trailing = !rest.empty() && IsSep(rest.back());
+
+  // 2. Components.
+  std::vector<std::string> parts;
+  std::string cur;
+  for (char c : rest) {
+    if (IsSep(c)) {
+      if (!cur.empty()) parts.push_back(cur);
+      cur.clear();
+    } else {
+      cur.push_back(c);
+    }
+  }
+  if (!cur.empty()) parts.push_back(cur);
+
+  // 3. Case-insensitive match of each component.
+  // An unmapped share keeps its two leading slashes, so it reads as what it is.
+  std::string out = unc ? "//" : (absolute ? "/" : "");
+  bool resolving = true;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
+    std::string dir = out.empty() ? "." : out;
+    std::string candidate = out + part;
+    if (resolving && part != "." && part != ".." && !env_->FileExists(candidate) && !env_->DirExists(candidate)) {
+      std::string match;
+      if (env_->GetChildren(dir, &names).ok()) {
+        for (const auto& n : names)
+          if (EqualsNoCase(n, part)) {
+            match = n;
+            break;
+          }
+      }
+      if (match.empty()) resolving = false;
+      else candidate = out + match;
+    }
+    out = candidate;
+    if (i + 1 < parts.size() || trailing) out += "/";
+  }
+  if (parts.empty() && !absolute && trailing) out = "./";
+  return out;
+}
+
+}  // namespace corv

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "data/demarrage.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_util.h"
+
+namespace corv {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kKeys[] = {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"};
+
+class Startup : public ::testing::Test {
+ protected:
+  // Writes qvrbde.ini beside a pretend executable and runs the start-up step.
+  bool Run(const std::string& ini) {
+    testutil::WriteFile(t.file("qvrbde.ini"), ini);
+    return ConfigurerSession(t.path() + "\\qvrbde.ini", session, host, dialogs);
+  }
+  void MakeAll(const std::string& base) {
+    for (const char* k : kKeys) fs::create_directories(base + "/" + k);
+  }
+  testutil::TempDir t;
+  Session session;
+  HostPaths host{pdx::Env::Default()};
+  testutil::ScriptedDialogs dialogs;
+};
+
+TEST_F(Startup, BaseAloneGivesSixNamedDatabases) {
+  MakeAll(t.file("Q"));
+  ASSERT_TRUE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\n"));
+  EXPECT_TRUE(dialogs.shown().empty());
+  ASSERT_EQ(session.size(), 6u);
+  for (const char* k : kKeys)
+    EXPECT_EQ(session.Directory(std::string("Quintrel") + k).value_or("?"), t.file("Q") + "\\" + k);
+  EXPECT_EQ(session.NetDir(), "");
+}
+
+TEST_F(Startup, ExplicitKeysWithAnEmptyBaseAndPrefixMapping) {
+  // Stored in Windows form on a mapped drive, in another case than on disk.
+  fs::create_directories(t.file("mnt/data"));
+  for (const char* k : kKeys) fs::create_directories(t.file(std::string("mnt/data/") + k));
+  std::string ini = "[Chemins]\r\nD:=" + t.file("mnt") + "\r\n[Alias]\r\nQuintrel=\r\n";
+  for (const char* k : kKeys) ini += std::string(k) + "=d:\\DATA\\" + k + "\r\n";
+  fs::create_directories(t.file("mnt/net"));
+  ini += "NetDir=D:\\net\r\n";
+  ASSERT_TRUE(Run(ini));
+  EXPECT_TRUE(dialogs.shown().empty());
+  EXPECT_EQ(session.Directory("QuintrelTarifs").value_or(""), "d:\\DATA\\Tarifs");
+  EXPECT_EQ(session.NetDir(), "D:\\net");
+}
+
+TEST_F(Startup, InvalidBaseStopsBeforeAnyNamedDatabase) {
+  EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("nowhere") + "\r\n"));
+  EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire Quintrel non valide : " + t.file("nowhere")}));
+  EXPECT_EQ(session.size(), 0u);
+}
+
+TEST_F(Startup, MissingArchivesStopsAfterTwo) {
+  MakeAll(t.file("Q"));
+  fs::remove(t.file("Q/Archives"));
+  EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\n"));
+  EXPECT_EQ(dialogs.Texts("warning"),
+            (std::vector<std::string>{"Répertoire Archives non valide : " + t.file("Q") + "\\Archives"}));
+  EXPECT_EQ(dialogs.shown().size(), 1u);
+  EXPECT_TRUE(session.Has("QuintrelAdministration"));
+  EXPECT_TRUE(session.Has("QuintrelDossiers"));
+  EXPECT_FALSE(session.Has("QuintrelArchives"));
+  EXPECT_FALSE(session.Has("QuintrelCorbeille"));
+  EXPECT_FALSE(session.Has("QuintrelTarifs"));
+  EXPECT_FALSE(session.Has("QuintrelMaj"));
+}
+
+TEST_F(Startup, EmptyBaseDefaultsFromTheRoot) {
+  IniFile ini = IniFile::FromText("[Alias]\n");
+  EXPECT_FALSE(InitialiserAlias(ini, session, host, dialogs));
+  // With no base the default is a path from the root: "\Administration".
+  EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire Administration non valide : \\Administration"}));
+}
+
+TEST_F(Startup, BadNetDirEndsEvenAfterAllNamedDatabases) {
+  MakeAll(t.file("Q"));
+  EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\nNetDir=" + t.file("none") + "\r\n"));
+  EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire NetDir non valide : " + t.file("none")}));
+  EXPECT_EQ(session.size(), 6u);
+  EXPECT_EQ(session.NetDir(), "");
+}
+
+TEST_F(Startup, ExistingNamedDatabaseIsRepointedNotDuplicated) {
+  MakeAll(t.file("Q"));
+  session.SetAlias("quintreladministration", "C:\\old");
+  session.SetAlias("Autre", "C:\\autre");
+  ASSERT_TRUE(Run("[alias]\r\nquintrel=" + t.file("Q") + "\r\n"));
+  EXPECT_EQ(session.size(), 7u);
+  EXPECT_EQ(session.Directory("QuintrelAdministration").value_or(""), t.file("Q") + "\\Administration");
+  EXPECT_EQ(session.Directory("Autre").value_or(""), "C:\\autre");
+}
+
+TEST_F(Startup, NoConfigurationFileLeavesTheSessionAsItIs) {
+  session.SetAlias("QuintrelAdministration", "C:\\engine");
+  EXPECT_TRUE(ConfigurerSession(t.path() + "\\qvrbde.ini", session, host, dialogs));
+  EXPECT_EQ(session.size(), 1u);
+  EXPECT_TRUE(dialogs.shown().empty());
+}
+
+}  // namespace
+}  // namespace corv
