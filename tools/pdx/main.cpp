@@ -1,12 +1,42 @@
 // pdx: inspect Paradox tables (info, dump, check).
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include "pdx.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: pdx info FILE\n"
+               "       pdx dump FILE [--index NAME] [--format jsonl|csv]\n"
+               "       pdx check FILE\n");
+  return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: pdx info|dump|check FILE\n");
-    return 2;
+  if (argc < 3) return Usage();
+  std::string cmd = argv[1];
+  std::string file = argv[2];
+  if (cmd == "info" && argc == 3) return pdxtool::Info(file);
+  if (cmd == "check" && argc == 3) return pdxtool::Check(file);
+  if (cmd == "dump") {
+    std::string index, format = "jsonl";
+    for (int i = 3; i < argc; ++i) {
+      if (std::strcmp(argv[i], "--index") == 0 && i + 1 < argc) {
+        index = argv[++i];
+      } else if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc) {
+        format = argv[++i];
+      } else {
+        return Usage();
+      }
+    }
+    if (format != "jsonl" && format != "csv") return Usage();
+    return pdxtool::Dump(file, index, format);
   }
-  std::fprintf(stderr, "pdx: unknown command '%s'\n", argv[1]);
-  return 2;
+  if (cmd != "info" && cmd != "check" && cmd != "dump") std::fprintf(stderr, "pdx: unknown command '%s'\n", argv[1]);
+  return Usage();
 }
