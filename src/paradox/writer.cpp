@@ -1,0 +1,447 @@
+// TableWriter: opening a table for writing and changing its records in memory.
+#include <algorithm>
+#include <cstring>
+
+#include "paradox/commit.h"
+#include "paradox/field_codec.h"
+#include "paradox/table_impl.h"
+#include "paradox/writer_impl.h"
+
+namespace pdx {
+namespace {
+
+std::string StripExtension(const std::string& name) {
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string FileNameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool EqualsNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+CodePageMap MapOf(const CodePage& cp) {
+  CodePageMap m{};
+  for (int b = 0; b < 256; ++b) m[static_cast<size_t>(b)] = static_cast<char32_t>(cp.CodePoint(static_cast<uint8_t>(b)));
+  return m;
+}
+
+Status Relabel(const Status& s, const std::string& label) {
+  if (s.ok()) return s;
+  std::string msg = label + ": " + s.message();
+  switch (s.code()) {
+    case Status::Code::kNotFound: return Status::NotFound(msg);
+    case Status::Code::kCorruption: return Status::Corruption(msg);
+    case Status::Code::kBusy: return Status::Busy(s.message());  // already names the table
+    case Status::Code::kInvalidArgument: return Status::InvalidArgument(msg);
+    case Status::Code::kNotSupported: return Status::NotSupported(msg);
+    default: return Status::IOError(msg);
+  }
+}
+
+}  // namespace
+
+bool TableWriterImpl::KeyLess::operator()(RowId a, RowId b) const {
+  return w->primary_.Compare(w->RowBytes(a), w->RowBytes(b)) < 0;
+}
+
+Status TableWriterImpl::Init() {
+  recordSize_ = 0;
+  offsets_.clear();
+  autoIncField_ = 0;
+  blobFields_.clear();
+  for (size_t i = 0; i < info_.fields.size(); ++i) {
+    offsets_.push_back(recordSize_);
+    recordSize_ += static_cast<uint32_t>(pdx::StoredFieldSize(info_.fields[i]));
+    if (info_.fields[i].type == FieldType::kAutoInc && autoIncField_ == 0) autoIncField_ = static_cast<int>(i + 1);
+    if (IsBlobType(info_.fields[i].type)) blobFields_.push_back(static_cast<int>(i + 1));
+  }
+  PDX_RETURN_IF_ERROR(CodePage::Find(info_.codePage, &cp_));
+  Status s = Collation::Make(info_.sortOrder, MapOf(*cp_), &collation_);
+  if (!s.ok()) return Relabel(s, label_);
+  primary_ = KeyLayout{};
+  primary_.collation = &collation_;
+  for (int k = 0; k < info_.keyFieldCount; ++k)
+    primary_.parts.push_back({info_.fields[static_cast<size_t>(k)].type, offsets_[static_cast<size_t>(k)],
+                              pdx::StoredFieldSize(info_.fields[static_cast<size_t>(k)])});
+  probe_.assign(recordSize_, '\0');
+  return Status::OK();
+}
+
+Status TableWriter::Open(Env* env, const std::string& dir, const std::string& name, const Options& options,
+                         std::unique_ptr<TableWriter>* out) {
+  std::string file = name;
+  if (file.find('.') == std::string::npos) file += ".DB";
+  std::string path;
+  Status s = FindFileNoCase(env, dir, file, &path);
+  if (!s.ok()) return s;
+  auto w = std::make_unique<TableWriterImpl>();
+  w->env_ = env;
+  w->dir_ = dir;
+  w->dbName_ = FileNameOf(path);
+  w->base_ = StripExtension(w->dbName_);
+  w->label_ = "table " + JoinPath(dir, w->dbName_);
+  PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, options.lock, &w->lock_));
+  s = RecoverTable(env, dir, w->base_);
+  if (!s.ok()) return s;
+  PDX_RETURN_IF_ERROR(w->LoadRows(env));
+  *out = std::move(w);
+  return Status::OK();
+}
+
+Status TableWriterImpl::LoadRows(Env* env) {
+  std::unique_ptr<TableImpl> table;
+  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir_, dbName_, &table));
+  info_ = table->info();
+  const ParadoxFile& db = table->db();
+  dbHeader_ = db.header().raw;
+  blockSize_ = db.header().blockSize;
+  autoInc_ = db.header().autoIncrement;
+  PDX_RETURN_IF_ERROR(Init());
+  if (recordSize_ != db.header().recordSize)
+    return Status::Corruption(label_ + ": field sizes do not add up to the record size");
+
+  // Index files: their headers are the templates of their rewritten versions.
+  secondaries_.clear();
+  pxHeader_.clear();
+  for (const auto& ix : info_.indexes) {
+    std::unique_ptr<ParadoxFile> f;
+    std::string path;
+    if (ix.primary) {
+      PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir_, ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path));
+      PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
+      pxName_ = FileNameOf(path);
+      pxHeader_ = f->header().raw;
+      pxBlockSize_ = f->header().blockSize;
+      continue;
+    }
+    SecondaryIndex sx;
+    sx.desc = ix;
+    PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir_, FileNameOf(ix.file), &path));
+    PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
+    sx.desc.file = FileNameOf(path);
+    sx.xHeader = f->header().raw;
+    sx.xBlockSize = f->header().blockSize;
+    std::string yname = sx.desc.file;
+    size_t dot = yname.rfind('.');
+    if (dot != std::string::npos && dot + 1 < yname.size())
+      yname[dot + 1] = yname[dot + 1] == 'x' ? 'y' : 'Y';
+    if (FindFileNoCase(env, dir_, yname, &path).ok()) {
+      PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
+      sx.treeFile = FileNameOf(path);
+      sx.yHeader = f->header().raw;
+      sx.yBlockSize = f->header().blockSize;
+    } else {
+      sx.treeFile = yname;
+    }
+    secondaries_.push_back(std::move(sx));
+  }
+  if (Keyed() && pxHeader_.empty()) return Status::Corruption(label_ + ": keyed table without its primary index");
+  if (!Keyed() && !secondaries_.empty())
+    return Status::NotSupported(label_ + ": secondary indexes of a table without a primary key");
+  std::string mbPath;
+  if (!blobFields_.empty() && FindFileNoCase(env, dir_, base_ + ".MB", &mbPath).ok()) mbName_ = FileNameOf(mbPath);
+  if (mbName_.empty()) mbName_ = base_ + ".MB";
+
+  // Records, in stored order, along the block chain.
+  rows_.clear();
+  blobs_.clear();
+  keyed_.clear();
+  order_.clear();
+  BlockChain chain(&db);
+  uint64_t n = 0;
+  for (;;) {
+    bool done = false;
+    PDX_RETURN_IF_ERROR(chain.Next(&done));
+    if (done) break;
+    for (uint32_t i = 0; i < chain.records(); ++i, ++n) {
+      const char* rec = chain.record(i);
+      RowId id = static_cast<RowId>(rows_.size());
+      rows_.emplace_back(rec, recordSize_);
+      for (int f : blobFields_) {
+        Value v;
+        Status s = table->DecodeValue(rec, f, "record " + std::to_string(n + 1), &v);
+        if (!s.ok()) return s;
+        if (v.blank) continue;
+        std::string bytes;
+        FieldType t = info_.fields[static_cast<size_t>(f - 1)].type;
+        if (t == FieldType::kMemo || t == FieldType::kFmtMemo) {
+          // Kept as stored; every byte decodes to a character that encodes back.
+          Status es = cp_->Encode(v.text, &bytes);
+          if (!es.ok()) return Status::Corruption(label_ + ": record " + std::to_string(n + 1) + ": " + es.message());
+        } else {
+          bytes = std::move(v.text);
+        }
+        blobs_[BlobKey(id, f)] = std::move(bytes);
+      }
+      if (Keyed()) {
+        auto hint = keyed_.end();
+        auto it = keyed_.insert(hint, id);
+        if (*it != id) return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
+      } else {
+        order_.push_back(id);
+      }
+    }
+  }
+  live_ = rows_.size();
+  dirty_ = false;
+  return Status::OK();
+}
+
+std::vector<RowId> TableWriterImpl::Rows() const {
+  std::vector<RowId> out;
+  out.reserve(live_);
+  if (Keyed()) {
+    for (RowId id : keyed_) out.push_back(id);
+  } else {
+    for (RowId id : order_)
+      if (Live(id)) out.push_back(id);
+  }
+  return out;
+}
+
+std::string TableWriterImpl::KeyText(const char* rec) const {
+  std::string out = "(";
+  for (int k = 0; k < info_.keyFieldCount; ++k) {
+    Value v;
+    bool needsBlob = false;
+    DecodeField(info_.fields[static_cast<size_t>(k)], rec + offsets_[static_cast<size_t>(k)], *cp_, &v, &needsBlob);
+    if (k) out += ", ";
+    if (v.blank) out += "blank";
+    else if (!v.text.empty()) out += v.text;
+    else if (v.i != 0) out += std::to_string(v.i);
+    else out += FormatDouble(v.d);
+  }
+  return out + ")";
+}
+
+Status TableWriterImpl::Get(RowId row, std::vector<Value>* values) const {
+  if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
+  values->assign(info_.fields.size(), Value{});
+  const char* rec = rows_[row].data();
+  for (size_t i = 0; i < info_.fields.size(); ++i) {
+    const FieldDesc& f = info_.fields[i];
+    if (IsBlobType(f.type)) {
+      auto it = blobs_.find(BlobKey(row, static_cast<int>(i + 1)));
+      if (it != blobs_.end()) BlobValue(f.type, it->second, *cp_, &(*values)[i]);
+      continue;
+    }
+    bool needsBlob = false;
+    DecodeField(f, rec + offsets_[i], *cp_, &(*values)[i], &needsBlob);
+  }
+  return Status::OK();
+}
+
+Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string* rec, std::map<int, std::string>* blobs,
+                                  bool assignAutoInc, uint32_t* autoIncUsed) const {
+  if (values.size() > info_.fields.size())
+    return Status::InvalidArgument(label_ + ": " + std::to_string(values.size()) + " values for " +
+                                   std::to_string(info_.fields.size()) + " fields");
+  rec->assign(recordSize_, '\0');
+  *autoIncUsed = 0;
+  TextEncoder enc = [this](std::string_view utf8, std::string* bytes) { return cp_->Encode(utf8, bytes); };
+  for (size_t i = 0; i < info_.fields.size(); ++i) {
+    const FieldDesc& f = info_.fields[i];
+    Value v = i < values.size() ? values[i] : Value{};
+    if (f.type == FieldType::kAutoInc && v.blank && assignAutoInc) v = Value::Int(static_cast<int64_t>(autoInc_) + 1);
+    if (static_cast<int>(i) < info_.keyFieldCount && v.blank)
+      return Status::InvalidArgument(label_ + ": key field \"" + f.name + "\" is blank");
+    if (v.blank && !(f.type == FieldType::kAutoInc)) {
+      if (f.required) return Status::InvalidArgument(label_ + ": field \"" + f.name + "\" is required");
+      continue;
+    }
+    if (v.blank) continue;
+    if (IsBlobType(f.type)) {
+      std::string bytes;
+      if (f.type == FieldType::kMemo || f.type == FieldType::kFmtMemo) {
+        Status s = cp_->Encode(v.text, &bytes);
+        if (!s.ok()) return Status::InvalidArgument(label_ + ": field \"" + f.name + "\": " + s.message());
+      } else {
+        bytes = v.text;
+      }
+      if (bytes.empty()) continue;
+      (*blobs)[static_cast<int>(i + 1)] = std::move(bytes);
+      continue;
+    }
+    std::string bytes;
+    Status s = EncodeKeyValue(f, v, enc, nullptr, &bytes);
+    if (!s.ok()) return Status::InvalidArgument(label_ + ": " + s.message());
+    size_t size = pdx::StoredFieldSize(f);
+    if (bytes.size() > size) return Status::InvalidArgument(label_ + ": value too long for field \"" + f.name + "\"");
+    std::memcpy(rec->data() + offsets_[i], bytes.data(), bytes.size());
+    if (f.type == FieldType::kAutoInc && v.i > 0) *autoIncUsed = static_cast<uint32_t>(v.i);
+  }
+  return Status::OK();
+}
+
+Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
+  if (!Keyed()) return Status::InvalidArgument(label_ + ": Find needs a keyed table");
+  if (key.size() != static_cast<size_t>(info_.keyFieldCount))
+    return Status::InvalidArgument(label_ + ": the key has " + std::to_string(info_.keyFieldCount) + " fields");
+  // Only the key fields are encoded: the comparison reads nothing else.
+  TextEncoder enc = [this](std::string_view utf8, std::string* bytes) { return cp_->Encode(utf8, bytes); };
+  for (size_t i = 0; i < key.size(); ++i) {
+    std::string bytes;
+    PDX_RETURN_IF_ERROR(EncodeKeyValue(info_.fields[i], key[i], enc, nullptr, &bytes));
+    std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
+  }
+  auto it = keyed_.find(kProbe);
+  if (it == keyed_.end()) return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
+  *row = *it;
+  return Status::OK();
+}
+
+Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
+  std::string rec;
+  std::map<int, std::string> blobs;
+  uint32_t used = 0;
+  PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, true, &used));
+  if (rows_.size() >= kProbe - 1) return Status::InvalidArgument(label_ + ": too many rows");
+  RowId id = static_cast<RowId>(rows_.size());
+  if (Keyed()) {
+    probe_ = rec;
+    if (keyed_.count(kProbe))
+      return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
+  }
+  rows_.push_back(std::move(rec));
+  if (Keyed()) keyed_.insert(id);
+  else order_.push_back(id);
+  for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)] = std::move(bytes);
+  if (used > autoInc_) autoInc_ = used;
+  ++live_;
+  dirty_ = true;
+  if (row) *row = id;
+  return Status::OK();
+}
+
+Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
+  if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
+  std::string rec;
+  std::map<int, std::string> blobs;
+  uint32_t used = 0;
+  PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, false, &used));
+  if (Keyed()) {
+    probe_ = rec;
+    bool sameKey = primary_.Compare(rec.data(), rows_[row].data()) == 0;
+    if (!sameKey) {
+      if (keyed_.count(kProbe))
+        return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
+      keyed_.erase(row);
+      rows_[row] = std::move(rec);
+      keyed_.insert(row);
+    } else {
+      rows_[row] = std::move(rec);
+    }
+  } else {
+    rows_[row] = std::move(rec);
+  }
+  for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
+  for (auto& [f, bytes] : blobs) blobs_[BlobKey(row, f)] = std::move(bytes);
+  if (used > autoInc_) autoInc_ = used;
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriterImpl::Delete(RowId row) {
+  if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
+  if (Keyed()) keyed_.erase(row);
+  for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
+  rows_[row].clear();
+  rows_[row].shrink_to_fit();
+  --live_;
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriterImpl::Empty() {
+  keyed_.clear();
+  order_.clear();
+  for (auto& r : rows_) {
+    r.clear();
+    r.shrink_to_fit();
+  }
+  blobs_.clear();
+  live_ = 0;
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriterImpl::ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const {
+  fields->clear();
+  if (def.fields.empty()) return Status::InvalidArgument(label_ + ": an index needs at least one field");
+  for (const auto& name : def.fields) {
+    int found = 0;
+    for (size_t i = 0; i < info_.fields.size(); ++i)
+      if (EqualsNoCase(info_.fields[i].name, name)) found = static_cast<int>(i + 1);
+    if (!found) return Status::InvalidArgument(label_ + ": no field \"" + name + "\" to index");
+    if (IsBlobType(info_.fields[static_cast<size_t>(found - 1)].type))
+      return Status::InvalidArgument(label_ + ": field \"" + name + "\" is a blob and cannot be indexed");
+    fields->push_back(found);
+  }
+  return Status::OK();
+}
+
+Status TableWriterImpl::AddIndex(const IndexDefinition& def) {
+  if (!Keyed()) return Status::NotSupported(label_ + ": secondary indexes need a primary key");
+  std::vector<int> fields;
+  PDX_RETURN_IF_ERROR(ResolveIndexFields(def, &fields));
+  std::string name = def.name.empty() ? info_.fields[static_cast<size_t>(fields[0] - 1)].name : def.name;
+  for (const auto& s : secondaries_)
+    if (EqualsNoCase(s.desc.name, name)) return Status::InvalidArgument(label_ + ": an index \"" + name + "\" exists");
+  SecondaryIndex ix;
+  ix.desc.name = name;
+  ix.desc.fields = fields;
+  ix.desc.unique = def.unique;
+  ix.desc.caseInsensitive = def.caseInsensitive;
+  ix.desc.descending = def.descending;
+  IndexDefinition named = def;
+  named.name = def.name;
+  SecondaryFileNames(base_, named, fields, secondaries_, &ix.desc.file, &ix.treeFile);
+  std::unique_ptr<ParadoxFile> unused;
+  FileHeader h;
+  PDX_RETURN_IF_ERROR(ParseHeader(dbName_, dbHeader_.data(), dbHeader_.size(), dbHeader_.size() + blockSize_, &h));
+  PDX_RETURN_IF_ERROR(BuildSecondaryHeaders(h, dbHeader_, *cp_, &ix));
+  for (auto it = droppedFiles_.begin(); it != droppedFiles_.end();)
+    it = (EqualsNoCase(*it, ix.desc.file) || EqualsNoCase(*it, ix.treeFile)) ? droppedFiles_.erase(it) : it + 1;
+  secondaries_.push_back(std::move(ix));
+  info_.indexes.push_back(secondaries_.back().desc);
+  dirty_ = true;
+  return Status::OK();
+}
+
+Status TableWriterImpl::DeleteIndex(const std::string& name) {
+  for (auto it = secondaries_.begin(); it != secondaries_.end(); ++it) {
+    if (!EqualsNoCase(it->desc.name, name)) continue;
+    droppedFiles_.push_back(it->desc.file);
+    droppedFiles_.push_back(it->treeFile);
+    secondaries_.erase(it);
+    info_.indexes.erase(std::remove_if(info_.indexes.begin(), info_.indexes.end(),
+                                       [&](const IndexDesc& d) { return !d.primary && EqualsNoCase(d.name, name); }),
+                        info_.indexes.end());
+    dirty_ = true;
+    return Status::OK();
+  }
+  return Status::NotFound(label_ + ": no index \"" + name + "\"");
+}
+
+Status TableWriterImpl::Flush() {
+  if (!dirty_) return Status::OK();
+  return WriteFiles();
+}
+
+Status TableWriterImpl::Rewrite() { return WriteFiles(); }
+
+Status TableWriterImpl::Close() {
+  Status s = Flush();
+  if (s.ok()) lock_.reset();
+  return s;
+}
+
+}  // namespace pdx

@@ -1,0 +1,264 @@
+// Writing a table's files from the writer's rows, all in one TableCommit.
+//
+// Blob file (.MB), as written here: blocks of 4096 bytes.
+//   block 0: the file header (kept from the table's previous .MB when there is
+//            one, else the engine's usual header bytes, kMbHeader below), with
+//            u16 LE at 0x03 counting rewrites;
+//   then one type-2 run per value that does not fit its record:
+//            u8 2, u16 LE blocks in the run, u32 LE length, u16 LE modifier,
+//            the value from byte 9, zero up to the end of the run.
+//   No free blocks remain: space of deleted or replaced values is released.
+// A blob field in a record: its first (size - 10) bytes hold the leading bytes
+// of the value, then u32 LE offset (run offset | 0xFF; 0 when the value fits in
+// the record), u32 LE length, u16 LE modifier (1 for values in the .MB).
+//
+// Change counters, so that the engine takes every index as current:
+//   .DB 0x2D is bumped at every write; .PX 0x2D and .Xnn 0x2F repeat it;
+//   .Xnn 0x2E repeats .DB 0x2E; .Xnn 0x2D is the index's own counter, bumped at
+//   every write, and .Ynn 0x2D repeats it. Extended headers also get the time
+//   of the write (u32 LE Unix time at 0x60).
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "paradox/commit.h"
+#include "paradox/file_build.h"
+#include "paradox/writer_impl.h"
+
+namespace pdx {
+namespace {
+
+constexpr uint32_t kMbBlock = 4096;
+
+// The header block's leading bytes as the original engine writes them; the
+// rest of the block is zero.
+constexpr unsigned char kMbHeader[] = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x73, 0x02, 0x00, 0x29, 0x00, 0x00,
+                                       0x10, 0x00, 0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08, 0x00};
+constexpr size_t kMbHeaderTailAt = 0x29;
+constexpr unsigned char kMbHeaderTail[] = {0xA1, 0x02};
+
+bool IsExtended(const std::string& h) {
+  uint8_t t = static_cast<uint8_t>(h[0x04]);
+  bool names = t == 0 || t == 2 || t == 3 || t == 5 || t == 6 || t == 8;
+  return names && static_cast<uint8_t>(h[0x39]) >= 5 && h.size() >= 0x78;
+}
+
+void Stamp(std::string* h) {
+  if (IsExtended(*h)) PutLE32(h, 0x60, static_cast<uint32_t>(std::time(nullptr)));
+}
+
+class MbWriter {
+ public:
+  explicit MbWriter(WritableFile* f) : f_(f) {}
+  Status Start(const std::string& headerBlock) {
+    std::string h = headerBlock;
+    h.resize(kMbBlock, '\0');
+    offset_ = kMbBlock;
+    return f_->Append(h.data(), h.size());
+  }
+  // Appends a value; *ref receives the run's offset.
+  Status Add(const std::string& value, uint32_t* ref) {
+    const uint64_t blocks = (9 + value.size() + kMbBlock - 1) / kMbBlock;
+    if (blocks > 0xFFFF || offset_ + blocks * kMbBlock > 0xFFFFFF00ull)
+      return Status::InvalidArgument("blob of " + std::to_string(value.size()) + " bytes does not fit the blob file");
+    std::string run(static_cast<size_t>(blocks * kMbBlock), '\0');
+    run[0] = 2;
+    PutLE16(&run, 1, static_cast<uint16_t>(blocks));
+    PutLE32(&run, 3, static_cast<uint32_t>(value.size()));
+    PutLE16(&run, 7, 1);
+    std::memcpy(run.data() + 9, value.data(), value.size());
+    *ref = static_cast<uint32_t>(offset_) | 0xFFu;
+    offset_ += run.size();
+    return f_->Append(run.data(), run.size());
+  }
+
+ private:
+  WritableFile* f_;
+  uint64_t offset_ = 0;
+};
+
+}  // namespace
+
+Status TableWriterImpl::WriteFiles() {
+  TableCommit commit(env_, dir_, base_);
+  // Stored order, and each row's final record bytes.
+  std::vector<RowId> order = Rows();
+  std::vector<const char*> records;
+  records.reserve(order.size());
+
+  // Blob values: refreshed in-record parts, whole values in a new .MB.
+  if (!blobFields_.empty()) {
+    WritableFile* mb = nullptr;
+    PDX_RETURN_IF_ERROR(commit.Stage(mbName_, &mb));
+    MbWriter w(mb);
+    std::string header;
+    std::string mbPath;
+    if (FindFileNoCase(env_, dir_, mbName_, &mbPath).ok()) {
+      std::unique_ptr<RandomAccessFile> old;
+      if (env_->NewRandomAccessFile(mbPath, &old).ok()) {
+        header.resize(kMbBlock);
+        size_t got = 0;
+        if (!old->Read(0, kMbBlock, header.data(), &got).ok() || got < 0x30 || header[0] != 0) header.clear();
+      }
+    }
+    if (header.empty()) {
+      header.assign(kMbBlock, '\0');
+      std::memcpy(header.data(), kMbHeader, sizeof kMbHeader);
+      std::memcpy(header.data() + kMbHeaderTailAt, kMbHeaderTail, sizeof kMbHeaderTail);
+    } else {
+      PutLE16(&header, 3, static_cast<uint16_t>(GetLE16(header, 3) + 1));
+    }
+    Status s = w.Start(header);
+    if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
+    for (RowId id : order) {
+      std::string& rec = rows_[id];
+      for (int f : blobFields_) {
+        const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
+        char* p = rec.data() + offsets_[static_cast<size_t>(f - 1)];
+        const size_t head = fd.size - 10u;
+        std::memset(p, 0, fd.size);
+        auto it = blobs_.find(BlobKey(id, f));
+        if (it == blobs_.end() || it->second.empty()) continue;
+        const std::string& v = it->second;
+        std::memcpy(p, v.data(), std::min(head, v.size()));
+        std::string tail(10, '\0');
+        uint32_t ref = 0;
+        uint16_t modifier = 0;
+        if (v.size() > head) {
+          s = w.Add(v, &ref);
+          if (!s.ok()) return Status::InvalidArgument(label_ + ": field \"" + fd.name + "\": " + s.message());
+          modifier = 1;
+        }
+        PutLE32(&tail, 0, ref);
+        PutLE32(&tail, 4, static_cast<uint32_t>(v.size()));
+        PutLE16(&tail, 8, modifier);
+        std::memcpy(p + head, tail.data(), 10);
+      }
+    }
+  }
+  for (RowId id : order) records.push_back(rows_[id].data());
+
+  // The data file.
+  std::string dbHeader = dbHeader_;
+  dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
+  PutLE32(&dbHeader, 0x49, autoInc_);
+  Stamp(&dbHeader);
+  WritableFile* dbf = nullptr;
+  PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
+  DataFileSpec spec;
+  spec.name = label_;
+  spec.header = dbHeader;
+  spec.blockSize = blockSize_;
+  spec.recordSize = recordSize_;
+  spec.keyBytes = Keyed() ? primary_.ProbeSize(primary_.parts.size()) : 0;
+  std::vector<BlockSummary> blocks;
+  Status s = WriteDataFile(spec, records, dbf, &blocks);
+  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+
+  std::string pxHeader = pxHeader_;
+  std::vector<std::string> xHeaders, yHeaders;
+  if (Keyed()) {
+    pxHeader[0x2D] = dbHeader[0x2D];
+    WritableFile* px = nullptr;
+    PDX_RETURN_IF_ERROR(commit.Stage(pxName_, &px));
+    IndexFileSpec ispec;
+    ispec.name = label_ + " primary index";
+    ispec.header = pxHeader;
+    ispec.blockSize = pxBlockSize_;
+    ispec.keyBytes = spec.keyBytes;
+    s = WriteIndexFile(ispec, blocks, px);
+    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+
+    // Block of each row, for the secondary indexes' hints.
+    std::vector<uint32_t> blockOf;
+    blockOf.reserve(records.size());
+    for (const auto& b : blocks)
+      for (uint32_t i = 0; i < b.records; ++i) blockOf.push_back(b.block);
+    for (auto& ix : secondaries_) {
+      ix.xHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[0x2D]) + 1);
+      ix.xHeader[0x2E] = dbHeader[0x2E];
+      ix.xHeader[0x2F] = dbHeader[0x2D];
+      Stamp(&ix.xHeader);
+      if (!ix.yHeader.empty()) ix.yHeader[0x2D] = ix.xHeader[0x2D];
+      PDX_RETURN_IF_ERROR(BuildSecondary(ix, records, blockOf, &commit));
+    }
+  }
+  for (const auto& f : droppedFiles_) {
+    std::string path;
+    if (FindFileNoCase(env_, dir_, f, &path).ok()) PDX_RETURN_IF_ERROR(commit.StageRemoval(path.substr(path.rfind('/') + 1)));
+  }
+  PDX_RETURN_IF_ERROR(commit.Commit());
+  dbHeader_ = dbHeader;
+  pxHeader_ = pxHeader;
+  droppedFiles_.clear();
+  dirty_ = false;
+  return Status::OK();
+}
+
+Status TableWriterImpl::BuildSecondary(const SecondaryIndex& ix, const std::vector<const char*>& records,
+                                       const std::vector<uint32_t>& blockOf, TableCommit* commit) const {
+  // An entry: the index's fields, the primary key, the row's data block.
+  size_t secBytes = 0;
+  KeyLayout layout;
+  layout.collation = &collation_;
+  layout.caseInsensitive = ix.desc.caseInsensitive;
+  layout.descending = ix.desc.descending;
+  for (int f : ix.desc.fields) {
+    const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
+    size_t sz = pdx::StoredFieldSize(fd);
+    layout.parts.push_back({fd.type, secBytes, sz});
+    secBytes += sz;
+  }
+  const size_t pkBytes = primary_.ProbeSize(primary_.parts.size());
+  const size_t entry = secBytes + pkBytes + 2;
+  std::string all(records.size() * entry, '\0');
+  for (size_t r = 0; r < records.size(); ++r) {
+    char* e = all.data() + r * entry;
+    size_t at = 0;
+    for (size_t k = 0; k < ix.desc.fields.size(); ++k) {
+      int f = ix.desc.fields[k];
+      const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
+      std::memcpy(e + at, records[r] + offsets_[static_cast<size_t>(f - 1)], layout.parts[k].size);
+      if (ix.desc.caseInsensitive && fd.type == FieldType::kAlpha) collation_.Upcase(e + at, layout.parts[k].size);
+      at += layout.parts[k].size;
+    }
+    std::memcpy(e + at, records[r], pkBytes);
+    std::string hint;
+    AppendIndexShort(&hint, blockOf[r]);
+    std::memcpy(e + at + pkBytes, hint.data(), 2);
+  }
+  std::vector<const char*> entries(records.size());
+  for (size_t r = 0; r < records.size(); ++r) entries[r] = all.data() + r * entry;
+  // Equal index keys keep primary-key order (the stored order): a stable sort.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [&](const char* a, const char* b) { return layout.Compare(a, b) < 0; });
+  if (ix.desc.unique) {
+    for (size_t r = 1; r < entries.size(); ++r)
+      if (layout.Compare(entries[r - 1], entries[r]) == 0)
+        return Status::InvalidArgument(label_ + ": unique index \"" + ix.desc.name + "\" would hold a key twice");
+  }
+  WritableFile* xf = nullptr;
+  PDX_RETURN_IF_ERROR(commit->Stage(ix.desc.file, &xf));
+  DataFileSpec spec;
+  spec.name = label_ + " index " + ix.desc.name;
+  spec.header = ix.xHeader;
+  spec.blockSize = ix.xBlockSize;
+  spec.recordSize = static_cast<uint32_t>(entry);
+  spec.keyBytes = secBytes + pkBytes;
+  std::vector<BlockSummary> blocks;
+  Status s = WriteDataFile(spec, entries, xf, &blocks);
+  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+  if (ix.yHeader.empty()) return Status::OK();
+  WritableFile* yf = nullptr;
+  PDX_RETURN_IF_ERROR(commit->Stage(ix.treeFile, &yf));
+  IndexFileSpec ispec;
+  ispec.name = spec.name;
+  ispec.header = ix.yHeader;
+  ispec.blockSize = ix.yBlockSize;
+  ispec.keyBytes = secBytes + pkBytes;
+  s = WriteIndexFile(ispec, blocks, yf);
+  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+  return Status::OK();
+}
+
+}  // namespace pdx

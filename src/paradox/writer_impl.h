@@ -1,0 +1,127 @@
+#pragma once
+// Internals of TableWriter, shared by its source files (writer.cpp: opening and
+// record changes; writer_flush.cpp: writing the files; table_create.cpp: the
+// headers of a new table).
+//
+// Rows live in memory as their stored record bytes (the table's record
+// layout); blob values are kept whole beside them, since the .MB is rewritten
+// at every flush. A keyed table orders row ids in a set by the primary key's
+// comparison on those bytes, so an insert, delete or update costs log n.
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "paradox/codepage.h"
+#include "paradox/collation.h"
+#include "paradox/header.h"
+#include "paradox/index_key.h"
+#include "paradox/table_lock.h"
+#include "paradox/writer.h"
+
+namespace pdx {
+
+// A secondary index as the writer keeps it up to date.
+struct SecondaryIndex {
+  IndexDesc desc;              // name, fields, flags; desc.file = the .Xnn/.XGn name
+  std::string treeFile;        // .Ynn/.YGn name
+  std::string xHeader;         // header template of the data part
+  std::string yHeader;         // header template of the tree part
+  uint32_t xBlockSize = 0;
+  uint32_t yBlockSize = 0;
+};
+
+class TableWriterImpl final : public TableWriter {
+ public:
+  TableWriterImpl() = default;
+
+  const TableInfo& info() const override { return info_; }
+  size_t RecordCount() const override { return live_; }
+  std::vector<RowId> Rows() const override;
+  Status Get(RowId row, std::vector<Value>* values) const override;
+  Status Find(const std::vector<Value>& key, RowId* row) const override;
+  Status Insert(const std::vector<Value>& values, RowId* row) override;
+  Status Update(RowId row, const std::vector<Value>& values) override;
+  Status Delete(RowId row) override;
+  Status Empty() override;
+  Status AddIndex(const IndexDefinition& index) override;
+  Status DeleteIndex(const std::string& name) override;
+  Status Flush() override;
+  Status Rewrite() override;
+  Status Close() override;
+
+  // Set up by Open / Create.
+  Status Init();
+  Status LoadRows(Env* env);
+
+  Env* env_ = nullptr;
+  std::string dir_;
+  std::string base_;    // table name as on disk, without extension ("Orders")
+  std::string dbName_;  // file name of the .DB as on disk
+  std::string label_;   // "table DIR/NAME" for messages
+  std::unique_ptr<TableWriteLock> lock_;
+  TableInfo info_;
+  std::string dbHeader_;
+  std::string pxHeader_;  // empty for a non-keyed table
+  uint32_t pxBlockSize_ = 0;
+  std::string pxName_, mbName_;
+  uint32_t blockSize_ = 0;
+  uint32_t recordSize_ = 0;
+  std::vector<uint32_t> offsets_;  // of each field in a record
+  const CodePage* cp_ = nullptr;
+  Collation collation_;
+  KeyLayout primary_;           // over .DB records
+  std::vector<SecondaryIndex> secondaries_;
+  std::vector<std::string> droppedFiles_;  // index files to remove at the next flush
+  uint32_t autoInc_ = 0;
+  int autoIncField_ = 0;        // from 1; 0 = none
+  std::vector<int> blobFields_;  // from 1
+
+  // Row storage.
+  std::vector<std::string> rows_;  // by RowId; empty = deleted
+  std::unordered_map<uint64_t, std::string> blobs_;  // (row << 16 | field) -> whole value
+  size_t live_ = 0;
+  struct KeyLess {
+    const TableWriterImpl* w;
+    bool operator()(RowId a, RowId b) const;
+  };
+  std::set<RowId, KeyLess> keyed_{KeyLess{this}};
+  std::vector<RowId> order_;  // non-keyed: insertion order (deleted ids skipped)
+  mutable std::string probe_;  // record bytes for a key lookup (RowId kProbe)
+  static constexpr RowId kProbe = 0xFFFFFFFFu;
+  bool dirty_ = false;
+
+  const char* RowBytes(RowId id) const { return id == kProbe ? probe_.data() : rows_[id].data(); }
+  bool Keyed() const { return info_.keyFieldCount > 0; }
+  bool Live(RowId id) const { return id < rows_.size() && !rows_[id].empty(); }
+  static uint64_t BlobKey(RowId row, int field) { return (static_cast<uint64_t>(row) << 16) | static_cast<uint32_t>(field); }
+
+  // Encodes values into a record; blob values go to *blobs by field number.
+  Status EncodeRow(const std::vector<Value>& values, std::string* rec, std::map<int, std::string>* blobs,
+                   bool assignAutoInc, uint32_t* autoIncUsed) const;
+  std::string KeyText(const char* rec) const;
+  Status WriteFiles();
+  Status BuildSecondary(const SecondaryIndex& ix, const std::vector<const char*>& records,
+                        const std::vector<uint32_t>& blockOf, class TableCommit* commit) const;
+  Status ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const;
+};
+
+// Headers of a new table (table_create.cpp).
+struct NewTableHeaders {
+  std::string db, px;
+  int fileVersion = 0;
+};
+Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
+                            const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
+                            NewTableHeaders* out);
+// Headers of a new secondary index over a table with db header dbHeader.
+Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp,
+                             SecondaryIndex* ix);
+// Name of the files of a new secondary index: ".Xnn"/".Ynn" (nn = field number
+// in hex... as the engine names them) or ".XGn"/".YGn".
+void SecondaryFileNames(const std::string& base, const IndexDefinition& def, const std::vector<int>& fields,
+                        const std::vector<SecondaryIndex>& existing, std::string* x, std::string* y);
+
+}  // namespace pdx
