@@ -8,7 +8,8 @@
 //   0x29 sort order id, 0x2D change counter (1), 0x39 file version,
 //   0x3E-0x3F 1F 0F, 0x51 bytes used by the header, 0x56 0x20;
 //   extension (file version >= 5): 0x58 and 0x5A u16 0x0100 | version,
-//   0x60 time of writing, 0x64 field count + 1,
+//   0x60 time of writing, 0x64 field count + 1, (entry files) 0x15 the first
+//   indexed field, 0x55 bit 0 for a case-insensitive index,
 //   0x66 115 + 6 * fields + bytes of the NUL-terminated field names,
 //   0x6A code page, 0x6C 01 01, 0x6E the value at 0x66 + 2 * fields;
 //   0x78 (0x58 without extension) descriptors (type, size) per field, a u32,
@@ -219,7 +220,7 @@ Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition&
   return Status::OK();
 }
 
-Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp, SecondaryIndex* ix) {
+Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp, WriterIndex* ix) {
   const bool composite = ix->desc.file.size() >= 3 && (ix->desc.file[ix->desc.file.size() - 2] == 'G' ||
                                                        ix->desc.file[ix->desc.file.size() - 2] == 'g');
   HeaderFields hf;
@@ -228,9 +229,11 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
     hf.fields.push_back(db.fields[static_cast<size_t>(f - 1)]);
     hf.numbers.push_back(static_cast<uint16_t>(f));
   }
+  // Field numbers: the table's for the secondary fields, then the positions
+  // of the fields that follow them in the entry.
   for (int k = 0; k < db.keyFieldCount; ++k) {
     hf.fields.push_back(db.fields[static_cast<size_t>(k)]);
-    hf.numbers.push_back(static_cast<uint16_t>(k + 1));
+    hf.numbers.push_back(static_cast<uint16_t>(hf.fields.size()));
   }
   keyFields = hf.fields;
   FieldDesc blk;
@@ -250,6 +253,7 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
                                  &ix->xHeader));
   ix->xHeader[0x15] = static_cast<char>(ix->desc.fields.front());
   ix->xHeader[0x2D] = 0;
+  ix->xHeader[0x55] = ix->desc.caseInsensitive ? 1 : 0;
   PDX_RETURN_IF_ERROR(TreeHeader(composite ? 7 : 4, keyFields, keyBytes, kib, version,
                                  static_cast<uint8_t>(dbRaw[0x29]), ix->treeFile, cp, &ix->yHeader));
   ix->xBlockSize = ix->yBlockSize = db.blockSize;
@@ -257,7 +261,7 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
 }
 
 void SecondaryFileNames(const std::string& base, const IndexDefinition& def, const std::vector<int>& fields,
-                        const std::vector<SecondaryIndex>& existing, std::string* x, std::string* y) {
+                        const std::vector<WriterIndex>& existing, std::string* x, std::string* y) {
   (void)def;
   const bool single = fields.size() == 1 && !def.caseInsensitive && !def.descending && !def.unique && def.name.empty();
   if (single) {
@@ -268,7 +272,7 @@ void SecondaryFileNames(const std::string& base, const IndexDefinition& def, con
   const char* digits = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
   for (const char* d = digits; *d; ++d) {
     std::string cx = base + ".XG" + std::string(1, *d);
-    bool used = std::any_of(existing.begin(), existing.end(), [&](const SecondaryIndex& s) {
+    bool used = std::any_of(existing.begin(), existing.end(), [&](const WriterIndex& s) {
       return EqualsNoCase(s.desc.file, cx);
     });
     if (!used) {

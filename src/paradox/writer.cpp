@@ -122,7 +122,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
       pxBlockSize_ = f->header().blockSize;
       continue;
     }
-    SecondaryIndex sx;
+    WriterIndex sx;
     sx.desc = ix;
     PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir_, FileNameOf(ix.file), &path));
     PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
@@ -290,7 +290,7 @@ Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
   for (size_t i = 0; i < key.size(); ++i) {
     std::string bytes;
     PDX_RETURN_IF_ERROR(EncodeKeyValue(info_.fields[i], key[i], enc, nullptr, &bytes));
-    std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
+    std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
   }
   auto it = keyed_.find(kProbe);
   if (it == keyed_.end()) return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
@@ -395,7 +395,7 @@ Status TableWriterImpl::AddIndex(const IndexDefinition& def) {
   std::string name = def.name.empty() ? info_.fields[static_cast<size_t>(fields[0] - 1)].name : def.name;
   for (const auto& s : secondaries_)
     if (EqualsNoCase(s.desc.name, name)) return Status::InvalidArgument(label_ + ": an index \"" + name + "\" exists");
-  SecondaryIndex ix;
+  WriterIndex ix;
   ix.desc.name = name;
   ix.desc.fields = fields;
   ix.desc.unique = def.unique;

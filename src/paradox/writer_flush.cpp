@@ -195,7 +195,7 @@ Status TableWriterImpl::WriteFiles() {
   return Status::OK();
 }
 
-Status TableWriterImpl::BuildSecondary(const SecondaryIndex& ix, const std::vector<const char*>& records,
+Status TableWriterImpl::BuildSecondary(const WriterIndex& ix, const std::vector<const char*>& records,
                                        const std::vector<uint32_t>& blockOf, TableCommit* commit) const {
   // An entry: the index's fields, the primary key, the row's data block.
   size_t secBytes = 0;

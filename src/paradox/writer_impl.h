@@ -24,7 +24,7 @@
 namespace pdx {
 
 // A secondary index as the writer keeps it up to date.
-struct SecondaryIndex {
+struct WriterIndex {
   IndexDesc desc;              // name, fields, flags; desc.file = the .Xnn/.XGn name
   std::string treeFile;        // .Ynn/.YGn name
   std::string xHeader;         // header template of the data part
@@ -73,7 +73,7 @@ class TableWriterImpl final : public TableWriter {
   const CodePage* cp_ = nullptr;
   Collation collation_;
   KeyLayout primary_;           // over .DB records
-  std::vector<SecondaryIndex> secondaries_;
+  std::vector<WriterIndex> secondaries_;
   std::vector<std::string> droppedFiles_;  // index files to remove at the next flush
   uint32_t autoInc_ = 0;
   int autoIncField_ = 0;        // from 1; 0 = none
@@ -103,7 +103,7 @@ class TableWriterImpl final : public TableWriter {
                    bool assignAutoInc, uint32_t* autoIncUsed) const;
   std::string KeyText(const char* rec) const;
   Status WriteFiles();
-  Status BuildSecondary(const SecondaryIndex& ix, const std::vector<const char*>& records,
+  Status BuildSecondary(const WriterIndex& ix, const std::vector<const char*>& records,
                         const std::vector<uint32_t>& blockOf, class TableCommit* commit) const;
   Status ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const;
 };
@@ -118,10 +118,10 @@ Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition&
                             NewTableHeaders* out);
 // Headers of a new secondary index over a table with db header dbHeader.
 Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp,
-                             SecondaryIndex* ix);
+                             WriterIndex* ix);
 // Name of the files of a new secondary index: ".Xnn"/".Ynn" (nn = field number
 // in hex... as the engine names them) or ".XGn"/".YGn".
 void SecondaryFileNames(const std::string& base, const IndexDefinition& def, const std::vector<int>& fields,
-                        const std::vector<SecondaryIndex>& existing, std::string* x, std::string* y);
+                        const std::vector<WriterIndex>& existing, std::string* x, std::string* y);
 
 }  // namespace pdx
