@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+#include "paradox/table.h"
+#include "paradox/writer.h"
+#include "support/table_check.h"
+#include "support/test_util.h"
+
+namespace {
+
+using pdx::FieldDesc;
+using pdx::FieldType;
+using pdx::Value;
+
+FieldDesc F(const char* name, FieldType t, uint16_t size = 0, bool required = false) {
+  FieldDesc f;
+  f.name = name;
+  f.type = t;
+  f.required = required;
+  switch (t) {
+    case FieldType::kShort: f.size = 2; break;
+    case FieldType::kLong: case FieldType::kAutoInc: case FieldType::kDate: case FieldType::kTime: f.size = 4; break;
+    case FieldType::kNumber: case FieldType::kMoney: case FieldType::kTimestamp: f.size = 8; break;
+    case FieldType::kLogical: f.size = 1; break;
+    default: f.size = size;
+  }
+  return f;
+}
+
+pdx::TableDefinition ArticleDef() {
+  pdx::TableDefinition def;
+  def.fields = {F("Code", FieldType::kLong), F("Libellé", FieldType::kAlpha, 30), F("Prix", FieldType::kMoney),
+                F("Stock", FieldType::kShort), F("Créé", FieldType::kDate), F("Note", FieldType::kMemo, 15),
+                F("Actif", FieldType::kLogical)};
+  def.keyFieldCount = 1;
+  return def;
+}
+
+std::vector<Value> Article(int code, const std::string& name, double price, const std::string& note = "") {
+  return {Value::Int(code), Value::Text(name), Value::Double(price), Value::Int(code % 100),
+          Value::Double(40000 + code % 365), note.empty() ? Value::Blank() : Value::Text(note), Value::Bool(code % 2)};
+}
+
+class WriterTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(env_->CreateDir("/agence").ok()); }
+  std::unique_ptr<pdx::Env> env_ = pdx::NewMemEnv();
+  const std::string dir_ = "/agence";
+};
+
+TEST_F(WriterTest, CreatedTableReadsBackInKeyOrderWithCleanIndexes) {
+  std::unique_ptr<pdx::TableWriter> w;
+  pdx::Status s = pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", ArticleDef(), {}, &w);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  for (int code : {30, 10, 20})
+    ASSERT_TRUE(w->Insert(Article(code, "Vis n°" + std::to_string(code), code * 1.25,
+                                  code == 20 ? std::string(400, 'x') + "fin" : "court")).ok());
+  ASSERT_TRUE(w->Close().ok());
+
+  auto rows = testutil::ReadRows(env_.get(), dir_, "article.db");
+  ASSERT_EQ(rows.size(), 3u) << rows[0][0];
+  EXPECT_EQ(rows[0][0], "10");
+  EXPECT_EQ(rows[1][0], "20");
+  EXPECT_EQ(rows[2][0], "30");
+  EXPECT_EQ(rows[0][1], "Vis n°10");
+  EXPECT_EQ(rows[0][2], "12.5");
+  EXPECT_EQ(rows[0][5], "court");  // fits in the record
+  EXPECT_EQ(rows[1][5], std::string(400, 'x') + "fin");  // in the .MB
+  EXPECT_EQ(rows[0][6], "false");
+  EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "ARTICLE").empty());
+}
+
+TEST_F(WriterTest, DuplicateKeyIsRefusedNamingTableAndKeyAndChangesNothing) {
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", ArticleDef(), {}, &w).ok());
+  pdx::RowId a = 0, b = 0;
+  ASSERT_TRUE(w->Insert(Article(1, "un", 1), &a).ok());
+  ASSERT_TRUE(w->Insert(Article(2, "deux", 2), &b).ok());
+  pdx::Status s = w->Insert(Article(1, "bis", 3));
+  ASSERT_TRUE(s.IsInvalidArgument());
+  EXPECT_NE(s.message().find("ARTICLE"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("(1)"), std::string::npos) << s.message();
+  s = w->Update(b, Article(1, "deux devenu un", 2));
+  EXPECT_TRUE(s.IsInvalidArgument());
+  EXPECT_EQ(w->RecordCount(), 2u);
+  std::vector<Value> v;
+  ASSERT_TRUE(w->Get(b, &v).ok());
+  EXPECT_EQ(v[1].text, "deux");
+  // Blank key, text the code page cannot hold, too many values.
+  EXPECT_TRUE(w->Insert({Value::Blank(), Value::Text("x")}).IsInvalidArgument());
+  EXPECT_TRUE(w->Insert(Article(5, "Пример", 1)).IsInvalidArgument());
+  EXPECT_TRUE(w->Insert(std::vector<Value>(9, Value::Int(1))).IsInvalidArgument());
+  EXPECT_EQ(w->RecordCount(), 2u);
+  // A key change moves the row.
+  ASSERT_TRUE(w->Update(a, Article(3, "un devenu trois", 1)).ok());
+  pdx::RowId found = 99;
+  ASSERT_TRUE(w->Find({Value::Int(3)}, &found).ok());
+  EXPECT_EQ(found, a);
+  EXPECT_TRUE(w->Find({Value::Int(1)}, &found).IsNotFound());
+  EXPECT_EQ(w->Rows(), (std::vector<pdx::RowId>{b, a}));
+}
+
+TEST_F(WriterTest, SecondWriterGetsTableInUse) {
+  std::unique_ptr<pdx::TableWriter> w, w2;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", ArticleDef(), {}, &w).ok());
+  pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, "article", {}, &w2);
+  ASSERT_TRUE(s.IsBusy()) << s.ToString();
+  EXPECT_NE(s.message().find("table in use"), std::string::npos);
+  ASSERT_TRUE(w->Close().ok());
+  w.reset();
+  EXPECT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "article", {}, &w2).ok());
+}
+
+// Random inserts, updates and deletes over many blocks, with a secondary
+// index, against a plain map: after every flush the table reads as the map
+// and its indexes check clean.
+TEST_F(WriterTest, RandomChangesMatchAModelAndKeepIndexesClean) {
+  pdx::TableDefinition def = ArticleDef();
+  def.indexes.push_back({"", {"Libellé"}});
+  def.indexes.push_back({"ParPrix", {"Prix", "Stock"}});
+  std::unique_ptr<pdx::TableWriter> w;
+  pdx::Status s = pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", def, {}, &w);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  std::map<int, std::vector<Value>> model;
+  std::mt19937 rng(7);
+  for (int step = 0; step < 6; ++step) {
+    for (int op = 0; op < 400; ++op) {
+      int code = static_cast<int>(rng() % 1500);
+      int kind = static_cast<int>(rng() % 3);
+      pdx::RowId id = 0;
+      bool exists = w->Find({Value::Int(code)}, &id).ok();
+      ASSERT_EQ(exists, model.count(code) > 0);
+      std::string note = rng() % 4 ? "" : std::string(rng() % 300, static_cast<char>('a' + rng() % 26));
+      auto row = Article(code, "Art " + std::to_string(rng() % 50), static_cast<double>(rng() % 1000) / 4, note);
+      if (kind == 0 && !exists) {
+        ASSERT_TRUE(w->Insert(row).ok());
+        model[code] = row;
+      } else if (kind == 1 && exists) {
+        ASSERT_TRUE(w->Update(id, row).ok());
+        model[code] = row;
+      } else if (kind == 2 && exists) {
+        ASSERT_TRUE(w->Delete(id).ok());
+        model.erase(code);
+      }
+    }
+    s = w->Flush();
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    auto rows = testutil::ReadRows(env_.get(), dir_, "ARTICLE");
+    ASSERT_EQ(rows.size(), model.size()) << (rows.empty() ? "" : rows.back()[0]);
+    size_t i = 0;
+    for (const auto& [code, vals] : model) {
+      ASSERT_EQ(rows[i][0], std::to_string(code));
+      ASSERT_EQ(rows[i][1], vals[1].text);
+      ASSERT_EQ(rows[i][5], vals[5].blank ? "<blank>" : vals[5].text) << code;
+      ++i;
+    }
+    auto findings = testutil::IndexFindings(env_.get(), dir_, "ARTICLE");
+    EXPECT_TRUE(findings.empty()) << findings.front();
+  }
+  // The reader finds both indexes, under the names the engine gives them.
+  std::unique_ptr<pdx::Table> t;
+  ASSERT_TRUE(pdx::Table::Open(env_.get(), dir_, "ARTICLE", &t).ok());
+  ASSERT_EQ(t->info().indexes.size(), 3u);
+  EXPECT_EQ(t->info().indexes[1].file, "ARTICLE.X02");
+  EXPECT_EQ(t->info().indexes[1].name, "Libellé");
+  EXPECT_EQ(t->info().indexes[2].file, "ARTICLE.XG0");
+  EXPECT_EQ(t->info().indexes[2].name, "ParPrix");
+  EXPECT_EQ(t->info().indexes[2].fields, (std::vector<int>{3, 4}));
+}
+
+TEST_F(WriterTest, EmptyDeleteIndexAndAutoIncrement) {
+  pdx::TableDefinition def;
+  def.fields = {F("N", FieldType::kAutoInc), F("Nom", FieldType::kAlpha, 10)};
+  def.keyFieldCount = 1;
+  def.indexes.push_back({"", {"Nom"}});
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "CLIENT", def, {}, &w).ok());
+  ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("a")}).ok());
+  ASSERT_TRUE(w->Insert({Value::Int(10), Value::Text("b")}).ok());
+  ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("c")}).ok());
+  ASSERT_TRUE(w->Close().ok());
+  w.reset();
+  auto rows = testutil::ReadRows(env_.get(), dir_, "CLIENT");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0][0], "1");
+  EXPECT_EQ(rows[2][0], "11");
+  ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "CLIENT", {}, &w).ok());
+  EXPECT_EQ(w->info().autoIncrement, 11u);
+  ASSERT_TRUE(w->Empty().ok());
+  ASSERT_TRUE(w->DeleteIndex("Nom").ok());
+  ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("d")}).ok());  // numbering goes on
+  ASSERT_TRUE(w->Close().ok());
+  rows = testutil::ReadRows(env_.get(), dir_, "CLIENT");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "12");
+  EXPECT_FALSE(env_->FileExists("/agence/CLIENT.X02"));
+  EXPECT_FALSE(env_->FileExists("/agence/CLIENT.Y02"));
+  EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "CLIENT").empty());
+}
+
+}  // namespace
