@@ -81,9 +81,25 @@ void CheckTree(const IndexTree& tree, const std::vector<ChainBlock>& blocks, con
   }
 }
 
+Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings);
+
 }  // namespace
 
 Status CheckIndexes(const TableImpl& table, std::vector<std::string>* findings) {
+  const size_t first = findings->size();
+  Status st = CheckIndexesOf(table, findings);
+  // Findings name files without their directory, as the table's own do.
+  const std::string prefix = table.dir() + "/";
+  for (size_t i = first; i < findings->size(); ++i) {
+    std::string& line = (*findings)[i];
+    if (line.compare(0, prefix.size(), prefix) == 0) line.erase(0, prefix.size());
+  }
+  return st;
+}
+
+namespace {
+
+Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings) {
   Findings f(findings);
   const ParadoxFile& db = table.db();
   const FileHeader& h = db.header();
@@ -229,5 +245,7 @@ Status CheckIndexes(const TableImpl& table, std::vector<std::string>* findings) 
   f.Flush();
   return Status::OK();
 }
+
+}  // namespace
 
 }  // namespace pdx

@@ -24,6 +24,9 @@
 //             following fields in the entry; seen [2, 2, 3] and [3, 2, 3] for
 //             one secondary field over a one-field key)
 //   after the sort order name (.XGn only): the NUL-terminated index name
+// Constant in every sample entry file: 0x26, 0x28, 0x2C 0xFF; 0x3E 0x1F,
+// 0x3F 0x0F; 0x52 0x01; 0x56 0x20; 0x58 and 0x5A the file version, 0x59 and
+// 0x5B 0x01; 0x64 0x04; 0x6C, 0x6D 0x01; 0x68 non-zero only in .XGn files.
 // No sample holds a unique or descending secondary index; where the engine
 // stores those flags is not known, so they read as false.
 //

@@ -27,7 +27,15 @@
 // The key of a lowest-level entry is the key of the first record of its block;
 // the entries follow the indexed file's block chain, so they are in key order.
 // Upper levels (files over more blocks than one tree block holds) have the same
-// entry form; only the lowest level is needed to find a block.
+// entry form; only the lowest level is needed to find a block. No sample has
+// more than one level, so what an upper entry's count holds is not known.
+//
+// Other header bytes, as every sample tree has them (for byte-exact writing):
+// 0x02 header size 0x0800; 0x12 the indexed file's 0x12 byte; 0x29 the table's
+// sort order id (0 for "ascii"); 0x39 the table's file version; 0x3A 1;
+// 0x49 varies (1..0x15); 0x51 0xAD for .PX, 0xAF for .Y files; 0x58.. the key
+// descriptors; the u32 memory pointers at 0x2C..0x37 and after the
+// descriptors vary and are not read.
 #include "paradox/index_tree.h"
 
 #include <cstring>
