@@ -220,6 +220,15 @@ Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition&
   return Status::OK();
 }
 
+Status BuildPrimaryHeader(const FileHeader& db, const std::string& pxName, const CodePage& cp, std::string* out) {
+  std::vector<FieldDesc> keys(db.fields.begin(), db.fields.begin() + db.keyFieldCount);
+  size_t keyBytes = 0;
+  for (const auto& k : keys) keyBytes += StoredFieldSize(k);
+  PDX_RETURN_IF_ERROR(TreeHeader(1, keys, keyBytes, static_cast<int>(db.blockSize / 1024), db.fileVersion,
+                                 static_cast<uint8_t>(db.raw[0x29]), pxName, cp, out));
+  return Status::OK();
+}
+
 Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp, WriterIndex* ix) {
   const bool composite = ix->desc.file.size() >= 3 && (ix->desc.file[ix->desc.file.size() - 2] == 'G' ||
                                                        ix->desc.file[ix->desc.file.size() - 2] == 'g');

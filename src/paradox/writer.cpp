@@ -115,7 +115,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     std::unique_ptr<ParadoxFile> f;
     std::string path;
     if (ix.primary) {
-      PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir_, ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path));
+      if (!FindFileNoCase(env, dir_, ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path).ok()) continue;
       PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
       pxName_ = FileNameOf(path);
       pxHeader_ = f->header().raw;
@@ -143,7 +143,12 @@ Status TableWriterImpl::LoadRows(Env* env) {
     }
     secondaries_.push_back(std::move(sx));
   }
-  if (Keyed() && pxHeader_.empty()) return Status::Corruption(label_ + ": keyed table without its primary index");
+  if (Keyed() && pxHeader_.empty()) {
+    // A keyed table whose .PX is gone gets a new one.
+    pxName_ = base_ + ".PX";
+    PDX_RETURN_IF_ERROR(BuildPrimaryHeader(db.header(), pxName_, *cp_, &pxHeader_));
+    pxBlockSize_ = blockSize_;
+  }
   if (!Keyed() && !secondaries_.empty())
     return Status::NotSupported(label_ + ": secondary indexes of a table without a primary key");
   std::string mbPath;
@@ -155,14 +160,24 @@ Status TableWriterImpl::LoadRows(Env* env) {
   blobs_.clear();
   keyed_.clear();
   order_.clear();
+  loadedBlocks_.clear();
+  loadedBlockOf_.clear();
   BlockChain chain(&db);
   uint64_t n = 0;
   for (;;) {
     bool done = false;
     PDX_RETURN_IF_ERROR(chain.Next(&done));
     if (done) break;
+    if (chain.records() > 0) {
+      BlockSummary b;
+      b.block = chain.block();
+      b.records = chain.records();
+      b.firstKey.assign(chain.record(0), primary_.ProbeSize(primary_.parts.size()));
+      loadedBlocks_.push_back(std::move(b));
+    }
     for (uint32_t i = 0; i < chain.records(); ++i, ++n) {
       const char* rec = chain.record(i);
+      loadedBlockOf_.push_back(chain.block());
       RowId id = static_cast<RowId>(rows_.size());
       rows_.emplace_back(rec, recordSize_);
       for (int f : blobFields_) {
@@ -437,6 +452,14 @@ Status TableWriterImpl::Flush() {
 }
 
 Status TableWriterImpl::Rewrite() { return WriteFiles(); }
+
+Status RebuildIndexes(Env* env, const std::string& dir, const std::string& name, const TableWriter::Options& options) {
+  std::unique_ptr<TableWriter> w;
+  PDX_RETURN_IF_ERROR(TableWriter::Open(env, dir, name, options, &w));
+  auto* impl = static_cast<TableWriterImpl*>(w.get());
+  if (!impl->Keyed() && impl->secondaries_.empty()) return Status::OK();
+  return impl->WriteFiles(/*keepData=*/true);
+}
 
 Status TableWriterImpl::Close() {
   Status s = Flush();

@@ -93,4 +93,10 @@ class TableWriter {
   virtual Status Close() = 0;
 };
 
+// Rebuilds the primary and secondary index files of dir/name from its .DB,
+// which stays as it is (`pdx reindex`). Same locking and all-or-nothing
+// guarantee as a TableWriter.
+Status RebuildIndexes(Env* env, const std::string& dir, const std::string& name,
+                      const TableWriter::Options& options = {});
+
 }  // namespace pdx

@@ -13,9 +13,9 @@
 // the record), u32 LE length, u16 LE modifier (1 for values in the .MB).
 //
 // Change counters, so that the engine takes every index as current:
-//   .DB 0x2D is bumped at every write; .PX 0x2D and .Xnn 0x2F repeat it;
+//   .DB 0x2D is bumped at every write; .PX 0x2C and .Xnn 0x2F repeat it;
 //   .Xnn 0x2E repeats .DB 0x2E; .Xnn 0x2D is the index's own counter, bumped at
-//   every write, and .Ynn 0x2D repeats it. Extended headers also get the time
+//   every write, and .Ynn 0x2C repeats it. Extended headers also get the time
 //   of the write (u32 LE Unix time at 0x60).
 #include <algorithm>
 #include <cstring>
@@ -79,7 +79,7 @@ class MbWriter {
 
 }  // namespace
 
-Status TableWriterImpl::WriteFiles() {
+Status TableWriterImpl::WriteFiles(bool keepData) {
   TableCommit commit(env_, dir_, base_);
   // Stored order, and each row's final record bytes.
   std::vector<RowId> order = Rows();
@@ -87,7 +87,7 @@ Status TableWriterImpl::WriteFiles() {
   records.reserve(order.size());
 
   // Blob values: refreshed in-record parts, whole values in a new .MB.
-  if (!blobFields_.empty()) {
+  if (!blobFields_.empty() && !keepData) {
     WritableFile* mb = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(mbName_, &mb));
     MbWriter w(mb);
@@ -140,25 +140,35 @@ Status TableWriterImpl::WriteFiles() {
 
   // The data file.
   std::string dbHeader = dbHeader_;
-  dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
-  PutLE32(&dbHeader, 0x49, autoInc_);
-  Stamp(&dbHeader);
-  WritableFile* dbf = nullptr;
-  PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
   DataFileSpec spec;
-  spec.name = label_;
-  spec.header = dbHeader;
-  spec.blockSize = blockSize_;
-  spec.recordSize = recordSize_;
   spec.keyBytes = Keyed() ? primary_.ProbeSize(primary_.parts.size()) : 0;
   std::vector<BlockSummary> blocks;
-  Status s = WriteDataFile(spec, records, dbf, &blocks);
-  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+  std::vector<uint32_t> blockOf;
+  Status s;
+  if (keepData) {
+    if (dirty_) return Status::InvalidArgument(label_ + ": indexes can only be rebuilt over unchanged data");
+    blocks = loadedBlocks_;
+    for (RowId id : order) blockOf.push_back(loadedBlockOf_[id]);
+  } else {
+    dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
+    PutLE32(&dbHeader, 0x49, autoInc_);
+    Stamp(&dbHeader);
+    WritableFile* dbf = nullptr;
+    PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
+    spec.name = label_;
+    spec.header = dbHeader;
+    spec.blockSize = blockSize_;
+    spec.recordSize = recordSize_;
+    s = WriteDataFile(spec, records, dbf, &blocks);
+    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+    for (const auto& b : blocks)
+      for (uint32_t i = 0; i < b.records; ++i) blockOf.push_back(b.block);
+  }
 
   std::string pxHeader = pxHeader_;
   std::vector<std::string> xHeaders, yHeaders;
   if (Keyed()) {
-    pxHeader[0x2D] = dbHeader[0x2D];
+    pxHeader[0x2C] = dbHeader[0x2D];
     WritableFile* px = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(pxName_, &px));
     IndexFileSpec ispec;
@@ -169,17 +179,12 @@ Status TableWriterImpl::WriteFiles() {
     s = WriteIndexFile(ispec, blocks, px);
     if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
 
-    // Block of each row, for the secondary indexes' hints.
-    std::vector<uint32_t> blockOf;
-    blockOf.reserve(records.size());
-    for (const auto& b : blocks)
-      for (uint32_t i = 0; i < b.records; ++i) blockOf.push_back(b.block);
     for (auto& ix : secondaries_) {
       ix.xHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[0x2D]) + 1);
       ix.xHeader[0x2E] = dbHeader[0x2E];
       ix.xHeader[0x2F] = dbHeader[0x2D];
       Stamp(&ix.xHeader);
-      if (!ix.yHeader.empty()) ix.yHeader[0x2D] = ix.xHeader[0x2D];
+      if (!ix.yHeader.empty()) ix.yHeader[0x2C] = ix.xHeader[0x2D];
       PDX_RETURN_IF_ERROR(BuildSecondary(ix, records, blockOf, &commit));
     }
   }

@@ -16,6 +16,7 @@
 
 #include "paradox/codepage.h"
 #include "paradox/collation.h"
+#include "paradox/file_build.h"
 #include "paradox/header.h"
 #include "paradox/index_key.h"
 #include "paradox/table_lock.h"
@@ -92,6 +93,10 @@ class TableWriterImpl final : public TableWriter {
   mutable std::string probe_;  // record bytes for a key lookup (RowId kProbe)
   static constexpr RowId kProbe = 0xFFFFFFFFu;
   bool dirty_ = false;
+  // The data blocks as loaded (chain order) and the block of each loaded row,
+  // for rebuilding indexes over an unchanged .DB.
+  std::vector<BlockSummary> loadedBlocks_;
+  std::vector<uint32_t> loadedBlockOf_;
 
   const char* RowBytes(RowId id) const { return id == kProbe ? probe_.data() : rows_[id].data(); }
   bool Keyed() const { return info_.keyFieldCount > 0; }
@@ -102,7 +107,9 @@ class TableWriterImpl final : public TableWriter {
   Status EncodeRow(const std::vector<Value>& values, std::string* rec, std::map<int, std::string>* blobs,
                    bool assignAutoInc, uint32_t* autoIncUsed) const;
   std::string KeyText(const char* rec) const;
-  Status WriteFiles();
+  // keepData: the .DB and .MB stay as they are and only the index files are
+  // rebuilt from them (RebuildIndexes).
+  Status WriteFiles(bool keepData = false);
   Status BuildSecondary(const WriterIndex& ix, const std::vector<const char*>& records,
                         const std::vector<uint32_t>& blockOf, class TableCommit* commit) const;
   Status ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const;
@@ -116,6 +123,8 @@ struct NewTableHeaders {
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
                             NewTableHeaders* out);
+// Header of a primary index for a keyed table that has none.
+Status BuildPrimaryHeader(const FileHeader& db, const std::string& pxName, const CodePage& cp, std::string* out);
 // Headers of a new secondary index over a table with db header dbHeader.
 Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp,
                              WriterIndex* ix);
