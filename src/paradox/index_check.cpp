@@ -214,7 +214,14 @@ Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings
         f.Add(label, "entry values", at + " does not hold the values of its record");
       }
       if (++seen[pkBytes] == 2) f.Add(label, "repeated entry", at + " repeats the entry of a record");
-      if (n > 0 && orderKnown && si->fullKey().Compare(entries[n - 1].data(), e.data()) >= 0) {
+      // Ascending entries are strictly ordered on the whole entry key; how a
+      // descending index orders equal keys is not known, so only its keys count.
+      bool outOfOrder = false;
+      if (n > 0 && orderKnown) {
+        outOfOrder = si->files().desc.descending ? si->key().Compare(entries[n - 1].data(), e.data()) > 0
+                                                 : si->fullKey().Compare(entries[n - 1].data(), e.data()) >= 0;
+      }
+      if (outOfOrder) {
         f.Add(label, "entry order", at + " is out of index order");
       }
     }

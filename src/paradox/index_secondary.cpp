@@ -28,7 +28,8 @@
 // 0x3F 0x0F; 0x52 0x01; 0x56 0x20; 0x58 and 0x5A the file version, 0x59 and
 // 0x5B 0x01; 0x64 0x04; 0x6C, 0x6D 0x01; 0x68 non-zero only in .XGn files.
 // No sample holds a unique or descending secondary index; where the engine
-// stores those flags is not known, so they read as false.
+// stores those flags is not known: unique reads as false, and a descending
+// index is recognised from its entries when it is read.
 //
 // Entries are records of the file's block chain, in index order: by the
 // secondary fields (through the collation; the case-insensitive variant for a
@@ -219,6 +220,13 @@ Status SecondaryIndex::Open(Env* env, const IndexFiles& files, const FileHeader&
       si->entries_.emplace_back(chain.record(i), x.recordSize);
       si->entryBlocks_.push_back(chain.block());
     }
+  }
+  // Where the engine keeps the descending flag is not known, but the entries
+  // show it: the first key above the last one.
+  if (!si->key_.descending && si->entries_.size() > 1 &&
+      si->key_.Compare(si->entries_.front().data(), si->entries_.back().data()) > 0) {
+    si->key_.descending = si->fullKey_.descending = true;
+    si->files_.desc.descending = true;
   }
   *out = std::move(si);
   return Status::OK();

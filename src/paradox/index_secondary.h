@@ -48,6 +48,7 @@ class SecondaryIndex {
   static Status Open(Env* env, const IndexFiles& files, const FileHeader& db, const Collation* collation,
                      std::unique_ptr<SecondaryIndex>* out);
 
+  // The index as read; desc.descending is set when the entries run downwards.
   const IndexFiles& files() const { return files_; }
   const FileHeader& header() const { return header_; }
   // Entries (record bytes of the entry file) in index order.

@@ -2,6 +2,7 @@
 // check, never a crash; and index files found without regard to case.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -187,6 +188,48 @@ TEST(IndexDamage, TruncatedIndexFilesNeverCrash) {
       EXPECT_TRUE(cur->Seek({pdx::Value::Double(1100)}, &found).ok()) << name << " cut at " << cut;
     }
   }
+}
+
+TEST(IndexDamage, DescendingIndexIsRecognisedFromItsEntries) {
+  REQUIRE_SAMPLES();
+  Orders o;
+  std::string& x = o.bytes("orders.x02");
+  // Reverse the entries across the two blocks, keeping each block's count.
+  auto count = [&](size_t block) {
+    size_t at = kHeader + (block - 1) * 2048;
+    int16_t add = static_cast<int16_t>(static_cast<uint8_t>(x[at + 4]) | (static_cast<uint8_t>(x[at + 5]) << 8));
+    return static_cast<size_t>(add / kXEntry + 1);
+  };
+  const size_t n1 = count(1), n2 = count(2);
+  std::vector<std::string> e;
+  for (size_t i = 0; i < n1; ++i) e.push_back(x.substr(kHeader + 6 + i * kXEntry, kXEntry));
+  for (size_t i = 0; i < n2; ++i) e.push_back(x.substr(kHeader + 2048 + 6 + i * kXEntry, kXEntry));
+  std::reverse(e.begin(), e.end());
+  for (size_t i = 0; i < n1; ++i) x.replace(kHeader + 6 + i * kXEntry, kXEntry, e[i]);
+  for (size_t i = 0; i < n2; ++i) x.replace(kHeader + 2048 + 6 + i * kXEntry, kXEntry, e[n1 + i]);
+  auto t = o.Open();
+  ASSERT_TRUE(t);
+  auto cur = t->NewCursor();
+  ASSERT_TRUE(cur->SetOrderIndex("CustNo").ok());
+  std::vector<double> cust;
+  ASSERT_TRUE(cur->First().ok());
+  while (!cur->AtEnd()) {
+    double d = 0;
+    ASSERT_TRUE(cur->GetDouble(2, &d).ok());
+    cust.push_back(d);
+    ASSERT_TRUE(cur->Next().ok());
+  }
+  ASSERT_EQ(cust.size(), 205u);
+  EXPECT_GT(cust.front(), cust.back());
+  for (size_t i = 1; i < cust.size(); ++i) EXPECT_GE(cust[i - 1], cust[i]);
+  bool found = false;
+  ASSERT_TRUE(cur->Seek({pdx::Value::Double(1221)}, &found).ok());
+  ASSERT_TRUE(found);
+  double d = 0;
+  ASSERT_TRUE(cur->GetDouble(2, &d).ok());
+  EXPECT_EQ(d, 1221);
+  // The entries still match the records; only the tree is now stale.
+  for (const std::string& f : Check(*t)) EXPECT_NE(f.find("orders.y02"), std::string::npos) << f;
 }
 
 TEST(IndexDamage, IndexFilesAreFoundWithoutRegardToCase) {
