@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "paradox/index_check.h"
+#include "paradox/index_order.h"
 #include "paradox/table_impl.h"
 #include "support/test_util.h"
 
@@ -230,6 +231,54 @@ TEST(IndexDamage, DescendingIndexIsRecognisedFromItsEntries) {
   EXPECT_EQ(d, 1221);
   // The entries still match the records; only the tree is now stale.
   for (const std::string& f : Check(*t)) EXPECT_NE(f.find("orders.y02"), std::string::npos) << f;
+}
+
+// A primary index of two levels, made from the one-level sample: two leaf
+// blocks under a root block.
+TEST(IndexDamage, TwoLevelPrimaryIndexIsWalkedToItsLeaves) {
+  REQUIRE_SAMPLES();
+  Orders o;
+  const std::string px = o.bytes("orders.px");
+  const size_t blockSize = 2048;
+  std::string header = px.substr(0, kHeader);
+  std::vector<std::string> leaves;
+  for (size_t i = 0; i < 34; ++i) leaves.push_back(px.substr(kHeader + 6 + i * kPxEntry, kPxEntry));
+  auto block = [&](const std::vector<std::string>& entries) {
+    std::string b(blockSize, '\0');
+    int16_t add = static_cast<int16_t>((entries.size() - 1) * kPxEntry);
+    b[4] = static_cast<char>(add & 0xFF);
+    b[5] = static_cast<char>((add >> 8) & 0xFF);
+    for (size_t i = 0; i < entries.size(); ++i) b.replace(6 + i * kPxEntry, kPxEntry, entries[i]);
+    return b;
+  };
+  std::vector<std::string> a(leaves.begin(), leaves.begin() + 17), b(leaves.begin() + 17, leaves.end());
+  std::string r1 = a[0], r2 = b[0];
+  PutShortBE(&r1, 8, 1);
+  PutShortBE(&r2, 8, 2);
+  header[0x0A] = 3;   // blocks in use
+  header[0x0C] = 3;   // blocks in the file
+  header[0x1E] = 3;   // root block
+  header[0x20] = 2;   // levels
+  header[0x06] = 36;  // entries on all levels
+  o.bytes("orders.px") = header + block(a) + block(b) + block({r1, r2});
+  auto t = o.Open();
+  ASSERT_TRUE(t);
+  std::unique_ptr<pdx::PrimaryOrder> order;
+  ASSERT_TRUE(pdx::PrimaryOrder::Open(*t, &order).ok());
+  ASSERT_NE(order->tree(), nullptr);
+  EXPECT_EQ(order->tree()->leaves().size(), 34u);
+  EXPECT_EQ(order->records().size(), 205u);
+  EXPECT_TRUE(Check(*t).empty());
+  auto cur = t->NewCursor();
+  bool found = false;
+  ASSERT_TRUE(cur->Seek({pdx::Value::Double(1100)}, &found).ok());
+  EXPECT_TRUE(found);
+  // A root entry pointing back at the root is a loop, not a hang.
+  std::string& loop = o.bytes("orders.px");
+  PutShortBE(&loop, kHeader + 2 * blockSize + 6 + 8, 3);
+  auto t2 = o.Open();
+  ASSERT_TRUE(t2);
+  EXPECT_TRUE(Mentions(Check(*t2), "orders.px", "reached twice"));
 }
 
 TEST(IndexDamage, IndexFilesAreFoundWithoutRegardToCase) {
