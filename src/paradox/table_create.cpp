@@ -184,7 +184,36 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
   return true;
 }
 
+// Header byte of the sort orders seen on the engine's tables.
+uint8_t KnownSortOrderId(const std::string& name) {
+  if (EqualsNoCase(name, "intl850")) return 0x54;
+  if (EqualsNoCase(name, "ANSIINTL")) return 0x62;
+  return 0;
+}
+
 }  // namespace
+
+TableDefinition DefinitionOf(const TableInfo& info) {
+  TableDefinition def;
+  def.fields = info.fields;
+  def.keyFieldCount = info.keyFieldCount;
+  def.blockSizeKiB = info.blockSize / 1024;
+  def.codePage = info.codePage;
+  def.sortOrder = info.sortOrder;
+  for (const auto& ix : info.indexes) {
+    if (ix.primary) continue;
+    IndexDefinition d;
+    bool single = ix.fields.size() == 1 && !ix.caseInsensitive && ix.file.size() >= 2 &&
+                  std::toupper(static_cast<unsigned char>(ix.file[ix.file.size() - 2])) != 'G';
+    d.name = single ? "" : ix.name;
+    for (int f : ix.fields) d.fields.push_back(info.fields[static_cast<size_t>(f - 1)].name);
+    d.unique = ix.unique;
+    d.caseInsensitive = ix.caseInsensitive;
+    d.descending = ix.descending;
+    def.indexes.push_back(std::move(d));
+  }
+  return def;
+}
 
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
@@ -348,6 +377,11 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
       sortOrderId = static_cast<uint8_t>(f->header().raw[0x29]);
       break;
     }
+  }
+  if (def.codePage != 0) codePage = def.codePage;
+  if (!def.sortOrder.empty()) {
+    sortOrder = def.sortOrder;
+    sortOrderId = def.sortOrderId >= 0 ? static_cast<uint8_t>(def.sortOrderId) : KnownSortOrderId(sortOrder);
   }
   const CodePage* cp = nullptr;
   PDX_RETURN_IF_ERROR(CodePage::Find(codePage, &cp));

@@ -49,7 +49,16 @@ struct TableDefinition {
   int keyFieldCount = 0;          // primary key = the first keyFieldCount fields
   std::vector<IndexDefinition> indexes;
   int blockSizeKiB = 0;           // 0: 2 KiB, or more when a record needs it
+  // Code page and sort order; 0 / "" take those of a table already in the
+  // directory, else 1252 and "ANSIINTL". sortOrderId is the header's byte for
+  // the order (-1: the one the engine uses for the known names).
+  int codePage = 0;
+  std::string sortOrder;
+  int sortOrderId = -1;
 };
+
+// The definition of an open table, to create another one like it.
+TableDefinition DefinitionOf(const TableInfo& info);
 
 using RowId = uint32_t;
 

@@ -1,5 +1,6 @@
 #include "support/table_check.h"
 
+#include "paradox/check.h"
 #include "paradox/field_codec.h"
 #include "paradox/index_check.h"
 #include "paradox/table.h"
@@ -45,12 +46,11 @@ std::vector<std::vector<std::string>> ReadRows(pdx::Env* env, const std::string&
 }
 
 std::vector<std::string> IndexFindings(pdx::Env* env, const std::string& dir, const std::string& name) {
-  std::unique_ptr<pdx::TableImpl> t;
-  pdx::Status s = pdx::TableImpl::OpenImpl(env, dir, name, &t);
-  if (!s.ok()) return {"cannot open: " + s.ToString()};
+  std::vector<pdx::CheckFinding> found;
+  pdx::Status s = pdx::CheckTable(env, dir, name, &found);
+  if (!s.ok()) return {"cannot check: " + s.ToString()};
   std::vector<std::string> findings;
-  s = pdx::CheckIndexes(*t, &findings);
-  if (!s.ok()) findings.push_back("check failed: " + s.ToString());
+  for (const auto& f : found) findings.push_back(f.file + ": " + f.what);
   return findings;
 }
 

@@ -12,7 +12,7 @@ namespace testutil {
 // Every record of dir/name in stored order, each value as text ("<blank>" for
 // a blank); a read error is one row holding "ERROR: ...".
 std::vector<std::vector<std::string>> ReadRows(pdx::Env* env, const std::string& dir, const std::string& name);
-// The index check's findings (empty when clean); an unreadable table is one finding.
+// What `pdx check` finds (empty when clean); an unreadable table is one finding.
 std::vector<std::string> IndexFindings(pdx::Env* env, const std::string& dir, const std::string& name);
 // Text of a value as ReadRows gives it.
 std::string ValueText(const pdx::Value& v, pdx::FieldType t);

@@ -1,4 +1,4 @@
-// pdx: inspect Paradox tables (info, dump, check).
+// pdx: inspect Paradox tables (info, dump, check), rebuild their indexes, copy them.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -11,7 +11,9 @@ int Usage() {
   std::fprintf(stderr,
                "usage: pdx info FILE\n"
                "       pdx dump FILE [--index NAME] [--format jsonl|csv]\n"
-               "       pdx check FILE\n");
+               "       pdx check FILE\n"
+               "       pdx reindex FILE\n"
+               "       pdx copy SRC DST\n");
   return 2;
 }
 
@@ -23,6 +25,8 @@ int main(int argc, char** argv) {
   std::string file = argv[2];
   if (cmd == "info" && argc == 3) return pdxtool::Info(file);
   if (cmd == "check" && argc == 3) return pdxtool::Check(file);
+  if (cmd == "reindex" && argc == 3) return pdxtool::Reindex(file);
+  if (cmd == "copy" && argc == 4) return pdxtool::Copy(file, argv[3]);
   if (cmd == "dump") {
     std::string index, format = "jsonl";
     for (int i = 3; i < argc; ++i) {
@@ -37,6 +41,6 @@ int main(int argc, char** argv) {
     if (format != "jsonl" && format != "csv") return Usage();
     return pdxtool::Dump(file, index, format);
   }
-  if (cmd != "info" && cmd != "check" && cmd != "dump") std::fprintf(stderr, "pdx: unknown command '%s'\n", argv[1]);
+  if (cmd != "info" && cmd != "check" && cmd != "dump" && cmd != "reindex" && cmd != "copy") std::fprintf(stderr, "pdx: unknown command '%s'\n", argv[1]);
   return Usage();
 }
