@@ -202,12 +202,25 @@ Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings
                                       " records");
     }
     std::unordered_map<std::string, int> seen;
+    std::unordered_multimap<std::string, std::string> foldedKeys;  // folded -> exact
     const size_t keyBytes = si->primaryKeyOffset();
     for (size_t n = 0; n < entries.size(); ++n) {
       const std::string& e = entries[n];
       std::string at = "entry " + std::to_string(n + 1);
       std::string pkBytes = e.substr(si->primaryKeyOffset(), si->primaryKeySize());
       auto it = expected.find(pkBytes);
+      if (it == expected.end() && idx.desc.caseInsensitive) {
+        // The entry may hold its primary key uppercased.
+        if (foldedKeys.empty()) {
+          for (const auto& [key, value] : expected) foldedKeys.emplace(si->FoldedPrimaryKey(key, h), key);
+        }
+        auto fk = foldedKeys.find(si->FoldedPrimaryKey(pkBytes, h));
+        if (fk != foldedKeys.end()) {
+          it = expected.find(fk->second);
+          pkBytes = fk->second;
+          foldedKeys.erase(fk);
+        }
+      }
       if (it == expected.end()) {
         f.Add(label, "entry without record", at + " stands for no record of " + dbLabel);
       } else if (e.compare(0, keyBytes, it->second) != 0) {

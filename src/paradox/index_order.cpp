@@ -231,6 +231,8 @@ Status SecondaryOrder::Open(const TableImpl& table, const IndexDesc& index, std:
     for (uint32_t i = 0; i < bh.records; ++i) where.emplace(std::string(db.RecordPtr(buf, i), pkSize), RecordRef{block, i});
     return Status::OK();
   };
+  std::unordered_multimap<std::string, RecordRef> folded;  // filled on first need
+  bool folding = false;
   o->records_.reserve(si.entries().size());
   for (size_t n = 0; n < si.entries().size(); ++n) {
     const std::string& e = si.entries()[n];
@@ -244,6 +246,29 @@ Status SecondaryOrder::Open(const TableImpl& table, const IndexDesc& index, std:
       bool found = false;
       RecordRef ref;
       PDX_RETURN_IF_ERROR(o->primary_->Find(pk, &found, &ref));
+      if (!found && index.caseInsensitive) {
+        // The entry may hold its primary key uppercased: match it that way.
+        if (folded.empty() && !folding) {
+          folding = true;
+          BlockChain chain(&db);
+          for (;;) {
+            bool done = false;
+            PDX_RETURN_IF_ERROR(chain.Next(&done));
+            if (done) break;
+            for (uint32_t i = 0; i < chain.records(); ++i) {
+              folded.emplace(si.FoldedPrimaryKey(std::string_view(chain.record(i), pkSize), h),
+                             RecordRef{chain.block(), i});
+            }
+          }
+        }
+        auto f = folded.find(si.FoldedPrimaryKey(pk, h));
+        if (f != folded.end()) {
+          ref = f->second;
+          folded.erase(f);
+          o->records_.push_back(ref);
+          continue;
+        }
+      }
       if (!found) {
         return Status::Corruption(label + ": entry " + std::to_string(n + 1) + " stands for no record of " +
                                   table.tableLabel() + " (index out of date)");

@@ -239,6 +239,16 @@ uint32_t SecondaryIndex::HintBlock(const std::string& entry) const {
   return b > 0 && b < 0x8000 ? static_cast<uint32_t>(b) : 0;
 }
 
+std::string SecondaryIndex::FoldedPrimaryKey(std::string_view pk, const FileHeader& db) const {
+  std::string out(pk);
+  for (int i = 0; i < db.keyFieldCount; ++i) {
+    const FieldDesc& fd = db.fields[i];
+    size_t at = db.fieldOffsets[i], n = StoredFieldSize(fd);
+    if (fd.type == FieldType::kAlpha && at + n <= out.size()) collation_->Upcase(out.data() + at, n);
+  }
+  return out;
+}
+
 std::string SecondaryIndex::EntryKeyOf(const char* record, const FileHeader& db) const {
   std::string key;
   for (size_t i = 0; i < files_.desc.fields.size(); ++i) {

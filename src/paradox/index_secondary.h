@@ -12,6 +12,7 @@
 //    them and to find the record each one stands for.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "paradox/collation.h"
@@ -68,6 +69,10 @@ class SecondaryIndex {
   // Secondary key of a table record in entry form (uppercased for a
   // case-insensitive index): what the entry of that record must hold.
   std::string EntryKeyOf(const char* record, const FileHeader& db) const;
+  // A primary key (stored bytes) with its alpha fields uppercased: how a
+  // case-insensitive index's entry is matched to its record should the engine
+  // have uppercased the key there too (no sample shows it either way).
+  std::string FoldedPrimaryKey(std::string_view pk, const FileHeader& db) const;
 
  private:
   SecondaryIndex() = default;
