@@ -236,7 +236,12 @@ std::string TimeText(int64_t ms) {
   return buf;
 }
 
-void SplitDayNumber(double v, int64_t* days, int64_t* ms) {
+// Day numbers beyond this many days (about 270,000 years) come only from damaged
+// files; they are shown as "?" rather than converted.
+constexpr double kMaxDays = 1e8;
+
+bool SplitDayNumber(double v, int64_t* days, int64_t* ms) {
+  if (!std::isfinite(v) || std::fabs(v) > kMaxDays) return false;
   double whole = std::floor(v);
   int64_t m = std::llround((v - whole) * 86400000.0);
   int64_t dd = static_cast<int64_t>(whole);
@@ -246,20 +251,24 @@ void SplitDayNumber(double v, int64_t* days, int64_t* ms) {
   }
   *days = dd;
   *ms = m;
+  return true;
 }
 }  // namespace
 
-std::string FormatDate(double dayNumber) { return DateText(static_cast<int64_t>(std::floor(dayNumber))); }
+std::string FormatDate(double dayNumber) {
+  if (!std::isfinite(dayNumber) || std::fabs(dayNumber) > kMaxDays) return "?";
+  return DateText(static_cast<int64_t>(std::floor(dayNumber)));
+}
 
 std::string FormatTime(double dayFraction) {
   int64_t days, ms;
-  SplitDayNumber(dayFraction, &days, &ms);
+  if (!SplitDayNumber(dayFraction, &days, &ms)) return "?";
   return TimeText(ms + (days > 0 ? days * 86400000 : 0));
 }
 
 std::string FormatTimestamp(double dayNumber) {
   int64_t days, ms;
-  SplitDayNumber(dayNumber, &days, &ms);
+  if (!SplitDayNumber(dayNumber, &days, &ms)) return "?";
   return DateText(days) + "T" + TimeText(ms);
 }
 
