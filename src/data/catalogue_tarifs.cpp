@@ -211,9 +211,10 @@ void AjouterTarifs(std::vector<TableDef>* out) {
     TableDef t = T("Contrainte.DB", P,
                    "IdContrainte I, Fournisseur A2, Groupe I, Famille A2, Modele A2, CodeProduit A2, "
                    "Requete M1, Formule M1, Contrainte M1",
-                   "");
+                   "IdContrainte");
     // The component reads through an index "produit" whose fields are not given
     // with the layout; this program's choice is the product's identity, in order.
+    // A secondary index needs a primary key: the constraint's identifier.
     t.index = {Ix("produit", "Fournisseur;Groupe;Famille;Modele;CodeProduit")};
     t.composants = {CI("tblContrainte", "produit", true)};
     out->push_back(t);

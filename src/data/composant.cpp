@@ -1,5 +1,7 @@
 #include "data/composant.h"
 
+#include <cmath>
+
 #include "util/text.h"
 
 namespace corv {
@@ -43,9 +45,178 @@ pdx::Status Composant::Ouvrir() {
   return s;
 }
 
-void Composant::Fermer() {
+pdx::Status Composant::Fermer() {
+  pdx::Status s;
+  if (writer_) s = writer_->Close();
+  writer_.reset();
+  pending_ = false;
+  plage_ = false;
+  edition_ = Edition::kAucune;
   cursor_.reset();
   table_.reset();
+  return s;
+}
+
+pdx::Status Composant::Synchroniser() {
+  if (!pending_ || !writer_) return pdx::Status::OK();
+  PDX_RETURN_IF_ERROR(writer_->Flush());
+  pending_ = false;
+  std::unique_ptr<pdx::Table> t;
+  PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, &t));
+  cursor_.reset();
+  table_ = std::move(t);
+  cursor_ = table_->NewCursor();
+  PDX_RETURN_IF_ERROR(AppliquerOrdre());
+  if (plage_) return cursor_->SetRange(plageDebut_, plageFin_);
+  return cursor_->First();
+}
+
+pdx::Status Composant::Modifiable() const {
+  if (!cursor_) return pdx::Status::InvalidArgument(def_.fichier + ": table is not open");
+  if (lectureSeule_) return pdx::Status::InvalidArgument(def_.fichier + ": table " + comp_.nom + " is read-only");
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::Ecrivain(pdx::TableWriter** w) {
+  PDX_RETURN_IF_ERROR(Modifiable());
+  if (!writer_) {
+    std::unique_ptr<pdx::TableWriter> tw;
+    PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, {}, &tw));
+    writer_ = std::move(tw);
+  }
+  *w = writer_.get();
+  return pdx::Status::OK();
+}
+
+void Composant::CleTexteVide(std::vector<pdx::Value>* valeurs) const {
+  // An empty alpha key field ("all suppliers", "no client") is stored as blank;
+  // the writer takes it as an empty text.
+  int keys = table_->info().keyFieldCount;
+  for (int i = 0; i < keys && i < static_cast<int>(valeurs->size()); ++i) {
+    pdx::Value& v = (*valeurs)[static_cast<size_t>(i)];
+    if (v.blank && table_->info().fields[static_cast<size_t>(i)].type == pdx::FieldType::kAlpha)
+      v = pdx::Value::Text("");
+  }
+}
+
+pdx::Status Composant::LigneCourante(const std::vector<pdx::Value>& valeurs, pdx::RowId* row) {
+  pdx::TableWriter* w = nullptr;
+  PDX_RETURN_IF_ERROR(Ecrivain(&w));
+  int keys = table_->info().keyFieldCount;
+  if (keys > 0) {
+    std::vector<pdx::Value> key(valeurs.begin(), valeurs.begin() + keys);
+    CleTexteVide(&key);
+    return w->Find(key, row);
+  }
+  // Not keyed: the first row holding exactly these values.
+  std::vector<pdx::Value> v;
+  for (pdx::RowId r : w->Rows()) {
+    PDX_RETURN_IF_ERROR(w->Get(r, &v));
+    bool same = v.size() == valeurs.size();
+    for (size_t i = 0; same && i < v.size(); ++i)
+      same = v[i].blank == valeurs[i].blank && v[i].i == valeurs[i].i && v[i].b == valeurs[i].b &&
+             v[i].text == valeurs[i].text && (v[i].d == valeurs[i].d || (std::isnan(v[i].d) && std::isnan(valeurs[i].d)));
+    if (same) {
+      *row = r;
+      return pdx::Status::OK();
+    }
+  }
+  return pdx::Status::NotFound(def_.fichier + ": the current record is no longer in the table");
+}
+
+pdx::Status Composant::Inserer() {
+  PDX_RETURN_IF_ERROR(Modifiable());
+  tampon_.assign(static_cast<size_t>(NombreChamps()), pdx::Value{});
+  edition_ = Edition::kInsertion;
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::Editer() {
+  PDX_RETURN_IF_ERROR(Modifiable());
+  PDX_RETURN_IF_ERROR(Enregistrement(&origine_));
+  tampon_ = origine_;
+  edition_ = Edition::kModification;
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::FixerValeur(int numero, pdx::Value v) {
+  if (!EnEdition()) return pdx::Status::InvalidArgument(def_.fichier + ": not in insert or edit mode");
+  if (numero < 1 || numero > NombreChamps())
+    return pdx::Status::InvalidArgument(def_.fichier + ": no field number " + std::to_string(numero));
+  tampon_[static_cast<size_t>(numero - 1)] = std::move(v);
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::FixerValeur(const std::string& champ, pdx::Value v) {
+  int n = NumeroChamp(champ);
+  if (n == 0) return pdx::Status::InvalidArgument(def_.fichier + ": no field " + champ);
+  return FixerValeur(n, std::move(v));
+}
+
+pdx::Status Composant::Valider() {
+  if (!EnEdition()) return pdx::Status::InvalidArgument(def_.fichier + ": not in insert or edit mode");
+  pdx::TableWriter* w = nullptr;
+  PDX_RETURN_IF_ERROR(Ecrivain(&w));
+  CleTexteVide(&tampon_);
+  if (edition_ == Edition::kModification) {
+    pdx::RowId row = 0;
+    PDX_RETURN_IF_ERROR(LigneCourante(origine_, &row));
+    PDX_RETURN_IF_ERROR(w->Update(row, tampon_));
+  } else {
+    PDX_RETURN_IF_ERROR(w->Insert(tampon_));
+  }
+  edition_ = Edition::kAucune;
+  pending_ = true;
+  if (apresValidation) return apresValidation(*this);
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::Supprimer() {
+  PDX_RETURN_IF_ERROR(Modifiable());
+  std::vector<pdx::Value> v;
+  PDX_RETURN_IF_ERROR(Enregistrement(&v));
+  pdx::RowId row = 0;
+  PDX_RETURN_IF_ERROR(LigneCourante(v, &row));
+  PDX_RETURN_IF_ERROR(writer_->Delete(row));
+  pending_ = true;
+  return cursor_->Next();
+}
+
+pdx::Status Composant::InsererOuRemplacer(const std::vector<pdx::Value>& valeurs, size_t copies) {
+  pdx::TableWriter* w = nullptr;
+  PDX_RETURN_IF_ERROR(Ecrivain(&w));
+  std::vector<pdx::Value> rec = valeurs;
+  rec.resize(static_cast<size_t>(NombreChamps()));
+  CleTexteVide(&rec);
+  auto keys = static_cast<size_t>(table_->info().keyFieldCount);
+  pdx::RowId row = 0;
+  pdx::Status found = pdx::Status::NotFound("");
+  if (keys > 0) found = w->Find(std::vector<pdx::Value>(rec.begin(), rec.begin() + static_cast<long>(keys)), &row);
+  if (!found.ok() && !found.IsNotFound()) return found;
+  if (found.ok()) {
+    std::vector<pdx::Value> old;
+    PDX_RETURN_IF_ERROR(w->Get(row, &old));
+    for (size_t i = copies; i < rec.size() && i < old.size(); ++i) rec[i] = old[i];
+    PDX_RETURN_IF_ERROR(w->Update(row, rec));
+  } else {
+    PDX_RETURN_IF_ERROR(w->Insert(rec));
+  }
+  pending_ = true;
+  if (apresValidation) return apresValidation(*this);
+  return pdx::Status::OK();
+}
+
+pdx::Status Composant::Vider() {
+  pdx::TableWriter* w = nullptr;
+  PDX_RETURN_IF_ERROR(Ecrivain(&w));
+  PDX_RETURN_IF_ERROR(w->Empty());
+  pending_ = true;
+  return Synchroniser();
+}
+
+pdx::Status Composant::Enregistrer() {
+  if (!writer_) return pdx::Status::OK();
+  return writer_->Flush();
 }
 
 pdx::Status Composant::AppliquerOrdre() {
@@ -66,6 +237,8 @@ pdx::Status Composant::DefinirIndex(const std::string& nom) {
   index_ = nom;
   ordre_.clear();
   if (!Actif()) return pdx::Status::OK();
+  PDX_RETURN_IF_ERROR(Synchroniser());
+  plage_ = false;
   PDX_RETURN_IF_ERROR(AppliquerOrdre());
   return cursor_->First();
 }
@@ -74,6 +247,8 @@ pdx::Status Composant::DefinirOrdre(const std::vector<std::string>& champs) {
   index_.clear();
   ordre_ = champs;
   if (!Actif()) return pdx::Status::OK();
+  PDX_RETURN_IF_ERROR(Synchroniser());
+  plage_ = false;
   PDX_RETURN_IF_ERROR(AppliquerOrdre());
   return cursor_->First();
 }
@@ -97,22 +272,32 @@ std::vector<int> Composant::ChampsIndexCourant() const {
 
 static pdx::Status Ferme(const std::string& f) { return pdx::Status::InvalidArgument(f + ": table is not open"); }
 
-pdx::Status Composant::Premier() { return cursor_ ? cursor_->First() : Ferme(def_.fichier); }
+pdx::Status Composant::Premier() {
+  if (!cursor_) return Ferme(def_.fichier);
+  PDX_RETURN_IF_ERROR(Synchroniser());
+  return cursor_->First();
+}
 pdx::Status Composant::Suivant() { return cursor_ ? cursor_->Next() : Ferme(def_.fichier); }
 bool Composant::Fin() const { return !cursor_ || cursor_->AtEnd(); }
 
 pdx::Status Composant::Chercher(const std::vector<pdx::Value>& cle, bool* trouve) {
   *trouve = false;
   if (!cursor_) return Ferme(def_.fichier);
+  PDX_RETURN_IF_ERROR(Synchroniser());
   return cursor_->Seek(cle, trouve);
 }
 
 pdx::Status Composant::DefinirPlage(const std::vector<pdx::Value>& debut, const std::vector<pdx::Value>& fin) {
   if (!cursor_) return Ferme(def_.fichier);
+  PDX_RETURN_IF_ERROR(Synchroniser());
+  plage_ = true;
+  plageDebut_ = debut;
+  plageFin_ = fin;
   return cursor_->SetRange(debut, fin);
 }
 
 void Composant::AnnulerPlage() {
+  plage_ = false;
   if (cursor_) cursor_->ClearRange();
 }
 

@@ -12,6 +12,14 @@
 //  - The current index is the component's order (an index by name, a field
 //    list, or the primary key) until changed; ranges and key searches use it.
 //  - A failure leaves the component closed and says which file, where and why.
+//  - Writing (not on a read-only component) goes through the engine's writer,
+//    opened on the first change and kept until Fermer. Changes reach the file
+//    at Enregistrer, Fermer, or before the next Premier, Chercher, DefinirPlage
+//    or order change, which re-read the file; Suivant keeps walking the rows as
+//    they were read. Supprimer moves to the next row, like a dataset does.
+//  - The edit buffer: Inserer (blank) or Editer (the current record), then
+//    FixerValeur, then Valider (update of the edited record, insertion
+//    otherwise) or Annuler.
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +29,7 @@
 #include "data/session.h"
 #include "paradox/status.h"
 #include "paradox/table.h"
+#include "paradox/writer.h"
 #include "util/winpath.h"
 
 namespace corv {
@@ -60,7 +69,8 @@ class Composant {
   std::function<pdx::Status(Composant&)> apresValidation;
 
   pdx::Status Ouvrir();
-  void Fermer();
+  // Writes pending changes, then closes.
+  pdx::Status Fermer();
   bool Actif() const { return table_ != nullptr; }
 
   // The current index: by name ("" = primary) or by its field list.
@@ -85,12 +95,37 @@ class Composant {
   // The current record's values in field order.
   pdx::Status Enregistrement(std::vector<pdx::Value>* valeurs) const;
 
+  // Editing.
+  pdx::Status Inserer();
+  pdx::Status Editer();
+  bool EnEdition() const { return edition_ != Edition::kAucune; }
+  pdx::Status FixerValeur(int numero, pdx::Value v);
+  pdx::Status FixerValeur(const std::string& champ, pdx::Value v);
+  const std::vector<pdx::Value>& Tampon() const { return tampon_; }
+  pdx::Status Valider();
+  void Annuler() { edition_ = Edition::kAucune; }
+  pdx::Status Supprimer();
+  // Writes a whole record by primary key without moving the cursor: the record
+  // with that key gets the first `copies` values (its other fields are kept),
+  // or a new record is inserted. Runs the after-post handler.
+  pdx::Status InsererOuRemplacer(const std::vector<pdx::Value>& valeurs, size_t copies);
+  pdx::Status Vider();
+  // Forces the pending changes to disk now.
+  pdx::Status Enregistrer();
+  // The engine's writer on the file (opened on demand).
+  pdx::Status Ecrivain(pdx::TableWriter** w);
+
   pdx::Table* table() const { return table_.get(); }
   pdx::Cursor* curseur() const { return cursor_.get(); }
 
  private:
   pdx::Status AppliquerOrdre();
   pdx::Status Verifier(int numero) const;
+  pdx::Status Modifiable() const;
+  void CleTexteVide(std::vector<pdx::Value>* valeurs) const;
+  pdx::Status Synchroniser();
+  pdx::Status LigneCourante(const std::vector<pdx::Value>& valeurs, pdx::RowId* row);
+  enum class Edition { kAucune, kInsertion, kModification };
 
   Contexte ctx_;
   const TableDef& def_;
@@ -101,6 +136,13 @@ class Composant {
   std::vector<std::string> ordre_;  // or by field list
   std::unique_ptr<pdx::Table> table_;
   std::unique_ptr<pdx::Cursor> cursor_;
+  std::unique_ptr<pdx::TableWriter> writer_;
+  bool pending_ = false;  // writer changes not yet re-read by the cursor
+  bool plage_ = false;
+  std::vector<pdx::Value> plageDebut_, plageFin_;
+  Edition edition_ = Edition::kAucune;
+  std::vector<pdx::Value> tampon_;
+  std::vector<pdx::Value> origine_;  // the edited record as read
 };
 
 }  // namespace corv

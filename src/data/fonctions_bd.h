@@ -44,6 +44,37 @@ pdx::Status FiltrerTable(Composant& table, Dialogs& dialogs, const std::vector<p
 // an error.
 pdx::Status ChercherParCle(Composant& table, Dialogs& dialogs, const std::vector<pdx::Value>& valeurs, bool* trouve);
 
+// Positions on the key as ChercherParCle does (the table assumed open); when
+// found deletes that record (*supprime true).
+pdx::Status SupprimerParCle(Composant& table, const std::vector<pdx::Value>& valeurs, bool* supprime);
+
+// Writes the source's current record into the target by field position (names
+// are not consulted): the target's record with the same key is updated, else a
+// new one is inserted; the values of the first k fields are copied, k being the
+// smaller field count; then, unless garder, the source record is deleted.
+// Values are converted to the target field's type (see ConvertirValeur).
+pdx::Status CopierEnregistrement(Composant& source, Composant& cible, bool garder);
+pdx::Status CopierEnregistrement(MemTable& source, size_t ligne, Composant& cible, bool garder);
+
+// When the component's file does not exist in the named database (alias "" =
+// the component's own), creates it from the component's fields and its primary
+// key and returns a new component on it, which the caller owns; otherwise
+// *nouveau is null.
+pdx::Status CreerTableSiAbsente(const Composant& composant, const std::string& alias, const Contexte& ctx,
+                                std::unique_ptr<Composant>* nouveau);
+
+// Sets a field of the record being inserted or edited from a text: "" is blank;
+// integers and numbers ("." or ","), dates "AAAA-MM-JJ" or "JJ/MM/AAAA",
+// logicals "true"/"false"/"1"/"0". A text that does not fit the field is
+// refused (InvalidArgument naming the field).
+pdx::Status EcrireChamp(Composant& table, const std::string& champ, const std::string& texte);
+pdx::Status EcrireChamp(Composant& table, int numero, const std::string& texte);
+pdx::Status EcrireChamp(MemTable& table, size_t ligne, const std::string& champ, const std::string& texte);
+
+// A value converted to a field type (text <-> numbers as EcrireChamp reads them).
+pdx::Status ConvertirValeur(const pdx::Value& v, pdx::FieldType de, pdx::FieldType vers, pdx::Value* out);
+pdx::Status ValeurDepuisTexte(const std::string& texte, pdx::FieldType type, pdx::Value* out);
+
 // The key values as the current index consumes them (see above).
 std::vector<pdx::Value> ValeursDeCle(const Composant& table, const std::vector<pdx::Value>& valeurs,
                                      bool autoIncComptent);

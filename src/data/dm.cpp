@@ -1,0 +1,125 @@
+#include "data/dm.h"
+
+#include <stdexcept>
+
+#include "data/creation.h"
+#include "data/fonctions_bd.h"
+#include "util/text.h"
+
+namespace corv {
+namespace {
+
+bool FlushedAfterPost(const std::string& nom) {
+  for (const char* n : {"tblDossier", "tblDocument", "tblDossierRefs", "tblLigne", "tblSousLigne"})
+    if (nom == n) return true;
+  return false;
+}
+
+}  // namespace
+
+const std::vector<std::string>& TablesCatalogue() {
+  static const std::vector<std::string> kOrder = {
+      "tblComposantLien", "tblComposantP", "tblComposantReverse", "tblComposantTarif", "tblFamille",
+      "tblFamilleOrdre", "tblGrille", "tblGroupe", "tblHauteur", "tblHM", "tblLargeur", "tblLiaison", "tblLien",
+      "tblLimite", "tblMajTarif", "tblModele", "tblModeleOrdre", "tblSetFamille", "tblTableau", "tblContrainteFns",
+      "tblContrainteType", "tblContrainte", "tblProduitFns", "tblProduit", "tblProduitBiss", "tblZone",
+      "tblTarifComposeFns", "tblTarifComposeFns_TarifFns", "tblTarifLien_FnsBis", "tblTarifCompose_Inverse",
+      "tblTarifFournisseur"};
+  return kOrder;
+}
+
+TDM::TDM(Session& session, HostPaths& host, Dialogs& dialogs)
+    : rmdTarif(*TrouverTableMemoire("rmdTarif")),
+      rmdLien(*TrouverTableMemoire("rmdLien")),
+      ctx_{&session, &host},
+      dialogs_(dialogs) {
+  for (const auto& t : Catalogue())
+    for (const auto& c : t.composants) {
+      if (!c.fenetre.empty()) continue;
+      auto comp = std::make_unique<Composant>(ctx_, t, c);
+      comp->avantOuverture = [this](Composant& x) { return AvantOuverture(x); };
+      if (FlushedAfterPost(c.nom)) comp->apresValidation = [](Composant& x) { return x.Enregistrer(); };
+      composants_.push_back(std::move(comp));
+    }
+}
+
+Composant* TDM::Table(const std::string& nom) {
+  for (auto& c : composants_)
+    if (c->Nom() == nom) return c.get();
+  return nullptr;
+}
+
+Composant& TDM::operator[](const std::string& nom) {
+  Composant* c = Table(nom);
+  if (!c) throw std::out_of_range("no table component " + nom);
+  return *c;
+}
+
+std::unique_ptr<Composant> TDM::NouveauComposant(const std::string& nom, const std::string& fenetre) {
+  const TableDef* t = TableDuComposant(nom, fenetre);
+  if (!t) return nullptr;
+  for (const auto& c : t->composants)
+    if (c.nom == nom && c.fenetre == fenetre) {
+      auto comp = std::make_unique<Composant>(ctx_, *t, c);
+      comp->avantOuverture = [this](Composant& x) { return AvantOuverture(x); };
+      return comp;
+    }
+  return nullptr;
+}
+
+pdx::Status TDM::AvantOuverture(Composant& c) {
+  const TableDef& def = c.Def();
+  pdx::Env* env = ctx_.host->env();
+  std::string dir = c.RepertoireHote();
+  if (!c.FichierExiste()) {
+    if (def.creation == Creation::kAucune) return pdx::Status::OK();  // the open reports the missing file
+    return CreerFichier(env, dir, def);
+  }
+  if (def.regles.empty()) return pdx::Status::OK();
+
+  std::unique_ptr<pdx::Table> t;
+  PDX_RETURN_IF_ERROR(pdx::Table::Open(env, dir, def.fichier, &t));
+  PlanMaj plan = PlanifierMaj(def, ChampsDuFichier(t->info()), IndexDuFichier(t->info()));
+  t.reset();
+  if (plan.Vide()) return pdx::Status::OK();
+  if (plan.restructurer)
+    return pdx::Status::NotSupported(c.Repertoire() + "\\" + def.fichier +
+                                     ": the file is at an older layout and the engine cannot restructure it yet");
+  std::unique_ptr<pdx::TableWriter> w;
+  PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(env, dir, def.fichier, {}, &w));
+  for (const auto& n : plan.indexSupprimes) PDX_RETURN_IF_ERROR(w->DeleteIndex(n));
+  for (const auto& i : plan.indexAjoutes) PDX_RETURN_IF_ERROR(w->AddIndex(IndexMoteur(i)));
+  return w->Close();
+}
+
+bool TDM::OuvrirTablesCatalogue() {
+  bool echec = false;
+  for (const auto& nom : TablesCatalogue()) {
+    Composant& c = (*this)[nom];
+    if (nom != "tblProduitFns") {
+      echec = OuvrirTable(c, dialogs_) != 0 || echec;
+      continue;
+    }
+    if (c.Actif() || c.Ouvrir().ok()) continue;
+    // The index "Fns" is missing or damaged: rebuild it through tblProduit.
+    Composant& produit = (*this)["tblProduit"];
+    const IndexDef* fns = produit.Def().Index("Fns");
+    if (produit.FichierExiste()) {
+      std::unique_ptr<pdx::TableWriter> w;
+      std::string dir = produit.RepertoireHote();
+      if (pdx::TableWriter::Open(ctx_.host->env(), dir, produit.Fichier(), {}, &w).ok()) {
+        w->DeleteIndex("Fns");  // a failure to delete is of no consequence
+        w->AddIndex(IndexMoteur(*fns));
+        w->Close();
+      }
+    }
+    echec = OuvrirTable(c, dialogs_) != 0 || echec;
+  }
+  return echec;
+}
+
+void TDM::FermerTablesCatalogue() {
+  for (const auto& nom : TablesCatalogue()) (*this)[nom].Fermer();
+}
+
+}  // namespace corv

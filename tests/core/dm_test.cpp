@@ -1,0 +1,336 @@
+#include "data/dm.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "data/creation.h"
+#include "data/fonctions_bd.h"
+#include "data/tva_table.h"
+#include "support/scripted_dialogs.h"
+#include "support/table_check.h"
+#include "support/test_util.h"
+#include "util/dates.h"
+
+namespace corv {
+namespace {
+
+namespace fs = std::filesystem;
+using pdx::Value;
+
+class DataModule : public ::testing::Test {
+ protected:
+  DataModule() {
+    for (const char* d : {"Administration", "Dossiers", "Tarifs"}) {
+      fs::create_directories(t.file(d));
+      session.SetAlias(std::string("Quintrel") + d, t.path() + "\\" + d);
+    }
+  }
+  pdx::Env* env() { return pdx::Env::Default(); }
+  std::string Dir(const char* d) { return t.file(d); }
+  std::vector<std::vector<std::string>> Rows(const char* dir, const std::string& file) {
+    return testutil::ReadRows(env(), Dir(dir), file);
+  }
+  std::unique_ptr<pdx::Table> Open(const char* dir, const std::string& file) {
+    std::unique_ptr<pdx::Table> tb;
+    pdx::Status s = pdx::Table::Open(env(), Dir(dir), file, &tb);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    return tb;
+  }
+  // Creates a file from a definition derived from the catalogue's.
+  void Create(const char* dir, const TableDef& def) { ASSERT_TRUE(CreerFichier(env(), Dir(dir), def).ok()); }
+
+  testutil::TempDir t;
+  Session session;
+  HostPaths host{pdx::Env::Default()};
+  testutil::ScriptedDialogs dialogs;
+  TDM dm{session, host, dialogs};
+};
+
+const char* DirOf(const TableDef& d) {
+  if (d.alias == kAliasDossiers) return "Dossiers";
+  if (d.alias == kAliasTarifs) return "Tarifs";
+  return "Administration";
+}
+
+TEST_F(DataModule, EveryCatalogueTableCreatedAndReadBack) {
+  for (const auto& d : Catalogue()) {
+    SCOPED_TRACE(d.alias + " " + d.fichier);
+    pdx::Status s = CreerFichier(env(), Dir(DirOf(d)), d);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    auto tb = Open(DirOf(d), d.fichier);
+    ASSERT_TRUE(tb);
+    EXPECT_EQ(ChampsDuFichier(tb->info()), d.champs);
+    EXPECT_EQ(tb->info().keyFieldCount, static_cast<int>(d.cle.size()));
+    std::vector<std::string> idx;
+    for (const auto& i : d.index) idx.push_back(i.nom);
+    EXPECT_EQ(IndexDuFichier(tb->info()), idx);
+    EXPECT_TRUE(testutil::IndexFindings(env(), Dir(DirOf(d)), d.fichier).empty());
+    // And at its current layout the open handler leaves it alone.
+    EXPECT_TRUE(PlanifierMaj(d, ChampsDuFichier(tb->info()), IndexDuFichier(tb->info())).Vide());
+  }
+  // A second creation refuses to overwrite.
+  EXPECT_FALSE(CreerFichier(env(), Dir("Administration"), *TrouverTable(kAliasAdministration, "CLIENT.DB")).ok());
+}
+
+TEST_F(DataModule, MissingMessageTableCreatedOnOpenThenLeftAlone) {
+  Composant& m = dm["tblMessage"];
+  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  EXPECT_EQ(m.NombreChamps(), 12);
+  EXPECT_EQ(m.ChampsIndexCourant(), (std::vector<int>{5}));  // read through MessageDate
+  ASSERT_TRUE(m.Fermer().ok());
+  auto before = fs::last_write_time(t.file("Administration/Message.DB"));
+  std::string bytes = testutil::ReadFile(t.file("Administration/Message.DB"));
+  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  EXPECT_EQ(testutil::ReadFile(t.file("Administration/Message.DB")), bytes);
+  EXPECT_EQ(fs::last_write_time(t.file("Administration/Message.DB")), before);
+  EXPECT_TRUE(dialogs.shown().empty());
+
+  // A table that is not created when missing is reported by OuvrirTable.
+  EXPECT_EQ(OuvrirTable(dm["tblClient"], dialogs), 1);
+  EXPECT_FALSE(fs::exists(t.file("Administration/CLIENT.DB")));
+  EXPECT_EQ(dialogs.Texts("information").size(), 1u);
+}
+
+TEST_F(DataModule, DeblocageIndexReplaced) {
+  TableDef old = *TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB");
+  old.index = {{"DossierNumero", {"DossierNumero"}}};
+  Create("Administration", old);
+  {
+    auto tb = Open("Administration", old.fichier);
+    EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"DossierNumero"}));
+  }
+  ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
+  dm["tblDeblocageTauxMarge"].Fermer();
+  auto tb = Open("Administration", old.fichier);
+  EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"AgenceNumero"}));
+  EXPECT_TRUE(testutil::IndexFindings(env(), Dir("Administration"), old.fichier).empty());
+  // Without the old index: untouched.
+  std::string bytes = testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB"));
+  ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
+  EXPECT_EQ(testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB")), bytes);
+}
+
+TEST_F(DataModule, OlderLayoutIsRefusedWithoutTouchingTheFile) {
+  TableDef old = *TrouverTable(kAliasAdministration, "CLIENT.DB");
+  old.champs.resize(49);
+  Create("Administration", old);
+  std::string bytes = testutil::ReadFile(t.file("Administration/CLIENT.DB"));
+  pdx::Status s = dm["tblClient"].Ouvrir();
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("CLIENT.DB"), std::string::npos);
+  EXPECT_EQ(testutil::ReadFile(t.file("Administration/CLIENT.DB")), bytes);
+}
+
+TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
+  for (const auto& d : Catalogue())
+    if (d.alias == kAliasTarifs) {
+      TableDef def = d;
+      if (def.fichier == "TARIF.DB") def.index.clear();  // Fns missing
+      Create("Tarifs", def);
+    }
+  EXPECT_FALSE(dm.OuvrirTablesCatalogue());
+  EXPECT_TRUE(dialogs.shown().empty());
+  for (const auto& n : TablesCatalogue()) EXPECT_TRUE(dm[n].Actif()) << n;
+  auto tb = Open("Tarifs", "TARIF.DB");
+  EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"Fns"}));
+  dm.FermerTablesCatalogue();
+  for (const auto& n : TablesCatalogue()) EXPECT_FALSE(dm[n].Actif()) << n;
+
+  // A missing table is reported and skipped; the others still open.
+  fs::remove(t.file("Tarifs/HM.DB"));
+  EXPECT_TRUE(dm.OuvrirTablesCatalogue());
+  EXPECT_EQ(dialogs.Texts("information"),
+            (std::vector<std::string>{"Impossible d'ouvrir la table : HM.DB\nDans le répertoire : " + t.path() +
+                                      "\\Tarifs"}));
+  EXPECT_FALSE(dm["tblHM"].Actif());
+  EXPECT_TRUE(dm["tblTarifFournisseur"].Actif());
+}
+
+TEST_F(DataModule, DossierPostsReachTheDiskAtOnce) {
+  Create("Dossiers", *TrouverTable(kAliasDossiers, "DOSSIER.DB"));
+  Composant& d = dm["tblDossier"];
+  ASSERT_EQ(OuvrirTable(d, dialogs), 0);
+  ASSERT_TRUE(d.Inserer().ok());
+  ASSERT_TRUE(EcrireChamp(d, "Numero", "D0001").ok());
+  ASSERT_TRUE(EcrireChamp(d, "Client", "C1").ok());
+  ASSERT_TRUE(EcrireChamp(d, "Date", "15/03/2024").ok());
+  EXPECT_TRUE(EcrireChamp(d, "Etat", "x").IsInvalidArgument());
+  EXPECT_TRUE(EcrireChamp(d, "Agent", "ABC").IsInvalidArgument());  // A2
+  ASSERT_TRUE(d.Valider().ok());
+  auto rows = Rows("Dossiers", "DOSSIER.DB");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0], "D0001");
+  EXPECT_EQ(rows[0][2], std::to_string(static_cast<int>(DayNumber(2024, 3, 15))));
+  // Not for other tables: a supplier posted stays pending until the close.
+  Create("Administration", *TrouverTable(kAliasAdministration, "FOURNIS.DB"));
+  Composant& f = dm["tblFournisseur"];
+  ASSERT_EQ(OuvrirTable(f, dialogs), 0);
+  ASSERT_TRUE(f.Inserer().ok());
+  ASSERT_TRUE(EcrireChamp(f, "Code", "GX").ok());
+  ASSERT_TRUE(f.Valider().ok());
+  EXPECT_TRUE(Rows("Administration", "FOURNIS.DB").empty());
+  ASSERT_TRUE(f.Fermer().ok());
+  EXPECT_EQ(Rows("Administration", "FOURNIS.DB").size(), 1u);
+}
+
+TEST_F(DataModule, EditingDeletingAndKeyRoutines) {
+  Create("Administration", *TrouverTable(kAliasAdministration, "REMISES.DB"));
+  Composant& r = dm["tblRemise"];
+  r.DefinirLectureSeule(false);
+  ASSERT_EQ(OuvrirTable(r, dialogs), 0);
+  struct Row {
+    int type;
+    const char* four;
+    const char* client;
+  };
+  for (Row x : {Row{2, "GX", ""}, Row{2, "GX", "C1"}, Row{2, "AB", ""}, Row{3, "GX", ""}, Row{32500, "GX", ""}}) {
+    ASSERT_TRUE(r.Inserer().ok());
+    ASSERT_TRUE(r.FixerValeur("Type", Value::Int(x.type)).ok());
+    ASSERT_TRUE(r.FixerValeur("Fournisseur", Value::Text(x.four)).ok());
+    if (*x.client) {
+      ASSERT_TRUE(r.FixerValeur("Client", Value::Text(x.client)).ok());
+    }
+    ASSERT_TRUE(r.FixerValeur("TypeGroupe", Value::Int(0)).ok());
+    ASSERT_TRUE(r.FixerValeur("R1", Value::Double(10)).ok());
+    ASSERT_TRUE(r.Valider().ok());
+  }
+  auto count = [&](std::vector<Value> key) {
+    bool any = false;
+    pdx::Status st = FiltrerTable(r, dialogs, key, &any);
+    EXPECT_TRUE(st.ok()) << st.ToString();
+    int n = 0;
+    for (; !r.Fin(); ++n) EXPECT_TRUE(r.Suivant().ok());
+    EXPECT_EQ(any, n > 0);
+    return n;
+  };
+  EXPECT_EQ(count({}), 4);  // 32500 is above 32000
+  EXPECT_EQ(count({Value::Int(2)}), 3);
+  EXPECT_EQ(count({Value::Int(2), Value::Text("GX")}), 2);
+  EXPECT_EQ(count({Value::Int(4)}), 0);
+
+  r.AnnulerPlage();
+  bool found = false;
+  ASSERT_TRUE(ChercherParCle(r, dialogs, {Value::Int(2), Value::Text("GX"), Value::Text("C1")}, &found).ok());
+  ASSERT_TRUE(found);
+  ASSERT_TRUE(r.Editer().ok());
+  ASSERT_TRUE(EcrireChamp(r, "R2", "2,5").ok());
+  ASSERT_TRUE(r.Valider().ok());
+  ASSERT_TRUE(ChercherParCle(r, dialogs, {Value::Int(2), Value::Text("GX"), Value::Text("C1")}, &found).ok());
+  std::string v;
+  ASSERT_TRUE(LireChamp(r, "R2", &v).ok());
+  EXPECT_EQ(v, "2.5");
+
+  bool gone = false;
+  ASSERT_TRUE(SupprimerParCle(r, {Value::Int(3)}, &gone).ok());
+  EXPECT_TRUE(gone);
+  ASSERT_TRUE(SupprimerParCle(r, {Value::Int(3)}, &gone).ok());
+  EXPECT_FALSE(gone);
+  EXPECT_EQ(count({}), 3);
+
+  // Deleting while walking: each deletion moves to the next row.
+  ASSERT_TRUE(FiltrerTable(r, dialogs, {Value::Int(2)}, &found).ok());
+  while (!r.Fin()) ASSERT_TRUE(r.Supprimer().ok());
+  EXPECT_EQ(count({}), 0);
+  ASSERT_TRUE(r.Fermer().ok());
+  EXPECT_EQ(Rows("Administration", "REMISES.DB").size(), 1u);  // the 32500 row
+
+  // Read-only components refuse changes.
+  Composant& a = dm["tblAgence"];
+  Create("Administration", *TrouverTable(kAliasAdministration, "Agence.DB"));
+  ASSERT_EQ(OuvrirTable(a, dialogs), 0);
+  EXPECT_TRUE(a.Inserer().IsInvalidArgument());
+}
+
+TEST_F(DataModule, TextRangeUpperBound) {
+  Create("Administration", *TrouverTable(kAliasAdministration, "CLIENT.DB"));
+  Composant& c = dm["tblClient"];
+  ASSERT_EQ(OuvrirTable(c, dialogs), 0);
+  for (const char* code : {"A1", "ZZZZZZZ", "ZZZZZZZZ", "ZZZZZZZA"}) {
+    ASSERT_TRUE(c.Inserer().ok());
+    ASSERT_TRUE(EcrireChamp(c, "Code", code).ok());
+    ASSERT_TRUE(c.Valider().ok());
+  }
+  bool any = false;
+  ASSERT_TRUE(FiltrerTable(c, dialogs, {}, &any).ok());
+  std::vector<std::string> codes;
+  while (!c.Fin()) {
+    std::string s;
+    ASSERT_TRUE(LireChamp(c, 1, &s).ok());
+    codes.push_back(s);
+    ASSERT_TRUE(c.Suivant().ok());
+  }
+  EXPECT_EQ(codes, (std::vector<std::string>{"A1", "ZZZZZZZ"}));
+}
+
+TEST_F(DataModule, CopyByPositionAndCreateWhenMissing) {
+  // Two layouts with the same types in another order of names.
+  TableDef a;
+  a.fichier = "A.DB";
+  a.alias = kAliasAdministration;
+  a.champs = ChampsDepuisTexte("Code A10, Nom A30, Ville A40, N S");
+  a.cle = {"Code"};
+  TableDef b = a;
+  b.fichier = "B.DB";
+  b.champs = ChampsDepuisTexte("Cle A10, Ville A30, Nom A40");
+  Create("Administration", a);
+  Create("Administration", b);
+  Contexte ctx{&session, &host};
+  Composant src(ctx, a, {"src"}), dst(ctx, b, {"dst"});
+  ASSERT_TRUE(src.Ouvrir().ok());
+  ASSERT_TRUE(dst.Ouvrir().ok());
+  ASSERT_TRUE(src.InsererOuRemplacer({Value::Text("K1"), Value::Text("Martin"), Value::Text("Lyon"), Value::Int(4)}, 4).ok());
+  ASSERT_TRUE(src.InsererOuRemplacer({Value::Text("K2"), Value::Text("Durand"), Value::Text("Nîmes")}, 3).ok());
+  ASSERT_TRUE(dst.InsererOuRemplacer({Value::Text("K2"), Value::Text("old"), Value::Text("old")}, 3).ok());
+  ASSERT_TRUE(src.Premier().ok());
+  ASSERT_TRUE(CopierEnregistrement(src, dst, true).ok());   // K1: inserted
+  ASSERT_TRUE(src.Suivant().ok());
+  ASSERT_TRUE(CopierEnregistrement(src, dst, false).ok());  // K2: updated, source deleted
+  ASSERT_TRUE(src.Fermer().ok());
+  ASSERT_TRUE(dst.Fermer().ok());
+  EXPECT_EQ(Rows("Administration", "B.DB"),
+            (std::vector<std::vector<std::string>>{{"K1", "Martin", "Lyon"}, {"K2", "Durand", "Nîmes"}}));
+  EXPECT_EQ(Rows("Administration", "A.DB").size(), 1u);
+
+  // From a memory table, with conversion to the target's types.
+  MemTable m("rxmdEssai", ChampsDepuisTexte("Code A10, Nom A30, Ville A40"));
+  ASSERT_TRUE(m.Append({Value::Text("K3"), Value::Text("Petit"), Value::Text("Albi")}).ok());
+  ASSERT_TRUE(dst.Ouvrir().ok());
+  ASSERT_TRUE(CopierEnregistrement(m, 0, dst, false).ok());
+  EXPECT_TRUE(m.empty());
+  ASSERT_TRUE(dst.Fermer().ok());
+  EXPECT_EQ(Rows("Administration", "B.DB").size(), 3u);
+
+  // Perso.DB created in another named database from the component alone.
+  fs::create_directories(t.file("Agence"));
+  session.SetAlias("Agence", t.path() + "\\Agence");
+  std::unique_ptr<Composant> nouveau;
+  ASSERT_TRUE(CreerTableSiAbsente(dm["tblPerso"], "Agence", ctx, &nouveau).ok());
+  ASSERT_TRUE(nouveau);
+  EXPECT_EQ(nouveau->Alias(), "Agence");
+  ASSERT_TRUE(nouveau->Ouvrir().ok());
+  EXPECT_EQ(nouveau->NombreChamps(), 11);
+  EXPECT_EQ(nouveau->table()->info().keyFieldCount, 5);
+  ASSERT_TRUE(CreerTableSiAbsente(dm["tblPerso"], "Agence", ctx, &nouveau).ok());
+  EXPECT_FALSE(nouveau);
+}
+
+TEST_F(DataModule, VatRatesFromTheTable) {
+  Create("Administration", *TrouverTable(kAliasAdministration, "Tva.DB"));
+  {
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Open(env(), Dir("Administration"), "Tva.DB", {}, &w).ok());
+    double now = DayNumber(2025, 6, 1);
+    ASSERT_TRUE(w->Insert({Value::Int(1), Value::Int(1), Value::Double(now - 10), Value::Double(now + 10), Value::Double(20)}).ok());
+    ASSERT_TRUE(w->Insert({Value::Int(2), Value::Int(2), Value::Double(now - 10), Value::Double(now - 1), Value::Double(7)}).ok());
+    ASSERT_TRUE(w->Close().ok());
+  }
+  SourceTauxTvaTable src(dm["tblTva"], dialogs);
+  ParametresGeneraux p;
+  ASSERT_TRUE(ChargerTauxTva(src, DayNumber(2025, 6, 1), &p).ok());
+  EXPECT_EQ(p.tva[1].value, Fixed::FromInt(20));
+  EXPECT_EQ(p.tva[2].value, Fixed::FromRaw(55000));
+}
+
+}  // namespace
+}  // namespace corv
