@@ -56,7 +56,7 @@ pdx::TableDefinition LigneDef() {
 // Row n: dossier n / 1000, base (n / 100) % 10, numero n % 100 (+ salt for new rows).
 std::vector<Value> Row(uint64_t n, int salt, const pdx::TableDefinition& d) {
   std::vector<Value> v(d.fields.size());
-  char dossier[16];
+  char dossier[24];
   std::snprintf(dossier, sizeof dossier, "D%07llu", static_cast<unsigned long long>(n / 1000));
   v[0] = Value::Text(dossier);
   v[1] = Value::Int(static_cast<int64_t>((n / 100) % 10));
