@@ -4,6 +4,7 @@
 
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
+#include "data/maj_table.h"
 #include "util/text.h"
 
 namespace corv {
@@ -82,9 +83,7 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
   PlanMaj plan = PlanifierMaj(def, ChampsDuFichier(t->info()), IndexDuFichier(t->info()));
   t.reset();
   if (plan.Vide()) return pdx::Status::OK();
-  if (plan.restructurer)
-    return pdx::Status::NotSupported(c.Repertoire() + "\\" + def.fichier +
-                                     ": the file is at an older layout and the engine cannot restructure it yet");
+  if (plan.restructurer) return AppliquerMaj(env, dir, def.fichier, plan);
   std::unique_ptr<pdx::TableWriter> w;
   PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(env, dir, def.fichier, {}, &w));
   for (const auto& n : plan.indexSupprimes) PDX_RETURN_IF_ERROR(w->DeleteIndex(n));

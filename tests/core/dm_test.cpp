@@ -111,17 +111,6 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB")), bytes);
 }
 
-TEST_F(DataModule, OlderLayoutIsRefusedWithoutTouchingTheFile) {
-  TableDef old = *TrouverTable(kAliasAdministration, "CLIENT.DB");
-  old.champs.resize(49);
-  Create("Administration", old);
-  std::string bytes = testutil::ReadFile(t.file("Administration/CLIENT.DB"));
-  pdx::Status s = dm["tblClient"].Ouvrir();
-  EXPECT_FALSE(s.ok());
-  EXPECT_NE(s.message().find("CLIENT.DB"), std::string::npos);
-  EXPECT_EQ(testutil::ReadFile(t.file("Administration/CLIENT.DB")), bytes);
-}
-
 TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   for (const auto& d : Catalogue())
     if (d.alias == kAliasTarifs) {
