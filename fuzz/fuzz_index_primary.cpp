@@ -1,7 +1,7 @@
 // Fuzz target: the primary index (.PX) as the table uses it: the primary order
 // built from it, key searches through it and the index check. The input
 // replaces orders.px beside the sample table orders.db (read once from the
-// samples directory: $CORVANES_SAMPLES_DIR, else the one the build knows).
+// samples directory: $CORVANES_SAMPLES_DIR, else the one beside the repository).
 // Seeds: the .px files of the samples.
 #include <cstddef>
 #include <cstdint>
@@ -35,11 +35,16 @@ void Put(pdx::Env* env, const std::string& path, const char* data, size_t n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const char* dir = std::getenv("CORVANES_SAMPLES_DIR");
-#ifdef CORVANES_SAMPLES_DIR
-  if (dir == nullptr) dir = CORVANES_SAMPLES_DIR;
-#endif
-  g_db = Slurp((dir ? std::string(dir) + "/dbdemos/" : std::string("dbdemos/")) + "orders.db");
+  const char* env = std::getenv("CORVANES_SAMPLES_DIR");
+  std::string dir;
+  if (env != nullptr) {
+    dir = env;
+  } else {
+    // This file lies in <repository>/fuzz; the samples beside the repository.
+    std::string self = __FILE__;
+    dir = self.substr(0, self.find_last_of('/') + 1) + "../../shared/paradox-samples";
+  }
+  g_db = Slurp((dir + "/dbdemos/") + "orders.db");
   return 0;
 }
 

@@ -1,7 +1,7 @@
 // Fuzz target: secondary index entry files (.Xnn) and everything that reads
 // them: discovery, the index order, searches and the index check. The input
 // replaces orders.x02 beside the sample table orders.db (read once from the
-// samples directory: $CORVANES_SAMPLES_DIR, else the one the build knows).
+// samples directory: $CORVANES_SAMPLES_DIR, else the one beside the repository).
 // Seeds: orders.x02, parts.x02, customer.xg0, parts.xg0.
 #include <cstddef>
 #include <cstdint>
@@ -36,11 +36,16 @@ void Put(pdx::Env* env, const std::string& path, const char* data, size_t n) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const char* dir = std::getenv("CORVANES_SAMPLES_DIR");
-#ifdef CORVANES_SAMPLES_DIR
-  if (dir == nullptr) dir = CORVANES_SAMPLES_DIR;
-#endif
-  std::string d = dir ? std::string(dir) + "/dbdemos/" : std::string("dbdemos/");
+  const char* env = std::getenv("CORVANES_SAMPLES_DIR");
+  std::string dir;
+  if (env != nullptr) {
+    dir = env;
+  } else {
+    // This file lies in <repository>/fuzz; the samples beside the repository.
+    std::string self = __FILE__;
+    dir = self.substr(0, self.find_last_of('/') + 1) + "../../shared/paradox-samples";
+  }
+  std::string d = dir + "/dbdemos/";
   g_db = Slurp(d + "orders.db");
   g_px = Slurp(d + "orders.px");
   g_y02 = Slurp(d + "orders.y02");
