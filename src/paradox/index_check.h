@@ -8,7 +8,8 @@
 //    from the data blocks, records out of primary key order or with a repeated
 //    key, secondary entries that do not match the records (missing, extra, other
 //    values, out of order) and trees (.Ynn/.YGn) that do not match their entry
-//    files. Nothing is written. A clean table appends nothing.
+//    files. Nothing is written. A clean table appends nothing. With a sort
+//    order we do not know, key order is not checked.
 //  - The Status is not OK only when the table itself cannot be read.
 #include <string>
 #include <vector>

@@ -13,11 +13,25 @@ std::string BaseOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-Status MakeCollation(const FileHeader& db, std::unique_ptr<Collation>* out) {
+// An order we do not know still reads (the index files give the order);
+// only searches on alpha fields need the collation, and refuse.
+Status MakeCollation(const FileHeader& db, std::unique_ptr<Collation>* out, Status* unknown) {
   auto c = std::make_unique<Collation>();
-  // An order we do not know still reads; searches then use byte order.
-  if (!TableCollation(db, c.get()).ok()) *c = Collation();
+  *unknown = TableCollation(db, c.get());
+  if (!unknown->ok()) *c = Collation();
   *out = std::move(c);
+  return Status::OK();
+}
+
+// NotSupported when the first `parts` fields of a layout hold alpha text and
+// the sort order is unknown: a search would find the wrong place.
+Status CanSearch(const KeyLayout& key, size_t parts, const Status& unknown, const std::string& table) {
+  if (unknown.ok()) return Status::OK();
+  for (size_t i = 0; i < parts && i < key.parts.size(); ++i) {
+    if (key.parts[i].type == FieldType::kAlpha) {
+      return Status::NotSupported(table + ": cannot search alpha keys: " + unknown.message());
+    }
+  }
   return Status::OK();
 }
 
@@ -53,7 +67,7 @@ Status PrimaryOrder::Open(const TableImpl& table, std::unique_ptr<PrimaryOrder>*
   o->table_ = &table;
   const ParadoxFile& db = table.db();
   const FileHeader& h = db.header();
-  PDX_RETURN_IF_ERROR(MakeCollation(h, &o->collation_));
+  PDX_RETURN_IF_ERROR(MakeCollation(h, &o->collation_, &o->unknownOrder_));
   o->recordKey_.collation = o->collation_.get();
   for (int i = 0; i < h.keyFieldCount; ++i) {
     o->recordKey_.parts.push_back({h.fields[i].type, h.fieldOffsets[i], StoredFieldSize(h.fields[i])});
@@ -128,6 +142,7 @@ Status PrimaryOrder::UpperBound(const std::vector<Value>& leading, size_t* pos) 
 }
 
 Status PrimaryOrder::Bound(const std::string& probe, size_t parts, bool upper, size_t* pos) const {
+  PDX_RETURN_IF_ERROR(CanSearch(recordKey_, parts, unknownOrder_, table_->tableLabel()));
   const size_t nblocks = blockStart_.size();
   if (nblocks == 0 || parts == 0) {
     *pos = (parts == 0 && upper) ? records_.size() : 0;
@@ -289,6 +304,7 @@ Status SecondaryOrder::Bound(const std::vector<Value>& leading, bool upper, size
   const Collation* up = si.files().desc.caseInsensitive ? &primary_->collation() : nullptr;
   PDX_RETURN_IF_ERROR(EncodeProbe(*table_, si.files().desc.fields, leading, up, &probe));
   const size_t parts = leading.size();
+  PDX_RETURN_IF_ERROR(CanSearch(si.key(), parts, primary_->unknownOrder(), table_->tableLabel()));
   const auto& entries = si.entries();
   size_t lo = 0, hi = entries.size();
   while (lo < hi) {

@@ -11,7 +11,8 @@
 //    through the primary order). An entry whose record is not in the table
 //    means the index is out of date: Corruption naming the index file.
 //  - Searches take Values of the key fields in index order; a value of the
-//    wrong kind for a field is InvalidArgument.
+//    wrong kind for a field is InvalidArgument. With a sort order we do not
+//    know, searches on alpha key fields are NotSupported (orders still read).
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,9 @@ class PrimaryOrder : public IndexOrder {
   const KeyLayout& recordKey() const { return recordKey_; }
   const Collation& collation() const { return *collation_; }
   const IndexTree* tree() const { return tree_.get(); }
+  // OK, or why the table's sort order is not known (searches on alpha keys
+  // are then refused).
+  const Status& unknownOrder() const { return unknownOrder_; }
 
  private:
   PrimaryOrder() = default;
@@ -49,6 +53,7 @@ class PrimaryOrder : public IndexOrder {
 
   const TableImpl* table_ = nullptr;
   std::unique_ptr<Collation> collation_;
+  Status unknownOrder_;
   std::unique_ptr<IndexTree> tree_;  // null when the walk of the chain is used
   KeyLayout recordKey_;              // primary key on a .DB record
   KeyLayout treeKey_;                // primary key on a .PX entry

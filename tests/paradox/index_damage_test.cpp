@@ -281,6 +281,35 @@ TEST(IndexDamage, TwoLevelPrimaryIndexIsWalkedToItsLeaves) {
   EXPECT_TRUE(Mentions(Check(*t2), "orders.px", "reached twice"));
 }
 
+TEST(IndexDamage, UnknownSortOrderReadsButRefusesAlphaSearches) {
+  REQUIRE_SAMPLES();
+  auto env = pdx::NewMemEnv();
+  ASSERT_TRUE(env->CreateDir("/t").ok());
+  for (const char* n : {"country.db", "country.px"}) {
+    std::string data = testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/" + n);
+    size_t at = data.find("intl850");
+    if (at != std::string::npos && at < kHeader) data.replace(at, 7, "klingon");
+    std::unique_ptr<pdx::WritableFile> f;
+    ASSERT_TRUE(env->NewWritableFile(std::string("/t/") + n, &f).ok());
+    ASSERT_TRUE(f->Append(data.data(), data.size()).ok());
+    ASSERT_TRUE(f->Close().ok());
+  }
+  std::unique_ptr<pdx::TableImpl> t;
+  ASSERT_TRUE(pdx::TableImpl::OpenImpl(env.get(), "/t", "country", &t).ok());
+  EXPECT_EQ(t->info().sortOrder, "klingon");
+  auto cur = t->NewCursor();
+  bool found = false;
+  pdx::Status s = cur->Seek({pdx::Value::Text("Peru")}, &found);
+  EXPECT_TRUE(s.IsNotSupported()) << s.ToString();
+  EXPECT_NE(s.message().find("klingon"), std::string::npos);
+  ASSERT_TRUE(cur->SetOrderPrimary().ok());
+  ASSERT_TRUE(cur->First().ok());
+  std::string v;
+  ASSERT_TRUE(cur->GetText(1, &v).ok());
+  EXPECT_EQ(v, "Argentina");
+  EXPECT_TRUE(Check(*t).empty());
+}
+
 TEST(IndexDamage, IndexFilesAreFoundWithoutRegardToCase) {
   REQUIRE_SAMPLES();
   Orders o;
