@@ -4,7 +4,7 @@
 // form (0 when the letter is its own uppercase or has no single-letter one).
 // Made from the Unicode character database: a letter's base is its canonical
 // decomposition's first character; ligatures and stroked letters are listed by
-// hand. Sorted by code point.
+// hand. Sorted by code point. Written by scripts/gen_collation_letters.py.
 #include "paradox/collation_letters.h"
 
 namespace pdx {
