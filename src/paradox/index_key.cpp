@@ -17,6 +17,7 @@
 #include "paradox/index_key.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace pdx {

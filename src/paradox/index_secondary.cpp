@@ -43,6 +43,7 @@
 #include <cctype>
 
 #include "paradox/codepage.h"
+#include "paradox/index_tree.h"
 #include "paradox/paradox_file.h"
 
 namespace pdx {
@@ -233,10 +234,9 @@ Status SecondaryIndex::Open(Env* env, const IndexFiles& files, const FileHeader&
 }
 
 uint32_t SecondaryIndex::HintBlock(const std::string& entry) const {
-  int32_t b = (static_cast<uint16_t>((static_cast<uint8_t>(entry[hintOffset_]) << 8) |
-                                     static_cast<uint8_t>(entry[hintOffset_ + 1])) ^
-               0x8000);
-  return b > 0 && b < 0x8000 ? static_cast<uint32_t>(b) : 0;
+  if (entry.size() < hintOffset_ + 2) return 0;
+  int32_t b = StoredShort(entry.data() + hintOffset_);
+  return b > 0 ? static_cast<uint32_t>(b) : 0;
 }
 
 std::string SecondaryIndex::FoldedPrimaryKey(std::string_view pk, const FileHeader& db) const {
