@@ -215,6 +215,28 @@ TableDefinition DefinitionOf(const TableInfo& info) {
   return def;
 }
 
+int VersionFor(const std::vector<FieldDesc>& fields) {
+  for (const auto& f : fields)
+    if (NeedsLevel7(f.type)) return 12;
+  return 9;
+}
+
+Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const std::vector<uint16_t>& numbers,
+                       int keyFields, int blockKiB, int version, int codePage, const std::string& sortOrder,
+                       uint8_t sortOrderId, const std::string& tableName, const CodePage& cp, std::string* out) {
+  HeaderFields hf;
+  hf.fields = fields;
+  hf.numbers = numbers;
+  uint32_t recordSize = 0;
+  for (const auto& f : fields) recordSize += StoredFieldSize(f);
+  PDX_RETURN_IF_ERROR(DataHeader(type, hf, keyFields, recordSize, blockKiB, version, codePage, sortOrder, sortOrderId,
+                                 tableName, "", cp, out));
+  uint16_t hi = 0;
+  for (uint16_t n : numbers) hi = std::max(hi, n);
+  if (version >= 5) PutLE16(out, 0x64, static_cast<uint16_t>(hi + 1));
+  return Status::OK();
+}
+
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
                             NewTableHeaders* out) {

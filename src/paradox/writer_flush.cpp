@@ -15,8 +15,9 @@
 // Change counters, so that the engine takes every index as current:
 //   .DB 0x2D is bumped at every write; .PX 0x2C and .Xnn 0x2F repeat it;
 //   .Xnn 0x2E repeats .DB 0x2E; .Xnn 0x2D is the index's own counter, bumped at
-//   every write, and .Ynn 0x2C repeats it. Extended headers also get the time
-//   of the write (u32 LE Unix time at 0x60).
+//   every write, and .Ynn 0x2C repeats it. The time at 0x60 of extended
+//   headers is that of the structure (creation, restructure), which the .VAL
+//   repeats: a change of records leaves it.
 #include <algorithm>
 #include <cstring>
 #include <ctime>
@@ -36,16 +37,6 @@ constexpr unsigned char kMbHeader[] = {0x00, 0x01, 0x00, 0x01, 0x00, 0x82, 0x73,
                                        0x10, 0x00, 0x10, 0x00, 0x10, 0x40, 0x00, 0x00, 0x08, 0x00};
 constexpr size_t kMbHeaderTailAt = 0x29;
 constexpr unsigned char kMbHeaderTail[] = {0xA1, 0x02};
-
-bool IsExtended(const std::string& h) {
-  uint8_t t = static_cast<uint8_t>(h[0x04]);
-  bool names = t == 0 || t == 2 || t == 3 || t == 5 || t == 6 || t == 8;
-  return names && static_cast<uint8_t>(h[0x39]) >= 5 && h.size() >= 0x78;
-}
-
-void Stamp(std::string* h) {
-  if (IsExtended(*h)) PutLE32(h, 0x60, static_cast<uint32_t>(std::time(nullptr)));
-}
 
 class MbWriter {
  public:
@@ -152,7 +143,6 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
   } else {
     dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
     PutLE32(&dbHeader, 0x49, autoInc_);
-    Stamp(&dbHeader);
     WritableFile* dbf = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
     spec.name = label_;
@@ -183,10 +173,15 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
       ix.xHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[0x2D]) + 1);
       ix.xHeader[0x2E] = dbHeader[0x2E];
       ix.xHeader[0x2F] = dbHeader[0x2D];
-      Stamp(&ix.xHeader);
       if (!ix.yHeader.empty()) ix.yHeader[0x2C] = ix.xHeader[0x2D];
       PDX_RETURN_IF_ERROR(BuildSecondary(ix, records, blockOf, &commit));
     }
+  }
+  for (const auto& [name, bytes] : extraFiles_) {
+    WritableFile* f = nullptr;
+    PDX_RETURN_IF_ERROR(commit.Stage(name, &f));
+    s = f->Append(bytes.data(), bytes.size());
+    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
   }
   for (const auto& f : droppedFiles_) {
     std::string path;
@@ -196,6 +191,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
   dbHeader_ = dbHeader;
   pxHeader_ = pxHeader;
   droppedFiles_.clear();
+  extraFiles_.clear();
   dirty_ = false;
   return Status::OK();
 }

@@ -97,6 +97,8 @@ class TableWriterImpl final : public TableWriter {
   // for rebuilding indexes over an unchanged .DB.
   std::vector<BlockSummary> loadedBlocks_;
   std::vector<uint32_t> loadedBlockOf_;
+  // Further files written in the same commit as the next WriteFiles (name, bytes).
+  std::vector<std::pair<std::string, std::string>> extraFiles_;
 
   const char* RowBytes(RowId id) const { return id == kProbe ? probe_.data() : rows_[id].data(); }
   bool Keyed() const { return info_.keyFieldCount > 0; }
@@ -123,6 +125,13 @@ struct NewTableHeaders {
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
                             NewTableHeaders* out);
+// A data-like header (.DB, .Xnn, .XGn) for these fields; numbers are the
+// fields' identifiers (1..n for a new table).
+Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const std::vector<uint16_t>& numbers,
+                       int keyFields, int blockKiB, int version, int codePage, const std::string& sortOrder,
+                       uint8_t sortOrderId, const std::string& tableName, const CodePage& cp, std::string* out);
+// File version a set of field types needs (9 = 4.x, 12 = 7.x).
+int VersionFor(const std::vector<FieldDesc>& fields);
 // Header of a primary index for a keyed table that has none.
 Status BuildPrimaryHeader(const FileHeader& db, const std::string& pxName, const CodePage& cp, std::string* out);
 // Headers of a new secondary index over a table with db header dbHeader.
