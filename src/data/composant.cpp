@@ -39,10 +39,48 @@ pdx::Status Composant::Ouvrir() {
   PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, &t));
   table_ = std::move(t);
   cursor_ = table_->NewCursor();
-  pdx::Status s = AppliquerOrdre();
-  if (s.ok()) s = cursor_->First();
+  ordreApplique_ = false;
+  pdx::Status s = VerifierOrdre();
   if (!s.ok()) Fermer();
   return s;
+}
+
+pdx::Status Composant::VerifierOrdre() const {
+  // Only the index list of the header: reading an index's entries waits for the
+  // first use, so opening a large table stays cheap.
+  const auto& info = table_->info();
+  if (!index_.empty()) {
+    for (const auto& ix : info.indexes)
+      if (!ix.primary && EqualsNoCase(ix.name, index_)) return pdx::Status::OK();
+    return pdx::Status::NotFound(def_.fichier + ": no index named " + index_);
+  }
+  if (ordre_.empty() || EstCle(ordre_)) return pdx::Status::OK();
+  for (const auto& ix : info.indexes) {
+    if (ix.primary || ix.fields.size() != ordre_.size()) continue;
+    bool same = true;
+    for (size_t i = 0; same && i < ordre_.size(); ++i) same = table_->FieldNumber(ordre_[i]) == ix.fields[i];
+    if (same) return pdx::Status::OK();
+  }
+  std::string list;
+  for (const auto& f : ordre_) list += (list.empty() ? "" : ";") + f;
+  return pdx::Status::NotFound(def_.fichier + ": no index on " + list);
+}
+
+bool Composant::EstCle(const std::vector<std::string>& champs) const {
+  const auto& info = table_->info();
+  if (static_cast<int>(champs.size()) != info.keyFieldCount) return false;
+  for (size_t i = 0; i < champs.size(); ++i)
+    if (!EqualsNoCase(info.fields[i].name, champs[i])) return false;
+  return true;
+}
+
+pdx::Status Composant::Pret() const {
+  if (!cursor_) return pdx::Status::InvalidArgument(def_.fichier + ": table is not open");
+  if (ordreApplique_) return pdx::Status::OK();
+  PDX_RETURN_IF_ERROR(AppliquerOrdre());
+  ordreApplique_ = true;
+  if (plage_) return cursor_->SetRange(plageDebut_, plageFin_);
+  return cursor_->First();
 }
 
 pdx::Status Composant::Fermer() {
@@ -66,9 +104,8 @@ pdx::Status Composant::Synchroniser() {
   cursor_.reset();
   table_ = std::move(t);
   cursor_ = table_->NewCursor();
-  PDX_RETURN_IF_ERROR(AppliquerOrdre());
-  if (plage_) return cursor_->SetRange(plageDebut_, plageFin_);
-  return cursor_->First();
+  ordreApplique_ = false;
+  return Pret();
 }
 
 pdx::Status Composant::Modifiable() const {
@@ -219,17 +256,10 @@ pdx::Status Composant::Enregistrer() {
   return writer_->Flush();
 }
 
-pdx::Status Composant::AppliquerOrdre() {
-  if (!cursor_) return pdx::Status::OK();
+pdx::Status Composant::AppliquerOrdre() const {
   if (!index_.empty()) return cursor_->SetOrderIndex(index_);
   // An order that is the primary key reads in stored order.
-  if (!ordre_.empty()) {
-    const auto& info = table_->info();
-    bool primary = static_cast<int>(ordre_.size()) == info.keyFieldCount;
-    for (size_t i = 0; primary && i < ordre_.size(); ++i)
-      primary = EqualsNoCase(info.fields[i].name, ordre_[i]);
-    if (!primary) return cursor_->SetOrderFields(ordre_);
-  }
+  if (!ordre_.empty() && !EstCle(ordre_)) return cursor_->SetOrderFields(ordre_);
   return cursor_->SetOrderPrimary();
 }
 
@@ -239,8 +269,9 @@ pdx::Status Composant::DefinirIndex(const std::string& nom) {
   if (!Actif()) return pdx::Status::OK();
   PDX_RETURN_IF_ERROR(Synchroniser());
   plage_ = false;
-  PDX_RETURN_IF_ERROR(AppliquerOrdre());
-  return cursor_->First();
+  ordreApplique_ = false;
+  PDX_RETURN_IF_ERROR(VerifierOrdre());
+  return Pret();
 }
 
 pdx::Status Composant::DefinirOrdre(const std::vector<std::string>& champs) {
@@ -249,14 +280,19 @@ pdx::Status Composant::DefinirOrdre(const std::vector<std::string>& champs) {
   if (!Actif()) return pdx::Status::OK();
   PDX_RETURN_IF_ERROR(Synchroniser());
   plage_ = false;
-  PDX_RETURN_IF_ERROR(AppliquerOrdre());
-  return cursor_->First();
+  ordreApplique_ = false;
+  PDX_RETURN_IF_ERROR(VerifierOrdre());
+  return Pret();
 }
 
 std::vector<int> Composant::ChampsIndexCourant() const {
   std::vector<int> out;
   if (!table_) return out;
   const auto& info = table_->info();
+  if (!ordre_.empty() && EstCle(ordre_)) {
+    for (int i = 1; i <= info.keyFieldCount; ++i) out.push_back(i);
+    return out;
+  }
   if (!index_.empty()) {
     for (const auto& ix : info.indexes)
       if (!ix.primary && EqualsNoCase(ix.name, index_)) return ix.fields;
@@ -275,21 +311,28 @@ static pdx::Status Ferme(const std::string& f) { return pdx::Status::InvalidArgu
 pdx::Status Composant::Premier() {
   if (!cursor_) return Ferme(def_.fichier);
   PDX_RETURN_IF_ERROR(Synchroniser());
+  PDX_RETURN_IF_ERROR(Pret());
   return cursor_->First();
 }
-pdx::Status Composant::Suivant() { return cursor_ ? cursor_->Next() : Ferme(def_.fichier); }
-bool Composant::Fin() const { return !cursor_ || cursor_->AtEnd(); }
+pdx::Status Composant::Suivant() {
+  PDX_RETURN_IF_ERROR(Pret());
+  return cursor_->Next();
+}
+
+bool Composant::Fin() const { return !Pret().ok() || cursor_->AtEnd(); }
 
 pdx::Status Composant::Chercher(const std::vector<pdx::Value>& cle, bool* trouve) {
   *trouve = false;
   if (!cursor_) return Ferme(def_.fichier);
   PDX_RETURN_IF_ERROR(Synchroniser());
+  PDX_RETURN_IF_ERROR(Pret());
   return cursor_->Seek(cle, trouve);
 }
 
 pdx::Status Composant::DefinirPlage(const std::vector<pdx::Value>& debut, const std::vector<pdx::Value>& fin) {
   if (!cursor_) return Ferme(def_.fichier);
   PDX_RETURN_IF_ERROR(Synchroniser());
+  PDX_RETURN_IF_ERROR(Pret());
   plage_ = true;
   plageDebut_ = debut;
   plageFin_ = fin;
@@ -313,6 +356,7 @@ uint32_t Composant::NombreEnregistrements() const { return table_ ? table_->info
 
 pdx::Status Composant::Verifier(int numero) const {
   if (!cursor_) return Ferme(def_.fichier);
+  PDX_RETURN_IF_ERROR(Pret());
   if (numero < 1 || numero > NombreChamps())
     return pdx::Status::InvalidArgument(def_.fichier + ": no field number " + std::to_string(numero));
   if (cursor_->AtEnd()) return pdx::Status::NotFound(def_.fichier + ": no current record");

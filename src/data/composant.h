@@ -8,6 +8,9 @@
 //
 // Contract:
 //  - The directory is asked from the session at every open (never cached).
+//  - Opening reads the file's header and checks that the component's index
+//    exists; the index itself is read at the first use of the rows, so opening
+//    a large table costs the same as opening a small one.
 //  - Field numbers start at 1 and follow the open file's layout.
 //  - The current index is the component's order (an index by name, a field
 //    list, or the primary key) until changed; ranges and key searches use it.
@@ -119,7 +122,11 @@ class Composant {
   pdx::Cursor* curseur() const { return cursor_.get(); }
 
  private:
-  pdx::Status AppliquerOrdre();
+  pdx::Status AppliquerOrdre() const;
+  pdx::Status VerifierOrdre() const;
+  bool EstCle(const std::vector<std::string>& champs) const;
+  // Applies the current order on first use (see Ouvrir).
+  pdx::Status Pret() const;
   pdx::Status Verifier(int numero) const;
   pdx::Status Modifiable() const;
   void CleTexteVide(std::vector<pdx::Value>* valeurs) const;
@@ -138,6 +145,7 @@ class Composant {
   std::unique_ptr<pdx::Cursor> cursor_;
   std::unique_ptr<pdx::TableWriter> writer_;
   bool pending_ = false;  // writer changes not yet re-read by the cursor
+  mutable bool ordreApplique_ = false;
   bool plage_ = false;
   std::vector<pdx::Value> plageDebut_, plageFin_;
   Edition edition_ = Edition::kAucune;

@@ -11,6 +11,7 @@
 #include "support/table_check.h"
 #include "support/test_util.h"
 #include "util/dates.h"
+#include "util/text.h"
 
 namespace corv {
 namespace {
@@ -125,6 +126,28 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"Fns"}));
   dm.FermerTablesCatalogue();
   for (const auto& n : TablesCatalogue()) EXPECT_FALSE(dm[n].Actif()) << n;
+
+  // A damaged Fns is rebuilt the same way.
+  {
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Open(env(), Dir("Tarifs"), "TARIF.DB", {}, &w).ok());
+    ASSERT_TRUE(w->Insert({Value::Int(1), Value::Text("VZ"), Value::Text("01"), Value::Text("GX"), Value::Text("A")}).ok());
+    ASSERT_TRUE(w->Close().ok());
+  }
+  std::string xg;
+  for (const auto& e : fs::directory_iterator(t.file("Tarifs")))
+    if (FoldCase(e.path().filename().string()) == "tarif.xg0") xg = e.path().string();
+  ASSERT_FALSE(xg.empty());
+  std::string junk = testutil::ReadFile(xg);
+  for (size_t i = 0; i < junk.size(); i += 7) junk[i] = '\xAB';
+  testutil::WriteFile(xg, junk);
+  EXPECT_FALSE(dm.OuvrirTablesCatalogue());
+  EXPECT_TRUE(dialogs.shown().empty());
+  bool found = false;
+  ASSERT_TRUE(ChercherParCle(dm["tblProduitFns"], dialogs, {Value::Text("GX"), Value::Int(1)}, &found).ok());
+  EXPECT_TRUE(found);
+  dm.FermerTablesCatalogue();
+  EXPECT_TRUE(testutil::IndexFindings(env(), Dir("Tarifs"), "TARIF.DB").empty());
 
   // A missing table is reported and skipped; the others still open.
   fs::remove(t.file("Tarifs/HM.DB"));
