@@ -54,7 +54,7 @@ Status AcquireTableWriteLock(Env* env, const std::string& dir, const std::string
       return Status::Busy("table in use: " + table + " (another writer has it open)");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  PDX_RETURN_IF_ERROR(CheckEngineLocks(env, dir, tableBase, options.engineLocksKnownStale));
+  PDX_RETURN_IF_ERROR(CheckEngineLocks(env, dir, tableBase, options.engineLocksKnownStale, options.netDir));
   *out = std::make_unique<TableWriteLock>(std::move(lock));
   return Status::OK();
 }

@@ -28,6 +28,7 @@ namespace pdx {
 struct TableLockOptions {
   int waitMs = 0;                    // how long to retry our own lock before Busy
   bool engineLocksKnownStale = false;  // skip the engine's lock files when the Env cannot tell
+  std::string netDir;                  // the engine's network directory (PDOXUSRS.NET), when known
 };
 
 class TableWriteLock {

@@ -4,9 +4,10 @@
 //   block 0: the file header (kept from the table's previous .MB when there is
 //            one, else the engine's usual header bytes, kMbHeader below), with
 //            u16 LE at 0x03 counting rewrites;
-//   then one type-2 run per value that does not fit its record:
-//            u8 2, u16 LE blocks in the run, u32 LE length, u16 LE modifier,
-//            the value from byte 9, zero up to the end of the run.
+//   then, for each value that does not fit its record, either (up to 2048
+//   bytes) an entry of a shared type-3 block (see MbWriter::AddSmall), or a
+//   type-2 run: u8 2, u16 LE blocks in the run, u32 LE length, u16 LE
+//   modifier, the value from byte 9, zero up to the end of the run.
 //   No free blocks remain: space of deleted or replaced values is released.
 // A blob field in a record: its first (size - 10) bytes hold the leading bytes
 // of the value, then u32 LE offset (run offset | 0xFF; 0 when the value fits in
@@ -47,8 +48,10 @@ class MbWriter {
     offset_ = kMbBlock;
     return f_->Append(h.data(), h.size());
   }
-  // Appends a value; *ref receives the run's offset.
+  // Appends a value; *ref receives its reference (run offset | 0xFF, or
+  // sub-allocated block offset | entry).
   Status Add(const std::string& value, uint32_t* ref) {
+    if (value.size() <= kSmallMax) return AddSmall(value, ref);
     const uint64_t blocks = (9 + value.size() + kMbBlock - 1) / kMbBlock;
     if (blocks > 0xFFFF || offset_ + blocks * kMbBlock > 0xFFFFFF00ull)
       return Status::InvalidArgument("blob of " + std::to_string(value.size()) + " bytes does not fit the blob file");
@@ -62,10 +65,52 @@ class MbWriter {
     offset_ += run.size();
     return f_->Append(run.data(), run.size());
   }
+  // Writes the sub-allocated block being filled.
+  Status Finish() {
+    if (subAt_ == 0) return Status::OK();
+    Status s = f_->WriteAt(subAt_, sub_.data(), sub_.size());
+    subAt_ = 0;
+    return s;
+  }
 
  private:
+  // Small values share type-3 blocks: u8 3, u16 1 block, 9 zero bytes, then
+  // 64 entries of 5 bytes (u8 offset / 16, u8 16-byte chunks, u16 modifier,
+  // u8 length % 16), filled from the last; values from byte 336 in chunks.
+  static constexpr size_t kSmallMax = 2048;
+  static constexpr uint32_t kFirstChunk = 336 / 16;
+  Status AddSmall(const std::string& value, uint32_t* ref) {
+    const uint32_t chunks = static_cast<uint32_t>((value.size() + 15) / 16);
+    if (subAt_ == 0 || nextEntry_ < 0 || nextChunk_ + chunks > kMbBlock / 16) {
+      PDX_RETURN_IF_ERROR(Finish());
+      if (offset_ + kMbBlock > 0xFFFFFF00ull) return Status::InvalidArgument("the blob file is full");
+      sub_.assign(kMbBlock, '\0');
+      sub_[0] = 3;
+      PutLE16(&sub_, 1, 1);
+      subAt_ = offset_;
+      offset_ += kMbBlock;
+      PDX_RETURN_IF_ERROR(f_->Append(sub_.data(), sub_.size()));  // its place; filled at Finish
+      nextEntry_ = 63;
+      nextChunk_ = kFirstChunk;
+    }
+    const size_t e = 12 + static_cast<size_t>(nextEntry_) * 5;
+    sub_[e] = static_cast<char>(nextChunk_);
+    sub_[e + 1] = static_cast<char>(chunks);
+    PutLE16(&sub_, e + 2, 1);
+    sub_[e + 4] = static_cast<char>(value.size() % 16);
+    std::memcpy(sub_.data() + static_cast<size_t>(nextChunk_) * 16, value.data(), value.size());
+    *ref = static_cast<uint32_t>(subAt_) | static_cast<uint32_t>(nextEntry_);
+    --nextEntry_;
+    nextChunk_ += chunks;
+    return Status::OK();
+  }
+
   WritableFile* f_;
   uint64_t offset_ = 0;
+  std::string sub_;
+  uint64_t subAt_ = 0;
+  int nextEntry_ = -1;
+  uint32_t nextChunk_ = 0;
 };
 
 }  // namespace
@@ -117,6 +162,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
         uint16_t modifier = 0;
         if (v.size() > head) {
           s = w.Add(v, &ref);
+          if (s.IsIOError()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
           if (!s.ok()) return Status::InvalidArgument(label_ + ": field \"" + fd.name + "\": " + s.message());
           modifier = 1;
         }
@@ -126,6 +172,8 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
         std::memcpy(p + head, tail.data(), 10);
       }
     }
+    s = w.Finish();
+    if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
   }
   for (RowId id : order) records.push_back(rows_[id].data());
 

@@ -47,6 +47,17 @@ TEST(EngineLocks, HeldLockFilesRefuseStaleOnesDoNot) {
     std::unique_ptr<pdx::TableWriteLock> w;
     EXPECT_TRUE(pdx::AcquireTableWriteLock(env.get(), "/agence", "ORDERS", {}, &w).IsBusy());
   }
+  // The network control file may live in its own directory.
+  ASSERT_TRUE(env->CreateDir("/net").ok());
+  Put(env.get(), "/net/PDOXUSRS.NET");
+  std::unique_ptr<pdx::FileLock> net;
+  ASSERT_TRUE(env->LockFile("/net/PDOXUSRS.NET", &net).ok());
+  pdx::TableLockOptions o;
+  std::unique_ptr<pdx::TableWriteLock> w;
+  EXPECT_TRUE(pdx::AcquireTableWriteLock(env.get(), "/agence", "ORDERS", o, &w).ok());
+  w.reset();
+  o.netDir = "/net";
+  EXPECT_TRUE(pdx::AcquireTableWriteLock(env.get(), "/agence", "ORDERS", o, &w).IsBusy());
 }
 
 // An Env that cannot see other programs' locks (the default answer).

@@ -200,4 +200,29 @@ TEST_F(WriterTest, EmptyDeleteIndexAndAutoIncrement) {
   EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "CLIENT").empty());
 }
 
+// Small memos share blocks of the blob file; the space of replaced or deleted
+// values is given back at the next flush.
+TEST_F(WriterTest, BlobFileHoldsSmallValuesTogetherAndReleasesSpace) {
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", ArticleDef(), {}, &w).ok());
+  std::vector<pdx::RowId> ids(200);
+  for (int i = 0; i < 200; ++i) ASSERT_TRUE(w->Insert(Article(i, "a", 1, std::string(40 + i % 7, 'n')), &ids[i]).ok());
+  ASSERT_TRUE(w->Flush().ok());
+  uint64_t small = 0, big = 0, after = 0;
+  ASSERT_TRUE(env_->GetFileSize("/agence/ARTICLE.MB", &small).ok());
+  EXPECT_LE(small, 6u * 4096);  // 200 values of ~45 bytes: a few shared blocks
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(w->Update(ids[i], Article(i, "a", 1, std::string(50000, 'g'))).ok());
+  ASSERT_TRUE(w->Flush().ok());
+  ASSERT_TRUE(env_->GetFileSize("/agence/ARTICLE.MB", &big).ok());
+  EXPECT_GE(big, small + 10u * 50000);
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(w->Delete(ids[i]).ok());
+  ASSERT_TRUE(w->Close().ok());
+  ASSERT_TRUE(env_->GetFileSize("/agence/ARTICLE.MB", &after).ok());
+  EXPECT_LE(after, small);
+  auto rows = testutil::ReadRows(env_.get(), dir_, "ARTICLE");
+  ASSERT_EQ(rows.size(), 190u);
+  EXPECT_EQ(rows[0][5], std::string(40 + 10 % 7, 'n'));
+  EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "ARTICLE").empty());
+}
+
 }  // namespace
