@@ -405,9 +405,6 @@ Status TableWriterImpl::ResolveIndexFields(const IndexDefinition& def, std::vect
 
 Status TableWriterImpl::AddIndex(const IndexDefinition& def) {
   if (!Keyed()) return Status::NotSupported(label_ + ": secondary indexes need a primary key");
-  // Where the engine marks a descending index in its files is not known; one
-  // written without its mark would read as ascending and out of order.
-  if (def.descending) return Status::NotSupported(label_ + ": descending secondary indexes cannot be written yet");
   std::vector<int> fields;
   PDX_RETURN_IF_ERROR(ResolveIndexFields(def, &fields));
   std::string name = def.name.empty() ? info_.fields[static_cast<size_t>(fields[0] - 1)].name : def.name;
