@@ -112,8 +112,13 @@ Status CodePage::Find(int codePage, const CodePage** out) {
 }
 
 void CodePage::Decode(const char* bytes, size_t n, std::string* out) const {
-  out->reserve(out->size() + n);
-  for (size_t i = 0; i < n; ++i) {
+  // Most table text is ASCII: copy the leading run in one go.
+  size_t run = 0;
+  while (run < n && static_cast<uint8_t>(bytes[run]) < 0x80) ++run;
+  out->append(bytes, run);
+  if (run == n) return;
+  out->reserve(out->size() + 2 * (n - run));
+  for (size_t i = run; i < n; ++i) {
     uint8_t b = static_cast<uint8_t>(bytes[i]);
     if (b < 0x80) {
       out->push_back(static_cast<char>(b));

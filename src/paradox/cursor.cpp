@@ -3,6 +3,7 @@
 
 #include "paradox/cursor_impl.h"
 #include "paradox/field_codec.h"
+#include "paradox/field_decode_inl.h"
 #include "paradox/table_impl.h"
 
 namespace pdx {
@@ -182,7 +183,63 @@ bool CursorImpl::IsBlank(int field) const {
 
 Status CursorImpl::GetValue(int field, Value* v) const {
   PDX_RETURN_IF_ERROR(CheckField(field));
-  return t_->DecodeValue(rec_, field, RecordLabel(), v);
+  const FileHeader& h = t_->db().header();
+  const char* p = rec_ + h.fieldOffsets[field - 1];
+  bool needsBlob = false;
+  DecodeField(h.fields[field - 1], p, *t_->db().codePage(), v, &needsBlob);
+  if (!needsBlob) return Status::OK();
+  return t_->ReadBlobValue(field, p, RecordLabel(), v);
+}
+
+Status CursorImpl::GetValues(std::vector<Value>* values) const {
+  if (atEnd_) return Status::InvalidArgument(t_->tableLabel() + ": the cursor is not on a record");
+  const FileHeader& h = t_->db().header();
+  const CodePage& cp = *t_->db().codePage();
+  const TableImpl::DecodePlan& plan = t_->plan();
+  values->resize(h.fields.size());
+  Value* out = values->data();
+  for (const auto& it : plan.shorts) {
+    uint16_t raw = detail::BE16(rec_ + it.offset);
+    Value& v = out[it.field];
+    if (raw == 0) {
+      detail::SetBlank(&v);
+    } else {
+      v.blank = false;
+      v.i = static_cast<int16_t>(raw ^ 0x8000u);
+    }
+  }
+  for (const auto& it : plan.longs) {
+    uint32_t raw = detail::BE32(rec_ + it.offset);
+    Value& v = out[it.field];
+    if (raw == 0) {
+      detail::SetBlank(&v);
+    } else {
+      v.blank = false;
+      v.i = static_cast<int32_t>(raw ^ 0x80000000u);
+    }
+  }
+  for (const auto& it : plan.doubles) {
+    const char* p = rec_ + it.offset;
+    Value& v = out[it.field];
+    if (detail::AllZero(p, 8)) {
+      detail::SetBlank(&v);
+    } else {
+      v.blank = false;
+      v.d = detail::Double8(p);
+    }
+  }
+  bool needsBlob = false;
+  for (const auto& it : plan.alphas) DecodeFieldInline(h.fields[it.field], rec_ + it.offset, cp, &out[it.field], &needsBlob);
+  Status first;
+  for (const auto& it : plan.others) {
+    const char* p = rec_ + it.offset;
+    DecodeFieldInline(h.fields[it.field], p, cp, &out[it.field], &needsBlob);
+    if (needsBlob) {
+      Status s = t_->ReadBlobValue(static_cast<int>(it.field) + 1, p, RecordLabel(), &out[it.field]);
+      if (!s.ok() && first.ok()) first = s;
+    }
+  }
+  return first;
 }
 
 Status CursorImpl::GetText(int field, std::string* s) const {

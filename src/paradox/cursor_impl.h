@@ -37,6 +37,7 @@ class CursorImpl final : public Cursor {
   Status GetDouble(int field, double* v) const override;
   Status GetDateTime(int field, double* dayNumber) const override;
   Status GetBytes(int field, std::string* bytes) const override;
+  Status GetValues(std::vector<Value>* values) const override;
 
   // Raw bytes of the current record (record size), null at the end.
   const char* record() const { return atEnd_ ? nullptr : rec_; }

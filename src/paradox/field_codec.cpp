@@ -23,41 +23,21 @@
 #include <cstdio>
 #include <cstring>
 
+#include "paradox/field_decode_inl.h"
 #include "paradox/header.h"
 
 namespace pdx {
 namespace {
-
-bool AllZero(const char* p, size_t n) {
-  for (size_t i = 0; i < n; ++i)
-    if (p[i] != 0) return false;
-  return true;
-}
-
-uint32_t BE32(const char* p) {
-  return (static_cast<uint32_t>(static_cast<uint8_t>(p[0])) << 24) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(p[1])) << 16) |
-         (static_cast<uint32_t>(static_cast<uint8_t>(p[2])) << 8) | static_cast<uint8_t>(p[3]);
-}
-
-int32_t Signed32(const char* p) { return static_cast<int32_t>(BE32(p) ^ 0x80000000u); }
-
-double Double8(const char* p) {
-  uint64_t v = (static_cast<uint64_t>(BE32(p)) << 32) | BE32(p + 4);
-  if (v & 0x8000000000000000ull)
-    v ^= 0x8000000000000000ull;
-  else
-    v = ~v;
-  double d;
-  std::memcpy(&d, &v, sizeof d);
-  return d;
-}
 
 uint32_t LE32(const char* p) {
   return static_cast<uint8_t>(p[0]) | (static_cast<uint32_t>(static_cast<uint8_t>(p[1])) << 8) |
          (static_cast<uint32_t>(static_cast<uint8_t>(p[2])) << 16) |
          (static_cast<uint32_t>(static_cast<uint8_t>(p[3])) << 24);
 }
+
+}  // namespace
+
+namespace detail {
 
 bool BcdIsBlank(const char* p) {
   if (static_cast<uint8_t>(p[0]) & 0x80) return false;
@@ -91,7 +71,7 @@ std::string BcdText(const char* p, int decimals) {
   return s;
 }
 
-}  // namespace
+}  // namespace detail
 
 BlobRef ParseBlobRef(const char* p, uint32_t fieldSize) {
   BlobRef r;
@@ -109,11 +89,11 @@ bool FieldIsBlank(const FieldDesc& f, const char* p) {
     case FieldType::kAlpha:
       return p[0] == 0;
     case FieldType::kDate:
-      return AllZero(p, 4) || Signed32(p) == 0;
+      return detail::AllZero(p, 4) || detail::Signed32(p) == 0;
     case FieldType::kTimestamp:
-      return AllZero(p, 8) || Double8(p) == 0;
+      return detail::AllZero(p, 8) || detail::Double8(p) == 0;
     case FieldType::kBcd:
-      return BcdIsBlank(p);
+      return detail::BcdIsBlank(p);
     case FieldType::kMemo:
     case FieldType::kFmtMemo:
     case FieldType::kBlob:
@@ -121,7 +101,7 @@ bool FieldIsBlank(const FieldDesc& f, const char* p) {
     case FieldType::kGraphic:
       return ParseBlobRef(p, f.size).length == 0;
     default:
-      return AllZero(p, StoredFieldSize(f));
+      return detail::AllZero(p, StoredFieldSize(f));
   }
 }
 
@@ -135,63 +115,7 @@ void BlobValue(FieldType t, std::string_view bytes, const CodePage& cp, Value* o
 }
 
 void DecodeField(const FieldDesc& f, const char* p, const CodePage& cp, Value* out, bool* needsBlobFile) {
-  *needsBlobFile = false;
-  if (FieldIsBlank(f, p)) {
-    *out = Value::Blank();
-    return;
-  }
-  out->blank = false;
-  switch (f.type) {
-    case FieldType::kAlpha:
-      out->text.clear();
-      cp.Decode(p, strnlen(p, f.size), &out->text);
-      return;
-    case FieldType::kShort:
-      out->i = static_cast<int16_t>(((static_cast<uint8_t>(p[0]) ^ 0x80) << 8) | static_cast<uint8_t>(p[1]));
-      return;
-    case FieldType::kLong:
-    case FieldType::kAutoInc:
-      out->i = Signed32(p);
-      return;
-    case FieldType::kDate:
-      out->d = static_cast<double>(static_cast<int64_t>(Signed32(p)) - kDayNumberShift);
-      return;
-    case FieldType::kTime:
-      out->d = static_cast<double>(Signed32(p)) / 86400000.0;
-      return;
-    case FieldType::kNumber:
-    case FieldType::kMoney:
-      out->d = Double8(p);
-      return;
-    case FieldType::kTimestamp: {
-      double ms = Double8(p);
-      double days = std::floor(ms / 86400000.0);
-      out->d = (days - static_cast<double>(kDayNumberShift)) + (ms - days * 86400000.0) / 86400000.0;
-      return;
-    }
-    case FieldType::kLogical:
-      out->b = (static_cast<uint8_t>(p[0]) & 0x7F) != 0;
-      return;
-    case FieldType::kBcd:
-      out->text = BcdText(p, f.size);
-      return;
-    case FieldType::kBytes:
-      out->text.assign(p, f.size);
-      return;
-    case FieldType::kMemo:
-    case FieldType::kFmtMemo:
-    case FieldType::kBlob:
-    case FieldType::kOle:
-    case FieldType::kGraphic: {
-      BlobRef r = ParseBlobRef(p, f.size);
-      if (r.InRecord()) {
-        BlobValue(f.type, r.head.substr(0, r.length), cp, out);
-      } else {
-        *needsBlobFile = true;
-      }
-      return;
-    }
-  }
+  DecodeFieldInline(f, p, cp, out, needsBlobFile);
 }
 
 int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {

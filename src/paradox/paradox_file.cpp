@@ -45,10 +45,23 @@ Status ParadoxFile::ReadBlock(uint32_t n, std::string* buf) const {
   return Status::OK();
 }
 
-Status ParadoxFile::ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
-  bh->next = U16(buf.data());
-  bh->prev = U16(buf.data() + 2);
-  int16_t add = static_cast<int16_t>(U16(buf.data() + 4));
+Status ParadoxFile::ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const {
+  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
+    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
+                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
+  size_t bytes = static_cast<size_t>(count) * header_.blockSize;
+  buf->resize(bytes);
+  uint64_t off = header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
+  size_t got = 0;
+  PDX_RETURN_IF_ERROR(file_->Read(off, bytes, buf->data(), &got));
+  if (got != bytes) return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
+  return Status::OK();
+}
+
+Status ParadoxFile::ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const {
+  bh->next = U16(block);
+  bh->prev = U16(block + 2);
+  int16_t add = static_cast<int16_t>(U16(block + 4));
   if (add < 0) {
     bh->records = 0;
   } else {
@@ -90,6 +103,7 @@ void BlockChain::Reset() {
   recordsSeen_ = 0;
   blocksSeen_ = 0;
   visited_.assign(file_->BlocksInFile() + 1, false);
+  block_data_ = nullptr;
 }
 
 Status BlockChain::Next(bool* done) {
@@ -117,8 +131,17 @@ Status BlockChain::Next(bool* done) {
   if (visited_[n])
     return Status::Corruption(path + ": block chain loops back to block " + std::to_string(n));
   visited_[n] = true;
+  if (n < windowFirst_ || n >= windowFirst_ + windowCount_) {
+    windowCount_ = 0;
+    uint32_t count = std::max<uint32_t>(1, kWindowBytes / file_->header().blockSize);
+    count = std::min(count, file_->BlocksInFile() - n + 1);
+    PDX_RETURN_IF_ERROR(file_->ReadBlocks(n, count, &window_));
+    windowFirst_ = n;
+    windowCount_ = count;
+  }
+  const char* data = window_.data() + static_cast<size_t>(n - windowFirst_) * file_->header().blockSize;
   BlockHeader bh;
-  PDX_RETURN_IF_ERROR(file_->LoadBlock(n, &buf_, &bh));
+  PDX_RETURN_IF_ERROR(file_->ParseBlockHeader(n, data, &bh));
   if (bh.prev != block_)
     return Status::Corruption(path + ": block " + std::to_string(n) + " names block " + std::to_string(bh.prev) +
                               " as previous, the chain came from block " + std::to_string(block_));
@@ -129,6 +152,7 @@ Status BlockChain::Next(bool* done) {
   ++blocksSeen_;
   bh_ = bh;
   block_ = n;
+  block_data_ = data;
   nextBlock_ = bh.next;
   return Status::OK();
 }

@@ -54,13 +54,19 @@ class ParadoxFile {
 
   // Reads block n (1..BlocksInFile()) into *buf (resized to blockSize).
   Status ReadBlock(uint32_t n, std::string* buf) const;
+  // Reads count consecutive blocks from n (all inside the file) into *buf.
+  Status ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const;
   // Parses and checks the 6-byte header of block n held in buf.
-  Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const;
+  Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
+    return ParseBlockHeader(n, buf.data(), bh);
+  }
+  Status ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const;
   // Reads block n and checks its header.
   Status LoadBlock(uint32_t n, std::string* buf, BlockHeader* bh) const;
   // Start of record slot in a block buffer (slot < records of that block).
-  const char* RecordPtr(const std::string& buf, uint32_t slot) const {
-    return buf.data() + 6 + static_cast<size_t>(slot) * header_.recordSize;
+  const char* RecordPtr(const std::string& buf, uint32_t slot) const { return RecordPtr(buf.data(), slot); }
+  const char* RecordPtr(const char* block, uint32_t slot) const {
+    return block + 6 + static_cast<size_t>(slot) * header_.recordSize;
   }
   // Reads block ref.block into *buf and checks ref.slot lies among its records.
   Status ReadRecord(const RecordRef& ref, std::string* buf, const char** rec) const;
@@ -76,7 +82,8 @@ class ParadoxFile {
 
 // Walks the data blocks from the header's first block along the next pointers.
 // Detects loops, pointers out of range, broken back pointers, and (at the end)
-// a record or block count different from the header's.
+// a record or block count different from the header's. Reads ahead a window of
+// consecutive blocks, as chains mostly run in file order.
 class BlockChain {
  public:
   explicit BlockChain(const ParadoxFile* file);
@@ -89,14 +96,17 @@ class BlockChain {
 
   uint32_t block() const { return block_; }
   uint32_t records() const { return bh_.records; }
-  const char* record(uint32_t slot) const { return file_->RecordPtr(buf_, slot); }
-  const std::string& buffer() const { return buf_; }
+  const char* record(uint32_t slot) const { return file_->RecordPtr(block_data_, slot); }
   uint64_t recordsSeen() const { return recordsSeen_; }
   uint32_t blocksSeen() const { return blocksSeen_; }
 
  private:
+  static constexpr uint32_t kWindowBytes = 128 * 1024;
   const ParadoxFile* file_;
-  std::string buf_;
+  std::string window_;  // blocks windowFirst_ .. windowFirst_ + windowCount_ - 1
+  uint32_t windowFirst_ = 0;
+  uint32_t windowCount_ = 0;
+  const char* block_data_ = nullptr;
   BlockHeader bh_;
   uint32_t block_ = 0;     // block loaded, 0 before the first
   uint32_t nextBlock_ = 0;

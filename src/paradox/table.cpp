@@ -75,6 +75,19 @@ Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& 
   }
   PDX_RETURN_IF_ERROR(DiscoverSecondaryIndexes(env, dir, *t->db_, &info.indexes));
 
+  for (size_t i = 0; i < h.fields.size(); ++i) {
+    DecodePlan::Item item{static_cast<uint32_t>(i), h.fieldOffsets[i], StoredFieldSize(h.fields[i])};
+    switch (h.fields[i].type) {
+      case FieldType::kShort: t->plan_.shorts.push_back(item); break;
+      case FieldType::kLong:
+      case FieldType::kAutoInc: t->plan_.longs.push_back(item); break;
+      case FieldType::kNumber:
+      case FieldType::kMoney: t->plan_.doubles.push_back(item); break;
+      case FieldType::kAlpha: t->plan_.alphas.push_back(item); break;
+      default: t->plan_.others.push_back(item);
+    }
+  }
+
   bool hasBlobs = std::any_of(h.fields.begin(), h.fields.end(), [](const FieldDesc& f) { return IsBlobType(f.type); });
   if (hasBlobs) {
     std::string stem = BaseName(path).substr(0, BaseName(path).size() - 3);
@@ -108,6 +121,11 @@ Status TableImpl::DecodeValue(const char* rec, int field, const std::string& rec
   bool needsBlob = false;
   DecodeField(f, p, *db_->codePage(), v, &needsBlob);
   if (!needsBlob) return Status::OK();
+  return ReadBlobValue(field, p, recordLabel, v);
+}
+
+Status TableImpl::ReadBlobValue(int field, const char* p, const std::string& recordLabel, Value* v) const {
+  const FieldDesc& f = db_->header().fields[field - 1];
   auto fail = [&](const Status& s) {
     std::string msg = tableLabel() + ": field \"" + f.name + "\" of " + recordLabel + ": " + s.message();
     *v = Value::Blank();

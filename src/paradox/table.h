@@ -82,6 +82,13 @@ class Cursor {
   virtual Status GetDouble(int field, double* v) const = 0;
   virtual Status GetDateTime(int field, double* dayNumber) const = 0;
   virtual Status GetBytes(int field, std::string* bytes) const = 0;
+  // Every field of the current record, (*values)[i] for field i + 1; resizes
+  // *values. On a failing blob value the others are still decoded and the first
+  // failure is returned. The fast path of full scans (reuses the values' buffers).
+  virtual Status GetValues(std::vector<Value>* values) const {
+    (void)values;
+    return Status::NotSupported("GetValues");
+  }
 };
 
 }  // namespace pdx

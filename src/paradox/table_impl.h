@@ -30,6 +30,19 @@ class TableImpl final : public Table {
   // Decodes field (from 1) of the record at rec, reading the blob file when the
   // value is not wholly in the record. recordLabel names the record in errors.
   Status DecodeValue(const char* rec, int field, const std::string& recordLabel, Value* v) const;
+  // Reads the blob part of field (from 1) whose in-record bytes are at p.
+  Status ReadBlobValue(int field, const char* p, const std::string& recordLabel, Value* v) const;
+  // Fields grouped by how they decode, so that full-record scans run one tight
+  // loop per kind instead of a type switch per field.
+  struct DecodePlan {
+    struct Item {
+      uint32_t field;   // from 0
+      uint32_t offset;  // in the record
+      uint32_t size;
+    };
+    std::vector<Item> shorts, longs, doubles, alphas, others;
+  };
+  const DecodePlan& plan() const { return plan_; }
   // The name used in error messages ("orders.db").
   std::string tableLabel() const;
 
@@ -41,6 +54,7 @@ class TableImpl final : public Table {
   std::unique_ptr<BlobFile> blob_;
   Status blobStatus_;  // why blob_ is null, when the table has blob fields
   TableInfo info_;
+  DecodePlan plan_;
 };
 
 }  // namespace pdx

@@ -78,3 +78,39 @@ INSTANTIATE_TEST_SUITE_P(Dbdemos, DemoTable,
                          ::testing::Values("country", "customer", "orders", "parts", "vendors", "biolife"));
 
 }  // namespace
+
+namespace {
+
+// The whole-record fast path decodes exactly what the per-field accessor does.
+TEST(ReaderScan, GetValuesAgreesWithGetValue) {
+  REQUIRE_SAMPLES();
+  const std::string root = testutil::SamplesDir();
+  for (const char* rel : {"dbdemos/orders.db", "dbdemos/vendors.db", "dbdemos/biolife.db", "dbdemos/customer.db",
+                          "misc/TypSammlung.DB", "misc/of_cp866.db"}) {
+    SCOPED_TRACE(rel);
+    std::string path = root + "/" + rel;
+    std::string dir = path.substr(0, path.find_last_of('/'));
+    std::unique_ptr<pdx::Table> table;
+    ASSERT_TRUE(pdx::Table::Open(pdx::Env::Default(), dir, path.substr(dir.size() + 1), &table).ok());
+    auto cur = table->NewCursor();
+    std::vector<pdx::Value> all;
+    size_t n = 0;
+    for (pdx::Status s = cur->First(); !cur->AtEnd(); s = cur->Next(), ++n) {
+      ASSERT_TRUE(s.ok());
+      ASSERT_TRUE(cur->GetValues(&all).ok());
+      ASSERT_EQ(all.size(), table->info().fields.size());
+      for (size_t f = 0; f < all.size(); ++f) {
+        pdx::Value one;
+        ASSERT_TRUE(cur->GetValue(static_cast<int>(f) + 1, &one).ok());
+        EXPECT_EQ(all[f].blank, one.blank);
+        EXPECT_EQ(all[f].i, one.i);
+        EXPECT_EQ(all[f].b, one.b);
+        EXPECT_EQ(all[f].text, one.text);
+        if (!std::isnan(one.d)) EXPECT_EQ(all[f].d, one.d);
+      }
+    }
+    EXPECT_EQ(n, table->info().recordCount);
+  }
+}
+
+}  // namespace
