@@ -106,7 +106,9 @@ TEST(ReaderScan, GetValuesAgreesWithGetValue) {
         EXPECT_EQ(all[f].i, one.i);
         EXPECT_EQ(all[f].b, one.b);
         EXPECT_EQ(all[f].text, one.text);
-        if (!std::isnan(one.d)) EXPECT_EQ(all[f].d, one.d);
+        if (!std::isnan(one.d)) {
+          EXPECT_EQ(all[f].d, one.d);
+        }
       }
     }
     EXPECT_EQ(n, table->info().recordCount);
