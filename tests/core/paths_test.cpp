@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "data/session.h"
+#include "paradox/fault_env.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
 #include "util/chemins.h"
@@ -132,6 +133,17 @@ TEST(FichierTemporaire, SystemDirectoryThenFallbackBesideTheExecutable) {
   std::string f = FichierTemporaire(t.file("blocker/Corvanes"), h, d, "");
   EXPECT_EQ(f, "");
   EXPECT_EQ(d.Texts("error"), (std::vector<std::string>{"Erreur à la création du répertoire TEMP."}));
+}
+
+TEST(FichierTemporaire, NoFileCanBeCreated) {
+  testutil::TempDir t;
+  testutil::ScriptedDialogs d;
+  pdx::FaultEnv faults(pdx::Env::Default());
+  faults.FailNth(pdx::FaultEnv::Op::kCreate, 1, true);
+  HostPaths h(&faults);
+  EXPECT_EQ(FichierTemporaire(t.file("Corvanes"), h, d, t.path()), "");
+  EXPECT_EQ(d.Texts("error"), (std::vector<std::string>{"Impossible de créer le fichier tmp"}));
+  EXPECT_TRUE(fs::is_empty(t.path()));
 }
 
 TEST(Chemins, VersionTextsAndListLines) {

@@ -190,3 +190,64 @@ TEST_F(Upgrade, AFailedUpgradeLeavesTheTableAsItWas) {
 
 }  // namespace
 }  // namespace corv
+
+namespace corv {
+namespace {
+
+// A value of a field's type for row i (key fields stay distinct).
+Value Sample(const ChampDef& c, int i) {
+  switch (c.type) {
+    case pdx::FieldType::kAlpha: return Value::Text(("K" + std::to_string(i)).substr(0, static_cast<size_t>(c.taille)));
+    case pdx::FieldType::kShort: case pdx::FieldType::kLong: return Value::Int(i);
+    case pdx::FieldType::kNumber: case pdx::FieldType::kMoney: return Value::Double(i + 0.5);
+    case pdx::FieldType::kDate: return Value::Double(45000 + i);
+    case pdx::FieldType::kMemo: return Value::Text("memo " + std::to_string(i));
+    default: return Value::Blank();
+  }
+}
+
+TEST_F(Upgrade, EveryTableWithRulesFromItsOldestFieldCount) {
+  fs::create_directories(t.file("Tarifs"));
+  session.SetAlias(kAliasTarifs, t.path() + "\\Tarifs");
+  int tables = 0;
+  for (const auto& d : Catalogue()) {
+    size_t oldest = d.champs.size();
+    for (const auto& r : d.regles)
+      for (const auto& c : r.si)
+        if (c.sorte == ConditionMaj::Sorte::kNombre) oldest = std::min(oldest, static_cast<size_t>(c.valeurs[0]));
+    if (oldest == d.champs.size() || d.composants[0].fenetre != "") continue;
+    SCOPED_TRACE(d.alias + " " + d.fichier + " from " + std::to_string(oldest));
+    const char* dir = d.alias == kAliasDossiers ? "Dossiers" : d.alias == kAliasTarifs ? "Tarifs" : "Administration";
+    TableDef old = d;
+    old.champs.resize(oldest);
+    std::erase_if(old.index, [&](const IndexDef& ix) {
+      for (const auto& f : ix.champs)
+        if (old.NumeroChamp(f) == 0) return true;
+      return false;
+    });
+    std::vector<std::vector<Value>> rows;
+    for (int i = 1; i <= 3; ++i) {
+      std::vector<Value> r;
+      for (const auto& c : old.champs) r.push_back(Sample(c, i));
+      rows.push_back(r);
+    }
+    Fill(dir, old, rows);
+    Composant& c = dm[d.composants[0].nom];
+    ASSERT_TRUE(c.Ouvrir().ok()) << d.composants[0].nom;
+    EXPECT_EQ(c.NombreEnregistrements(), 3u);
+    ASSERT_TRUE(c.Fermer().ok());
+    auto tb = Read(dir, d.fichier);
+    EXPECT_EQ(ChampsDuFichier(tb->info()), d.champs);
+    auto got = testutil::ReadRows(pdx::Env::Default(), t.file(dir), d.fichier);
+    ASSERT_EQ(got.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+      for (size_t f = 0; f < oldest; ++f)
+        EXPECT_EQ(got[i][f], testutil::ValueText(rows[i][f], old.champs[f].type)) << d.champs[f].nom;
+    EXPECT_TRUE(testutil::IndexFindings(pdx::Env::Default(), t.file(dir), d.fichier).empty());
+    ++tables;
+  }
+  EXPECT_GE(tables, 18);
+}
+
+}  // namespace
+}  // namespace corv
