@@ -5,10 +5,26 @@
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
 #include "data/maj_table.h"
+#include "paradox/restructure.h"
 #include "util/text.h"
 
 namespace corv {
 namespace {
+
+// The type changes the engine's restructure converts (see restructure.h).
+bool RestructurableParLeMoteur(const std::vector<ChampDef>& avant, const std::vector<ChampDef>& apres) {
+  using FT = pdx::FieldType;
+  for (size_t i = 0; i < avant.size() && i < apres.size(); ++i) {
+    FT a = avant[i].type, b = apres[i].type;
+    if (a == b) continue;
+    bool ok = (a == FT::kShort && (b == FT::kLong || b == FT::kNumber || b == FT::kMoney)) ||
+              (a == FT::kLong && (b == FT::kNumber || b == FT::kMoney)) ||
+              (a == FT::kNumber && b == FT::kMoney) || (a == FT::kMoney && b == FT::kNumber) ||
+              (a == FT::kDate && b == FT::kTimestamp);
+    if (!ok) return false;
+  }
+  return true;
+}
 
 bool FlushedAfterPost(const std::string& nom) {
   for (const char* n : {"tblDossier", "tblDocument", "tblDossierRefs", "tblLigne", "tblSousLigne"})
@@ -80,12 +96,43 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
 
   std::unique_ptr<pdx::Table> t;
   PDX_RETURN_IF_ERROR(pdx::Table::Open(env, dir, def.fichier, &t));
-  PlanMaj plan = PlanifierMaj(def, ChampsDuFichier(t->info()), IndexDuFichier(t->info()));
+  std::vector<ChampDef> actuels = ChampsDuFichier(t->info());
+  PlanMaj plan = PlanifierMaj(def, actuels, IndexDuFichier(t->info()));
   t.reset();
   if (plan.Vide()) return pdx::Status::OK();
-  if (plan.restructurer) return AppliquerMaj(env, dir, def.fichier, plan);
+  if (plan.restructurer) {
+    // A conversion the engine's restructure does not make (a number becoming
+    // text): the whole upgrade is built aside and swapped in at once.
+    if (!RestructurableParLeMoteur(actuels, plan.champs)) return AppliquerMaj(env, dir, def.fichier, plan);
+    std::vector<pdx::FieldDesc> current, fields;
+    PDX_RETURN_IF_ERROR(pdx::TableFields(env, dir, def.fichier, &current));
+    for (size_t i = 0; i < plan.champs.size(); ++i) {
+      fields.push_back(DescripteurChamp(plan.champs[i]));
+      if (i < current.size()) fields.back().required = current[i].required;
+    }
+    pdx::Status r = pdx::RestructureTable(env, dir, def.fichier, fields);
+    // The engine refuses rows it cannot write back (an empty text in a key
+    // field, as supplier-wide conditions have); the table is then as it was,
+    // and the upgrade is built aside instead.
+    if (r.IsInvalidArgument()) return AppliquerMaj(env, dir, def.fichier, plan);
+    PDX_RETURN_IF_ERROR(r);
+  }
+  if (plan.aZero.empty() && plan.indexSupprimes.empty() && plan.indexAjoutes.empty()) return pdx::Status::OK();
+  // The assignments ("UPDATE ... set X = 0") on every row, and the index changes.
   std::unique_ptr<pdx::TableWriter> w;
   PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(env, dir, def.fichier, {}, &w));
+  std::vector<int> zeros;
+  for (const auto& z : plan.aZero)
+    for (size_t i = 0; i < plan.champs.size(); ++i)
+      if (EqualsNoCase(plan.champs[i].nom, z)) zeros.push_back(static_cast<int>(i + 1));
+  if (!zeros.empty()) {
+    std::vector<pdx::Value> v;
+    for (pdx::RowId r : w->Rows()) {
+      PDX_RETURN_IF_ERROR(w->Get(r, &v));
+      for (int n : zeros) v[static_cast<size_t>(n - 1)] = pdx::Value::Int(0);
+      PDX_RETURN_IF_ERROR(w->Update(r, v));
+    }
+  }
   for (const auto& n : plan.indexSupprimes) PDX_RETURN_IF_ERROR(w->DeleteIndex(n));
   for (const auto& i : plan.indexAjoutes) PDX_RETURN_IF_ERROR(w->AddIndex(IndexMoteur(i)));
   return w->Close();

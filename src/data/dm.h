@@ -8,8 +8,13 @@
 //    module component runs its open handler first: a missing file whose
 //    definition says so is created from the catalogue; an existing file goes
 //    through the table's upgrade rules, in order, and is rewritten only when a
-//    rule fires (a file already at its layout is opened as it is). Storage
-//    errors of the handler stop the open and are returned, never shown here.
+//    rule fires (a file already at its layout is opened as it is). Field
+//    changes go through the engine's restructure (all or nothing, validity
+//    file kept in step), then the zero assignments and index changes in one
+//    more commit; when the engine cannot convert a field (a number becoming
+//    text) or write a row back, the whole upgrade is built aside and swapped in
+//    at once (maj_table.h). Storage errors of the handler stop the open and are
+//    returned, never shown here.
 //  - The dossier tables force their pending changes to disk after each posted
 //    record.
 //  - The session, paths and dialogs outlive the module.

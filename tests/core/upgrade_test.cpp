@@ -183,7 +183,8 @@ TEST_F(Upgrade, AFailedUpgradeLeavesTheTableAsItWas) {
   }
   EXPECT_GE(failures, 1);
   faults.Reset();
-  ASSERT_TRUE(dm2["tblRemise"].Ouvrir().ok());
+  pdx::Status last = dm2["tblRemise"].Ouvrir();
+  ASSERT_TRUE(last.ok()) << last.ToString() << " after " << failures << " failures";
   EXPECT_EQ(dm2["tblRemise"].NombreChamps(), 8);
   EXPECT_EQ(dm2["tblRemise"].NombreEnregistrements(), 1u);
 }
