@@ -5,7 +5,7 @@
 //   0x0A u16 blocks in use        0x0C u16 blocks in the file
 //   0x0E u16 first block          0x10 u16 last block
 //   0x1E u16 root block (index)   0x20 u8  levels (index)
-//   0x3A u16 blocks in the file, again (data files)
+//   0x3A u16 blocks in the file, again
 //   0x4D u16 first free block (data files): 0, nothing is left free
 //
 // Data file (.DB, .Xnn, .XGn): block n (from 1) at headerSize + (n-1)*blockSize:
@@ -153,6 +153,7 @@ Status WriteIndexFile(const IndexFileSpec& spec, const std::vector<BlockSummary>
   PutLE16(&header, 0x0E, 1);
   PutLE16(&header, 0x10, static_cast<uint16_t>(total));
   PutLE16(&header, 0x1E, static_cast<uint16_t>(total));
+  PutLE16(&header, 0x3A, static_cast<uint16_t>(total));
   header[0x20] = static_cast<char>(levels.size());
   PDX_RETURN_IF_ERROR(out->Append(header.data(), header.size()));
   std::string blk;

@@ -1,5 +1,7 @@
 // Headers of new tables and new secondary indexes, and TableWriter::Create.
 //
+// A new table takes file version 9 (4.x), or 11 (5.x) when a field type needs
+// it (logical, long, time, timestamp, autoincrement, BCD, bytes).
 // What a new .DB header holds (little-endian; offsets as in header.cpp, bytes
 // not listed are zero; counts and blocks are set when the file is written):
 //   0x00 record size, 0x02 header size 0x800 (more when names need it),
@@ -9,7 +11,8 @@
 //   0x3E-0x3F 1F 0F, 0x51 bytes used by the header, 0x56 0x20;
 //   extension (file version >= 5): 0x58 and 0x5A u16 0x0100 | version,
 //   0x60 time of writing, 0x64 field count + 1, (entry files) 0x15 the first
-//   indexed field, 0x55 bit 0 for a case-insensitive index,
+//   indexed field, 0x55 bit 0 for a case-insensitive index, 0x2C 0xFF,
+//   (.XGn) 0x68 = 0x66 + 4 * fields,
 //   0x66 115 + 6 * fields + bytes of the NUL-terminated field names,
 //   0x6A code page, 0x6C 01 01, 0x6E the value at 0x66 + 2 * fields;
 //   0x78 (0x58 without extension) descriptors (type, size) per field, a u32,
@@ -39,7 +42,7 @@ namespace {
 
 constexpr size_t kHeaderUnit = 0x800;
 
-bool NeedsLevel7(FieldType t) {
+bool NeedsLevel5(FieldType t) {
   switch (t) {
     case FieldType::kLogical:
     case FieldType::kLong:
@@ -200,6 +203,7 @@ TableDefinition DefinitionOf(const TableInfo& info) {
   def.blockSizeKiB = info.blockSize / 1024;
   def.codePage = info.codePage;
   def.sortOrder = info.sortOrder;
+  def.fileVersion = info.fileVersion;
   for (const auto& ix : info.indexes) {
     if (ix.primary) continue;
     IndexDefinition d;
@@ -217,7 +221,7 @@ TableDefinition DefinitionOf(const TableInfo& info) {
 
 int VersionFor(const std::vector<FieldDesc>& fields) {
   for (const auto& f : fields)
-    if (NeedsLevel7(f.type)) return 12;
+    if (NeedsLevel5(f.type)) return 11;
   return 9;
 }
 
@@ -240,11 +244,10 @@ Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
                             NewTableHeaders* out) {
-  int version = 9;
+  int version = def.fileVersion > 0 ? std::max(def.fileVersion, VersionFor(def.fields)) : VersionFor(def.fields);
   uint32_t recordSize = 0;
   HeaderFields hf;
   for (size_t i = 0; i < def.fields.size(); ++i) {
-    if (NeedsLevel7(def.fields[i].type)) version = 12;
     recordSize += StoredFieldSize(def.fields[i]);
     hf.fields.push_back(def.fields[i]);
     hf.numbers.push_back(static_cast<uint16_t>(i + 1));
@@ -314,6 +317,9 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
   ix->xHeader[0x15] = static_cast<char>(ix->desc.fields.front());
   ix->xHeader[0x2D] = 0;
   ix->xHeader[0x55] = ix->desc.caseInsensitive ? 1 : 0;
+  ix->xHeader[0x2C] = static_cast<char>(0xFF);
+  // Composite entry files also carry 0x68, 12 above 0x66 on both samples.
+  if (composite) PutLE16(&ix->xHeader, 0x68, static_cast<uint16_t>(GetLE16(ix->xHeader, 0x66) + 4 * hf.fields.size()));
   PDX_RETURN_IF_ERROR(TreeHeader(composite ? 7 : 4, keyFields, keyBytes, kib, version,
                                  static_cast<uint8_t>(dbRaw[0x29]), ix->treeFile, cp, &ix->yHeader));
   ix->xBlockSize = ix->yBlockSize = db.blockSize;

@@ -55,6 +55,9 @@ struct TableDefinition {
   int codePage = 0;
   std::string sortOrder;
   int sortOrderId = -1;
+  // Header file version (9 = 4.x, 11 = 5.x, 12 = 7.x); 0 or too low for the
+  // field types: the lowest the types allow.
+  int fileVersion = 0;
 };
 
 // The definition of an open table, to create another one like it.
