@@ -280,6 +280,7 @@ pdx::Status Generateur::EcrirePiece(const std::string& dossier, int type, int nu
                                     const std::string& fournisseur, const std::string& nom, double vente,
                                     double achat, bool sansDate, bool sansEtat, BilanAgence* b) {
   static const char* kLibelles[] = {"Devis", "Commande fournisseur", "Commande client", "Avenant"};
+  if (date > m_.jour) date = m_.jour;  // nothing is dated after the reference date
   const Ville& v = VilleNumero(g_.ville);
   auto r = tp_.Nouvelle();
   r.Txt(cp_.dossier, dossier)
@@ -325,6 +326,8 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
 
   // A handful of incomplete dossiers (always at least one in a large enough agency).
   bool incomplet = (n >= 20 && i == n / 2) || a_.Chance(0.004);
+  // Every fifty dossiers, each rare case at least once, whatever the draw.
+  const int cas = i % 50;
   bool sansEtat = incomplet && a_.Chance(0.5);
   bool sansDate = incomplet && !sansEtat;
 
@@ -352,7 +355,7 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
   if (sansEtat) d.Vide(td_.Champ("Etat"));
   if (sansDate) d.Vide(td_.Champ("Date"));
 
-  if (a_.Chance(0.08) && !incomplet) {  // just opened: no piece yet
+  if ((a_.Chance(0.08) || cas == 13) && !incomplet) {  // just opened: no piece yet
     DEMO_ESSAI(td_.Ajouter(d));
     b->dossiers++;
     return pdx::Status::OK();
@@ -360,7 +363,8 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
 
   // The quote.
   std::vector<LigneTiree> lignes;
-  if (produits_.empty() || a_.Chance(0.04)) {
+  bool force = cas == 3 || cas == 5 || cas == 7;
+  if (produits_.empty() || (a_.Chance(0.04) && !force) || cas == 9) {
     // an empty quote: total 0
   } else {
     int nl = 1 + static_cast<int>(a_.Suivant() % 4) + (a_.Chance(0.3) ? a_.Entre(1, 3) : 0);
@@ -380,16 +384,16 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
   for (const LigneTiree& l : lignes) DEMO_ESSAI(EcrireLigne(dossier, numeroLigne++, 1, l, b));
 
   // Accepted quotes become orders.
-  if (!lignes.empty() && a_.Chance(0.16)) {
+  if (!lignes.empty() && (a_.Chance(0.16) || force)) {
     double dateCde = std::min(m_.jour, date + a_.Entre(3, 60));
-    bool dateZero = a_.Chance(0.12);
-    int etat = a_.Chance(0.06) ? -1 : a_.Entre(0, 1);
+    bool dateZero = a_.Chance(0.12) || cas == 5;
+    int etat = (a_.Chance(0.06) || cas == 3) ? -1 : a_.Entre(0, 1);
     DEMO_ESSAI(EcrirePiece(dossier, 2, 1, 0, dateZero ? 0 : dateCde, etat, "", nom, vente, achat, false, false, b));
     for (const LigneTiree& l : lignes) DEMO_ESSAI(EcrireLigne(dossier, numeroLigne++, 201, l, b));
 
     // An attached document with its own lines, from one of the order's suppliers.
     std::vector<LigneTiree> annexes;
-    if (a_.Chance(0.2)) {
+    if (a_.Chance(0.2) || cas == 7) {
       LigneTiree x = Tirer();
       x.fournisseur = lignes[a_.Suivant() % lignes.size()].fournisseur;
       annexes.push_back(x);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "demo/env_rapide.h"
 #include "demo/generateur.h"
 #include "demo/resume.h"
 
@@ -66,7 +67,9 @@ int main(int argc, char** argv) {
   }
   auto t0 = std::chrono::steady_clock::now();
   corv::demo::Bilan b;
-  pdx::Status s = corv::demo::Generer(pdx::Env::Default(), o, &b);
+  auto env = corv::demo::NouvelEnvSansSync(pdx::Env::Default());
+  pdx::Status s = corv::demo::Generer(env.get(), o, &b);
+  if (s.ok()) corv::demo::SyncAll();
   if (!s.ok()) {
     std::fprintf(stderr, "corvanes-demo: %s\n", s.ToString().c_str());
     return 1;

@@ -1,0 +1,233 @@
+// The generated installation against the catalogue: layouts, the older layouts
+// kept on purpose (and that the upgrade rules bring them to the catalogue's),
+// the engine's check, counts read back through the core, determinism.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "data/catalogue.h"
+#include "data/creation.h"
+#include "data/demarrage.h"
+#include "data/dm.h"
+#include "data/fonctions_bd.h"
+#include "data/session.h"
+#include "demo/resume.h"
+#include "installation.h"
+#include "paradox/check.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_util.h"
+#include "util/dates.h"
+
+namespace {
+
+using demotest::Demo;
+using demotest::Lire;
+namespace fs = std::filesystem;
+
+std::vector<std::string> TablesDe(const std::string& dir) {
+  std::vector<std::string> out;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    std::string ext = e.path().extension().string();
+    if (e.is_regular_file() && (ext == ".DB" || ext == ".db")) out.push_back(e.path().string());
+  }
+  return out;
+}
+
+TEST(DemoInstallation, EveryTablePassesTheEngineCheck) {
+  std::vector<std::string> tables = TablesDe(Demo().dir);
+  EXPECT_GT(tables.size(), 100u);
+  for (const std::string& p : tables) {
+    std::vector<pdx::CheckFinding> findings;
+    fs::path path(p);
+    pdx::Status s = pdx::CheckTable(pdx::Env::Default(), path.parent_path().string(), path.filename().string(), &findings);
+    ASSERT_TRUE(s.ok()) << p << ": " << s.ToString();
+    for (const auto& f : findings) ADD_FAILURE() << p << ": " << f.file << ": " << f.what;
+  }
+}
+
+// Fields of a file as the catalogue writes them.
+void ExpectLayout(const pdx::TableInfo& info, const std::vector<corv::ChampDef>& champs, const std::string& quoi) {
+  ASSERT_EQ(info.fields.size(), champs.size()) << quoi;
+  for (size_t i = 0; i < champs.size(); ++i) {
+    pdx::FieldDesc d = corv::DescripteurChamp(champs[i]);
+    EXPECT_EQ(info.fields[i].name, d.name) << quoi << " field " << i + 1;
+    EXPECT_EQ(info.fields[i].type, d.type) << quoi << " field " << d.name;
+    EXPECT_EQ(info.fields[i].size, d.size) << quoi << " field " << d.name;
+  }
+}
+
+TEST(DemoInstallation, HeadOfficeTablesHaveTheCatalogueLayouts) {
+  struct Base {
+    const char* alias;
+    const char* dir;
+  } bases[] = {{corv::kAliasAdministration, "Administration"}, {corv::kAliasTarifs, "Tarifs"},
+               {corv::kAliasDossiers, "Dossiers"}};
+  int vues = 0;
+  for (const Base& b : bases) {
+    for (const corv::TableDef& t : corv::Catalogue()) {
+      if (t.alias != b.alias) continue;
+      ASSERT_TRUE(demotest::Existe(b.dir, t.fichier)) << b.dir << "/" << t.fichier;
+      demotest::TableLue l = Lire(b.dir, t.fichier);
+      ExpectLayout(l.info, t.champs, std::string(b.dir) + "/" + t.fichier);
+      // A listed key, or the identifier of a keyless table that has a secondary index.
+      EXPECT_EQ(l.info.keyFieldCount, t.cle.empty() && !t.index.empty() ? 1 : static_cast<int>(t.cle.size()))
+          << t.fichier;
+      std::vector<std::string> noms = corv::IndexDuFichier(l.info), attendus;
+      for (const auto& i : t.index) attendus.push_back(i.nom);
+      std::sort(noms.begin(), noms.end());
+      std::sort(attendus.begin(), attendus.end());
+      EXPECT_EQ(noms, attendus) << t.fichier;
+      ++vues;
+    }
+  }
+  EXPECT_GT(vues, 60);
+  // The reference supplier list has head office's supplier layout.
+  const corv::TableDef* f = corv::TrouverTable(corv::kAliasAdministration, "FOURNIS.DB");
+  ExpectLayout(Lire("Maj", "FOURNIS.DB").info, f->champs, "Maj/FOURNIS.DB");
+}
+
+// An older file: its field count, and the upgrade rules take it to the catalogue's layout.
+void ExpectOlder(const std::string& dir, const char* alias, const char* fichier, size_t champs) {
+  SCOPED_TRACE(dir + "/" + fichier);
+  const corv::TableDef* t = corv::TrouverTable(alias, fichier);
+  ASSERT_NE(t, nullptr);
+  demotest::TableLue l = Lire(dir, fichier);
+  EXPECT_EQ(l.info.fields.size(), champs);
+  corv::PlanMaj plan = corv::PlanifierMaj(*t, corv::ChampsDuFichier(l.info), corv::IndexDuFichier(l.info));
+  EXPECT_TRUE(plan.restructurer);
+  EXPECT_EQ(plan.champs, t->champs);
+}
+
+TEST(DemoInstallation, AgenciesKeepOlderLayoutsThatUpgradeToTheCatalogue) {
+  using corv::kAliasAdministration;
+  using corv::kAliasDossiers;
+  // NAN03: first variant.
+  ExpectOlder("Agences/NAN03/Administration", kAliasAdministration, "CLIENT.DB", 49);
+  EXPECT_EQ(Lire("Agences/NAN03/Administration", "CLIENT.DB").info.fields[39].name, "Ferme");
+  ExpectOlder("Agences/NAN03/Administration", kAliasAdministration, "REMISES.DB", 7);
+  ExpectOlder("Agences/NAN03/Administration", kAliasAdministration, "Agence.DB", 15);
+  ExpectOlder("Agences/NAN03/Dossiers", kAliasDossiers, "PIECE.DB", 41);
+  EXPECT_FALSE(demotest::Existe("Agences/NAN03/Administration", "Message.DB"));
+  // BOR04: second variant.
+  ExpectOlder("Agences/BOR04/Administration", kAliasAdministration, "FOURNIS.DB", 46);
+  ExpectOlder("Agences/BOR04/Administration", kAliasAdministration, "Message.DB", 7);
+  ExpectOlder("Agences/BOR04/Administration", kAliasAdministration, "Tva.DB", 5);
+  ExpectOlder("Agences/BOR04/Dossiers", kAliasDossiers, "LIGNE.DB", 49);
+  EXPECT_EQ(Lire("Agences/BOR04/Dossiers", "LIGNE.DB").info.fields[22].type, pdx::FieldType::kShort);
+  ExpectOlder("Agences/BOR04/Dossiers", kAliasDossiers, "DOSSIER.DB", 42);
+  {
+    demotest::TableLue d = Lire("Agences/BOR04/Administration", "DeblocageTauxMarge.DB");
+    corv::PlanMaj plan = corv::PlanifierMaj(*corv::TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB"),
+                                            corv::ChampsDuFichier(d.info), corv::IndexDuFichier(d.info));
+    EXPECT_EQ(plan.indexSupprimes, std::vector<std::string>{"DossierNumero"});
+  }
+  // LYO01 is at the current layouts.
+  EXPECT_EQ(Lire("Agences/LYO01/Administration", "CLIENT.DB").info.fields.size(), 80u);
+  EXPECT_EQ(Lire("Agences/LYO01/Dossiers", "LIGNE.DB").info.fields.size(), 51u);
+}
+
+TEST(DemoInstallation, CountsReadBackThroughTheCoreAreThoseAsked) {
+  corv::demo::Bilan b;
+  pdx::Status s = corv::demo::Relire(pdx::Env::Default(), Demo().dir, &b);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  ASSERT_EQ(b.agences.size(), 5u);
+  int propres = 0, partagees = 0, absentes = 0;
+  for (const auto& a : b.agences) {
+    SCOPED_TRACE(a.code);
+    const corv::demo::BilanAgence* g = nullptr;
+    for (const auto& x : Demo().bilan.agences)
+      if (x.code == a.code) g = &x;
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(a.sorte, g->sorte);
+    EXPECT_EQ(a.repertoire, "Q:\\Agences\\" + a.code);
+    if (a.sorte == corv::demo::SorteAgence::kAbsente) {
+      ++absentes;
+      EXPECT_EQ(a.dossiers, 0u);
+      EXPECT_FALSE(fs::exists(Demo().dir + "/Agences/" + a.code));
+      continue;
+    }
+    a.sorte == corv::demo::SorteAgence::kPartagee ? ++partagees : ++propres;
+    EXPECT_EQ(a.dossiers, 80u);
+    EXPECT_EQ(a.pieces, g->pieces);
+    EXPECT_EQ(a.lignes, g->lignes);
+    EXPECT_EQ(a.sousLignes, g->sousLignes);
+    EXPECT_GT(a.pieces, a.dossiers / 2);
+    EXPECT_GT(a.lignes, a.pieces);
+  }
+  EXPECT_EQ(propres, 3);
+  EXPECT_EQ(partagees, 1);
+  EXPECT_EQ(absentes, 1);
+  EXPECT_FALSE(fs::exists(Demo().dir + "/Agences/MAR02/Administration"));  // the shared one
+  // Head office's counts equal what was written.
+  for (const auto& [fichier, n] : Demo().bilan.tablesSiege) {
+    auto it = std::find_if(b.tablesSiege.begin(), b.tablesSiege.end(), [&](const auto& p) { return p.first == fichier; });
+    ASSERT_NE(it, b.tablesSiege.end()) << fichier;
+    EXPECT_EQ(it->second, n) << fichier;
+  }
+  std::string texte = corv::demo::Formater(Demo().dir, b);
+  EXPECT_NE(texte.find("LYO01"), std::string::npos);
+  EXPECT_NE(texte.find("(répertoire introuvable)"), std::string::npos);
+}
+
+TEST(DemoInstallation, SameSeedSameFilesOtherSeedOtherData) {
+  testutil::TempDir tmp;
+  corv::demo::Options o = Demo().options;
+  o.repertoire = tmp.path() + "/a";
+  ASSERT_TRUE(corv::demo::Generer(demotest::EnvDemo(), o, nullptr).ok());
+  // Same rows, blobs included (the headers carry the time of writing).
+  auto lignes = [](const std::string& dir, const char* nom) {
+    demotest::TableLue t = demotest::LireDans(dir, nom);
+    std::vector<std::string> out;
+    for (const auto& row : t.rows) {
+      std::string s;
+      for (const auto& v : row) s += (v.blank ? "_" : v.text + std::to_string(v.i) + std::to_string(v.d)) + "|";
+      out.push_back(s);
+    }
+    return out;
+  };
+  for (const char* f : {"Administration/CLIENT.DB", "Administration/REMISES.DB", "Agences/LYO01/Dossiers/LIGNE.DB",
+                        "Agences/LYO01/Dossiers/PIECE.DB", "Tarifs/TARIF.DB"}) {
+    fs::path p(f);
+    auto a = lignes(o.repertoire + "/" + p.parent_path().string(), p.filename().string().c_str());
+    EXPECT_FALSE(a.empty()) << f;
+    EXPECT_TRUE(a == lignes(Demo().dir + "/" + p.parent_path().string(), p.filename().string().c_str())) << f;
+  }
+  o.repertoire = tmp.path() + "/b";
+  o.graine = 8;
+  ASSERT_TRUE(corv::demo::Generer(demotest::EnvDemo(), o, nullptr).ok());
+  EXPECT_FALSE(lignes(o.repertoire + "/Agences/LYO01/Dossiers", "LIGNE.DB") ==
+               lignes(Demo().dir + "/Agences/LYO01/Dossiers", "LIGNE.DB"));
+  // A directory that already holds an installation is refused.
+  pdx::Status s = corv::demo::Generer(demotest::EnvDemo(), o, nullptr);
+  EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+}
+
+TEST(DemoInstallation, DataModuleUpgradesAnAgencyOnFirstOpen) {
+  testutil::TempDir tmp;
+  corv::demo::Options o;
+  o.repertoire = tmp.path();
+  o.agences = 4;  // LYO01 current, MAR02 shared, NAN03 first older variant, BOR04 missing
+  o.dossiers = 4;
+  o.jour = corv::DayNumber(2026, 12, 8);
+  ASSERT_TRUE(corv::demo::Generer(demotest::EnvDemo(), o, nullptr).ok());
+  corv::Session session;
+  corv::HostPaths host(pdx::Env::Default());
+  testutil::ScriptedDialogs dialogs;
+  ASSERT_TRUE(corv::ConfigurerSession(tmp.path() + "/qvrbde.ini", session, host, dialogs));
+  corv::TDM dm(session, host, dialogs);
+  ASSERT_TRUE(corv::ChangerRepertoireBase(session, corv::kAliasAdministration, "Administration", "Q:\\Agences\\NAN03").ok());
+  corv::Composant& client = dm["tblClient"];
+  pdx::Status st = client.Ouvrir();
+  ASSERT_TRUE(st.ok()) << st.ToString();
+  EXPECT_EQ(client.NombreChamps(), 80);
+  EXPECT_GT(client.NombreEnregistrements(), 10u);
+  client.Fermer();
+  corv::Composant& message = dm["tblMessage"];
+  st = message.Ouvrir();
+  ASSERT_TRUE(st.ok()) << st.ToString();
+  EXPECT_EQ(message.NombreChamps(), 12);
+  EXPECT_EQ(message.NombreEnregistrements(), 0u);
+  message.Fermer();
+}
+
+}  // namespace
