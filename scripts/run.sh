@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# Installs, builds and shows the program. Until the demo installation and the desktop
-# program exist, shows what the engine reads of a sample table.
+# Installs, builds and shows the program on the demo installation: generates it
+# once into demo/ (git-ignored) and, until the desktop program exists, prints
+# its summary read back through the core (agencies with their directories and
+# counts of dossiers, pieces and lines; head office's table counts).
+# Regenerate with: rm -rf demo && bash scripts/run.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"${JOBS:-2}" --target pdx
-SAMPLES=${CORVANES_SAMPLES_DIR:-../shared/paradox-samples}
-./build/pdx info "$SAMPLES/dbdemos/country.db"
-./build/pdx dump "$SAMPLES/dbdemos/country.db"
+cmake --build build -j"${JOBS:-2}" --target corvanes-demo
+if [ ! -f demo/qvrbde.ini ]; then
+  rm -rf demo
+  ./build/corvanes-demo demo --agencies "${DEMO_AGENCIES:-5}" --dossiers "${DEMO_DOSSIERS:-200}" --seed "${DEMO_SEED:-1}"
+fi
+./build/corvanes-demo --summary demo
