@@ -346,3 +346,32 @@ TEST_F(DataModule, VatRatesFromTheTable) {
 
 }  // namespace
 }  // namespace corv
+
+namespace corv {
+namespace {
+
+TEST_F(DataModule, WindowComponentsShareTheHandlers) {
+  EXPECT_EQ(dm.NouveauComposant("_tblAgence", ""), nullptr);
+  EXPECT_EQ(dm.Table("_tblAgence"), nullptr);
+  auto own = dm.NouveauComposant("_tblAgence", "TFicheNettoyageClients");
+  ASSERT_NE(own, nullptr);
+  EXPECT_TRUE(own->LectureSeule());
+  // An agency table at its 15-field layout is brought up to date by the window's own component.
+  TableDef old = *TrouverTable(kAliasAdministration, "Agence.DB");
+  old.champs.resize(15);
+  Create("Administration", old);
+  ASSERT_EQ(OuvrirTable(*own, dialogs), 0);
+  EXPECT_EQ(own->NombreChamps(), 24);
+  EXPECT_FALSE(dm["tblAgence"].Actif());
+
+  // Re-pointing the named database moves the component to the agency's file.
+  ASSERT_TRUE(own->Fermer().ok());
+  fs::create_directories(t.file("Lyon/Administration"));
+  ASSERT_TRUE(ChangerRepertoireBase(session, kAliasAdministration, "Administration", t.file("Lyon")).ok());
+  EXPECT_EQ(OuvrirTable(*own, dialogs), 1);
+  EXPECT_EQ(dialogs.Texts("information").back(), "Impossible d'ouvrir la table : Agence.DB\nDans le répertoire : " +
+                                                      t.file("Lyon") + "\\Administration\\");
+}
+
+}  // namespace
+}  // namespace corv
