@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "paradox/paradox_file.h"
+#include "paradox/table.h"
 #include "support/test_util.h"
 
 namespace {
@@ -64,6 +65,58 @@ TEST(ReaderHeader, IndexFilesShareTheHeader) {
     EXPECT_EQ(f->header().hasNames, f->header().fileType % 3 != 1);
     EXPECT_GE(f->BlocksInFile(), 1u);
   }
+}
+
+}  // namespace
+
+namespace {
+
+void Put(pdx::Env* env, const std::string& path, const std::string& bytes) {
+  std::unique_ptr<pdx::WritableFile> f;
+  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
+  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok());
+  ASSERT_TRUE(f->Close().ok());
+}
+
+// Levels 3.0 and 3.5 have no header extension: descriptors start at 0x58 and
+// there is no code page (read as 437). Made from a 4.x sample by dropping the
+// extension.
+TEST(ReaderHeader, OldLevelsWithoutExtension) {
+  REQUIRE_SAMPLES();
+  std::string bytes = testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/vendors.db");
+  const size_t headerSize = 2048;
+  std::string old = bytes.substr(0, 0x58) + bytes.substr(0x78, headerSize - 0x78) + std::string(0x20, '\0') +
+                    bytes.substr(headerSize);
+  auto env = pdx::NewMemEnv();
+  ASSERT_TRUE(env->CreateDir("/t").ok());
+  for (char version : {'\x03', '\x04'}) {
+    old[0x39] = version;
+    Put(env.get(), "/t/VENDORS.DB", old);
+    std::unique_ptr<pdx::Table> t;
+    pdx::Status s = pdx::Table::Open(env.get(), "/t", "vendors", &t);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(t->info().levelText, version == 3 ? "3.0" : "3.5");
+    EXPECT_EQ(t->info().codePage, 437);
+    EXPECT_EQ(t->info().fields[10].name, "Preferred");
+    auto cur = t->NewCursor();
+    ASSERT_TRUE(cur->First().ok());
+    std::string name;
+    ASSERT_TRUE(cur->GetText(2, &name).ok());
+    EXPECT_EQ(name, "Cacor Corporation");
+  }
+}
+
+TEST(ReaderHeader, TableNamesMatchWithoutCase) {
+  REQUIRE_SAMPLES();
+  const std::string dir = testutil::SamplesDir() + "/dbdemos";
+  for (const char* name : {"COUNTRY", "Country.DB", "country.db"}) {
+    std::unique_ptr<pdx::Table> t;
+    pdx::Status s = pdx::Table::Open(pdx::Env::Default(), dir, name, &t);
+    ASSERT_TRUE(s.ok()) << name << ": " << s.ToString();
+    EXPECT_EQ(t->info().recordCount, 18u);
+  }
+  std::unique_ptr<pdx::Table> t;
+  EXPECT_TRUE(pdx::Table::Open(pdx::Env::Default(), dir, "nosuch", &t).IsNotFound());
 }
 
 }  // namespace
