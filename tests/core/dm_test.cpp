@@ -7,6 +7,7 @@
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
 #include "data/tva_table.h"
+#include "paradox/check.h"
 #include "support/scripted_dialogs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
@@ -17,6 +18,15 @@ namespace corv {
 namespace {
 
 namespace fs = std::filesystem;
+
+// What "pdx check" finds in a table ("" when clean).
+std::string Findings(pdx::Env* env, const std::string& dir, const std::string& name) {
+  std::vector<pdx::CheckFinding> f;
+  pdx::Status s = pdx::CheckTable(env, dir, name, &f);
+  std::string out = s.ok() ? "" : s.ToString();
+  for (const auto& x : f) out += x.file + ": " + x.what + "\n";
+  return out;
+}
 using pdx::Value;
 
 class DataModule : public ::testing::Test {
@@ -66,7 +76,7 @@ TEST_F(DataModule, EveryCatalogueTableCreatedAndReadBack) {
     std::vector<std::string> idx;
     for (const auto& i : d.index) idx.push_back(i.nom);
     EXPECT_EQ(IndexDuFichier(tb->info()), idx);
-    EXPECT_TRUE(testutil::IndexFindings(env(), Dir(DirOf(d)), d.fichier).empty());
+    EXPECT_EQ(Findings(env(), Dir(DirOf(d)), d.fichier), "");
     // And at its current layout the open handler leaves it alone.
     EXPECT_TRUE(PlanifierMaj(d, ChampsDuFichier(tb->info()), IndexDuFichier(tb->info())).Vide());
   }
@@ -105,7 +115,7 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
   dm["tblDeblocageTauxMarge"].Fermer();
   auto tb = Open("Administration", old.fichier);
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"AgenceNumero"}));
-  EXPECT_TRUE(testutil::IndexFindings(env(), Dir("Administration"), old.fichier).empty());
+  EXPECT_EQ(Findings(env(), Dir("Administration"), old.fichier), "");
   // Without the old index: untouched.
   std::string bytes = testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB"));
   ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
@@ -147,7 +157,7 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   ASSERT_TRUE(ChercherParCle(dm["tblProduitFns"], dialogs, {Value::Text("GX"), Value::Int(1)}, &found).ok());
   EXPECT_TRUE(found);
   dm.FermerTablesCatalogue();
-  EXPECT_TRUE(testutil::IndexFindings(env(), Dir("Tarifs"), "TARIF.DB").empty());
+  EXPECT_EQ(Findings(env(), Dir("Tarifs"), "TARIF.DB"), "");
 
   // A missing table is reported and skipped; the others still open.
   fs::remove(t.file("Tarifs/HM.DB"));
