@@ -80,7 +80,9 @@ Status RestructureTable(Env* env, const std::string& dir, const std::string& nam
   for (size_t i = 0; i < fields.size(); ++i) {
     const FieldDesc& f = fields[i];
     const std::string what = label + ": field " + std::to_string(i + 1) + " \"" + f.name + "\"";
-    if (f.name.empty() || f.name.size() > 25) return Status::InvalidArgument(what + ": a name has 1 to 25 characters");
+    size_t chars = 0;
+    for (unsigned char c : f.name) chars += (c & 0xC0) != 0x80;
+    if (f.name.empty() || chars > 25) return Status::InvalidArgument(what + ": a name has 1 to 25 characters");
     for (size_t j = 0; j < i; ++j)
       if (fields[j].name == f.name) return Status::InvalidArgument(what + ": two fields have this name");
     if (i < old.size()) {

@@ -191,7 +191,14 @@ bool EqualsNoCase(const std::string& a, const std::string& b) {
 uint8_t KnownSortOrderId(const std::string& name) {
   if (EqualsNoCase(name, "intl850")) return 0x54;
   if (EqualsNoCase(name, "ANSIINTL")) return 0x62;
+  if (EqualsNoCase(name, "cyrr")) return 0xC0;
   return 0;
+}
+
+size_t Utf8Length(const std::string& s) {
+  size_t n = 0;
+  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+  return n;
 }
 
 }  // namespace
@@ -363,7 +370,7 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
     return Status::InvalidArgument(label + ": key field count out of range");
   for (size_t i = 0; i < def.fields.size(); ++i) {
     const FieldDesc& f = def.fields[i];
-    if (f.name.empty() || f.name.size() > 25) return Status::InvalidArgument(label + ": field " + std::to_string(i + 1) + " needs a name of 1 to 25 characters");
+    if (f.name.empty() || Utf8Length(f.name) > 25) return Status::InvalidArgument(label + ": field " + std::to_string(i + 1) + " needs a name of 1 to 25 characters");
     for (size_t j = 0; j < i; ++j)
       if (EqualsNoCase(def.fields[j].name, f.name)) return Status::InvalidArgument(label + ": two fields named \"" + f.name + "\"");
     if (!IsKnownFieldType(static_cast<uint8_t>(f.type))) return Status::InvalidArgument(label + ": field \"" + f.name + "\" has an unknown type");
@@ -440,9 +447,8 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
     }
     PDX_RETURN_IF_ERROR(commit.Commit());
   }
-  lock.reset();  // Open takes it again
   std::unique_ptr<TableWriter> w;
-  PDX_RETURN_IF_ERROR(TableWriter::Open(env, dir, file, options, &w));
+  PDX_RETURN_IF_ERROR(OpenLockedWriter(env, dir, file, std::move(lock), options.lock, &w));
   for (const auto& ix : def.indexes) {
     s = w->AddIndex(ix);
     if (!s.ok()) return s;

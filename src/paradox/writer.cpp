@@ -75,8 +75,8 @@ Status TableWriterImpl::Init() {
   return Status::OK();
 }
 
-Status TableWriter::Open(Env* env, const std::string& dir, const std::string& name, const Options& options,
-                         std::unique_ptr<TableWriter>* out) {
+Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
+                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out) {
   std::string file = name;
   if (file.find('.') == std::string::npos) file += ".DB";
   std::string path;
@@ -88,12 +88,18 @@ Status TableWriter::Open(Env* env, const std::string& dir, const std::string& na
   w->dbName_ = FileNameOf(path);
   w->base_ = StripExtension(w->dbName_);
   w->label_ = "table " + JoinPath(dir, w->dbName_);
-  PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, options.lock, &w->lock_));
+  if (lock) w->lock_ = std::move(lock);
+  else PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, lockOptions, &w->lock_));
   s = RecoverTable(env, dir, w->base_);
   if (!s.ok()) return s;
   PDX_RETURN_IF_ERROR(w->LoadRows(env));
   *out = std::move(w);
   return Status::OK();
+}
+
+Status TableWriter::Open(Env* env, const std::string& dir, const std::string& name, const Options& options,
+                         std::unique_ptr<TableWriter>* out) {
+  return OpenLockedWriter(env, dir, name, nullptr, options.lock, out);
 }
 
 Status TableWriterImpl::LoadRows(Env* env) {

@@ -117,6 +117,11 @@ class TableWriterImpl final : public TableWriter {
   Status ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const;
 };
 
+// Opens a table for writing with its write lock already taken (or takes it
+// when lock is null).
+Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
+                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out);
+
 // Headers of a new table (table_create.cpp).
 struct NewTableHeaders {
   std::string db, px;

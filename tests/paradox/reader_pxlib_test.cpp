@@ -12,6 +12,7 @@ extern "C" {
 #include "paradox/codepage.h"
 #include "paradox/field_codec.h"
 #include "paradox/table.h"
+#include "support/table_check.h"
 #include "support/test_util.h"
 
 namespace {
@@ -160,6 +161,19 @@ TEST(ReaderPxlib, TypSammlungNonBlobFields) {
 TEST(ReaderPxlib, Cp866TableNonBlobFields) {
   REQUIRE_SAMPLES();
   CrossCheck(testutil::SamplesDir() + "/misc", "of_cp866.db");
+}
+
+// The same tables re-written through the writer read the same in pxlib.
+TEST(ReaderPxlib, TablesCopiedThroughTheWriter) {
+  REQUIRE_SAMPLES();
+  for (const char* name : {"TypSammlung.DB", "of_cp866.db"}) {
+    SCOPED_TRACE(name);
+    testutil::TempDir dir;
+    pdx::Status s = testutil::CopyThroughWriter(pdx::Env::Default(), testutil::SamplesDir() + "/misc", name,
+                                                dir.path(), "COPIE.DB");
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    CrossCheck(dir.path(), "COPIE.DB");
+  }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "paradox/index_check.h"
 #include "paradox/table.h"
 #include "paradox/table_impl.h"
+#include "paradox/writer.h"
 
 namespace testutil {
 
@@ -52,6 +53,23 @@ std::vector<std::string> IndexFindings(pdx::Env* env, const std::string& dir, co
   std::vector<std::string> findings;
   for (const auto& f : found) findings.push_back(f.file + ": " + f.what);
   return findings;
+}
+
+pdx::Status CopyThroughWriter(pdx::Env* env, const std::string& srcDir, const std::string& srcName,
+                              const std::string& dstDir, const std::string& dstName) {
+  std::unique_ptr<pdx::Table> in;
+  PDX_RETURN_IF_ERROR(pdx::Table::Open(env, srcDir, srcName, &in));
+  std::unique_ptr<pdx::TableWriter> out;
+  PDX_RETURN_IF_ERROR(pdx::TableWriter::Create(env, dstDir, dstName, pdx::DefinitionOf(in->info()), {}, &out));
+  auto c = in->NewCursor();
+  std::vector<pdx::Value> row(in->info().fields.size());
+  pdx::Status s;
+  for (s = c->First(); s.ok() && !c->AtEnd(); s = c->Next()) {
+    for (size_t f = 0; f < row.size(); ++f) PDX_RETURN_IF_ERROR(c->GetValue(static_cast<int>(f + 1), &row[f]));
+    PDX_RETURN_IF_ERROR(out->Insert(row));
+  }
+  PDX_RETURN_IF_ERROR(s);
+  return out->Close();
 }
 
 }  // namespace testutil
