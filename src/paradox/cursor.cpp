@@ -228,8 +228,26 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
       v.d = detail::Double8(p);
     }
   }
+  for (const auto& it : plan.alphas) {
+    const char* p = rec_ + it.offset;
+    Value& v = out[it.field];
+    if (p[0] == 0) {
+      detail::SetBlank(&v);
+      continue;
+    }
+    v.blank = false;
+    // Length up to the first NUL, and whether all of it is ASCII, in one pass.
+    uint32_t len = 1;
+    uint8_t high = static_cast<uint8_t>(p[0]);
+    while (len < it.size && p[len] != 0) high |= static_cast<uint8_t>(p[len++]);
+    if (high < 0x80) {
+      v.text.assign(p, len);
+    } else {
+      v.text.clear();
+      cp.Decode(p, len, &v.text);
+    }
+  }
   bool needsBlob = false;
-  for (const auto& it : plan.alphas) DecodeFieldInline(h.fields[it.field], rec_ + it.offset, cp, &out[it.field], &needsBlob);
   Status first;
   for (const auto& it : plan.others) {
     const char* p = rec_ + it.offset;

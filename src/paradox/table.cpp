@@ -60,8 +60,6 @@ Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& 
   info.keyFieldCount = h.keyFieldCount;
   info.autoIncrement = h.autoIncrement;
   info.fields = h.fields;
-  // Key fields must be filled in a keyed table.
-  for (int i = 0; i < h.keyFieldCount; ++i) info.fields[i].required = true;
 
   if (h.IsKeyed() && h.keyFieldCount > 0) {
     IndexDesc px;
