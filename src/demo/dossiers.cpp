@@ -419,6 +419,10 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
           if (l.fournisseur != f) continue;
           vf += (l.vente + l.prixNet + l.eco) * l.quantite;
           af += (l.achat + l.prixNet + l.eco) * l.quantite;
+          for (const LigneTiree::Sous& x : l.sous) {
+            vf += (x.vente + x.eco) * l.quantite * x.quantite;
+            af += (x.achat + x.eco) * l.quantite * x.quantite;
+          }
         }
       };
       somme(lignes);

@@ -202,12 +202,14 @@ TEST(DemoInstallation, SameSeedSameFilesOtherSeedOtherData) {
   EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
 }
 
-TEST(DemoInstallation, DataModuleUpgradesAnAgencyOnFirstOpen) {
+// Every table kept at an older layout, opened through the data module at its
+// agency: brought to the catalogue's layout, rows kept, and clean for the check.
+TEST(DemoInstallation, DataModuleUpgradesTheAgenciesOnFirstOpen) {
   testutil::TempDir tmp;
   corv::demo::Options o;
   o.repertoire = tmp.path();
-  o.agences = 4;  // LYO01 current, MAR02 shared, NAN03 first older variant, BOR04 missing
-  o.dossiers = 4;
+  o.agences = 5;  // LYO01 current, MAR02 shared, NAN03 and BOR04 older variants, LIL05 missing
+  o.dossiers = 6;
   o.jour = corv::DayNumber(2026, 12, 8);
   ASSERT_TRUE(corv::demo::Generer(demotest::EnvDemo(), o, nullptr).ok());
   corv::Session session;
@@ -215,19 +217,45 @@ TEST(DemoInstallation, DataModuleUpgradesAnAgencyOnFirstOpen) {
   testutil::ScriptedDialogs dialogs;
   ASSERT_TRUE(corv::ConfigurerSession(tmp.path() + "/qvrbde.ini", session, host, dialogs));
   corv::TDM dm(session, host, dialogs);
-  ASSERT_TRUE(corv::ChangerRepertoireBase(session, corv::kAliasAdministration, "Administration", "Q:\\Agences\\NAN03").ok());
-  corv::Composant& client = dm["tblClient"];
-  pdx::Status st = client.Ouvrir();
-  ASSERT_TRUE(st.ok()) << st.ToString();
-  EXPECT_EQ(client.NombreChamps(), 80);
-  EXPECT_GT(client.NombreEnregistrements(), 10u);
-  client.Fermer();
-  corv::Composant& message = dm["tblMessage"];
-  st = message.Ouvrir();
-  ASSERT_TRUE(st.ok()) << st.ToString();
-  EXPECT_EQ(message.NombreChamps(), 12);
-  EXPECT_EQ(message.NombreEnregistrements(), 0u);
-  message.Fermer();
+  struct Cas {
+    const char* agence;
+    const char* alias;
+    const char* sous;
+    const char* composant;
+  };
+  const Cas cas[] = {
+      {"NAN03", corv::kAliasAdministration, "Administration", "tblClient"},
+      {"NAN03", corv::kAliasAdministration, "Administration", "tblRemise"},
+      {"NAN03", corv::kAliasAdministration, "Administration", "tblAgence"},
+      {"NAN03", corv::kAliasAdministration, "Administration", "tblMessage"},  // created
+      {"NAN03", corv::kAliasDossiers, "Dossiers", "tblDocument"},
+      {"BOR04", corv::kAliasAdministration, "Administration", "tblFournisseur"},
+      {"BOR04", corv::kAliasAdministration, "Administration", "tblMessage"},
+      {"BOR04", corv::kAliasAdministration, "Administration", "tblTva"},
+      {"BOR04", corv::kAliasAdministration, "Administration", "tblDeblocageTauxMarge"},
+      {"BOR04", corv::kAliasDossiers, "Dossiers", "tblLigne"},
+      {"BOR04", corv::kAliasDossiers, "Dossiers", "tblDossier"},
+  };
+  for (const Cas& c : cas) {
+    SCOPED_TRACE(std::string(c.agence) + " " + c.composant);
+    std::string racine = std::string("Q:\\Agences\\") + c.agence;
+    ASSERT_TRUE(corv::ChangerRepertoireBase(session, c.alias, c.sous, racine).ok());
+    corv::Composant& t = dm[c.composant];
+    std::string hote = tmp.path() + "/Agences/" + c.agence + "/" + c.sous;
+    uint32_t avant = 0;
+    {
+      std::unique_ptr<pdx::Table> old;
+      if (pdx::Table::Open(pdx::Env::Default(), hote, t.Fichier(), &old).ok()) avant = old->info().recordCount;
+    }
+    pdx::Status st = t.Ouvrir();
+    ASSERT_TRUE(st.ok()) << st.ToString();
+    EXPECT_EQ(static_cast<size_t>(t.NombreChamps()), t.Def().champs.size());
+    EXPECT_EQ(t.NombreEnregistrements(), avant);
+    t.Fermer();
+    std::vector<pdx::CheckFinding> findings;
+    ASSERT_TRUE(pdx::CheckTable(pdx::Env::Default(), hote, t.Fichier(), &findings).ok());
+    for (const auto& f : findings) ADD_FAILURE() << f.file << ": " << f.what;
+  }
 }
 
 }  // namespace
