@@ -158,7 +158,11 @@ Status TableWriterImpl::LoadRows(Env* env) {
   if (!Keyed() && !secondaries_.empty())
     return Status::NotSupported(label_ + ": secondary indexes of a table without a primary key");
   std::string mbPath;
-  if (!blobFields_.empty() && FindFileNoCase(env, dir_, base_ + ".MB", &mbPath).ok()) mbName_ = FileNameOf(mbPath);
+  mb_.reset();
+  if (!blobFields_.empty() && FindFileNoCase(env, dir_, base_ + ".MB", &mbPath).ok()) {
+    mbName_ = FileNameOf(mbPath);
+    PDX_RETURN_IF_ERROR(BlobFile::Open(env, mbPath, &mb_));
+  }
   if (mbName_.empty()) mbName_ = base_ + ".MB";
 
   // Records, in stored order, along the block chain.
@@ -187,20 +191,20 @@ Status TableWriterImpl::LoadRows(Env* env) {
       RowId id = static_cast<RowId>(rows_.size());
       rows_.emplace_back(rec, recordSize_);
       for (int f : blobFields_) {
-        Value v;
-        Status s = table->DecodeValue(rec, f, "record " + std::to_string(n + 1), &v);
-        if (!s.ok()) return s;
-        if (v.blank) continue;
-        std::string bytes;
-        FieldType t = info_.fields[static_cast<size_t>(f - 1)].type;
-        if (t == FieldType::kMemo || t == FieldType::kFmtMemo) {
-          // Kept as stored; every byte decodes to a character that encodes back.
-          Status es = cp_->Encode(v.text, &bytes);
-          if (!es.ok()) return Status::Corruption(label_ + ": record " + std::to_string(n + 1) + ": " + es.message());
+        const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
+        BlobRef r = ParseBlobRef(rec + offsets_[static_cast<size_t>(f - 1)], fd.size);
+        if (r.length == 0) continue;
+        BlobSlot slot;
+        if (r.InRecord()) {
+          slot.data.assign(r.head.substr(0, r.length));
         } else {
-          bytes = std::move(v.text);
+          if (!mb_) return Status::NotFound(label_ + ": record " + std::to_string(n + 1) + ", field \"" + fd.name +
+                                            "\": the blob file " + mbName_ + " is missing");
+          slot.lazy = true;
+          slot.offset = r.offset;
+          slot.length = r.length;
         }
-        blobs_[BlobKey(id, f)] = std::move(bytes);
+        blobs_[BlobKey(id, f)] = std::move(slot);
       }
       if (Keyed()) {
         auto hint = keyed_.end();
@@ -214,6 +218,15 @@ Status TableWriterImpl::LoadRows(Env* env) {
   live_ = rows_.size();
   dirty_ = false;
   return Status::OK();
+}
+
+Status TableWriterImpl::BlobBytes(const BlobSlot& slot, std::string* out) const {
+  if (!slot.lazy) {
+    *out = slot.data;
+    return Status::OK();
+  }
+  if (!mb_) return Status::NotFound(label_ + ": the blob file " + mbName_ + " is missing");
+  return mb_->Read(slot.offset, slot.length, out);
 }
 
 std::vector<RowId> TableWriterImpl::Rows() const {
@@ -251,7 +264,11 @@ Status TableWriterImpl::Get(RowId row, std::vector<Value>* values) const {
     const FieldDesc& f = info_.fields[i];
     if (IsBlobType(f.type)) {
       auto it = blobs_.find(BlobKey(row, static_cast<int>(i + 1)));
-      if (it != blobs_.end()) BlobValue(f.type, it->second, *cp_, &(*values)[i]);
+      if (it == blobs_.end()) continue;
+      std::string bytes;
+      Status s = BlobBytes(it->second, &bytes);
+      if (!s.ok()) return Status::Corruption(label_ + ": field \"" + f.name + "\": " + s.message());
+      BlobValue(f.type, bytes, *cp_, &(*values)[i]);
       continue;
     }
     bool needsBlob = false;
@@ -334,7 +351,7 @@ Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
   rows_.push_back(std::move(rec));
   if (Keyed()) keyed_.insert(id);
   else order_.push_back(id);
-  for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)] = std::move(bytes);
+  for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
   ++live_;
   dirty_ = true;
@@ -364,7 +381,7 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
     rows_[row] = std::move(rec);
   }
   for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
-  for (auto& [f, bytes] : blobs) blobs_[BlobKey(row, f)] = std::move(bytes);
+  for (auto& [f, bytes] : blobs) blobs_[BlobKey(row, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
   dirty_ = true;
   return Status::OK();

@@ -122,7 +122,14 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
   std::vector<const char*> records;
   records.reserve(order.size());
 
-  // Blob values: refreshed in-record parts, whole values in a new .MB.
+  // Blob values: refreshed in-record parts, whole values in a new .MB. Where
+  // each value went, applied to the slots once the commit is through.
+  struct Moved {
+    uint64_t key;
+    uint32_t offset;
+    uint32_t length;
+  };
+  std::vector<Moved> moved;
   if (!blobFields_.empty() && !keepData) {
     WritableFile* mb = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(mbName_, &mb));
@@ -154,8 +161,11 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
         const size_t head = fd.size - 10u;
         std::memset(p, 0, fd.size);
         auto it = blobs_.find(BlobKey(id, f));
-        if (it == blobs_.end() || it->second.empty()) continue;
-        const std::string& v = it->second;
+        if (it == blobs_.end()) continue;
+        std::string v;
+        s = BlobBytes(it->second, &v);
+        if (!s.ok()) return Status::Corruption(label_ + ": field \"" + fd.name + "\": " + s.message());
+        if (v.empty()) continue;
         std::memcpy(p, v.data(), std::min(head, v.size()));
         std::string tail(10, '\0');
         uint32_t ref = 0;
@@ -165,6 +175,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
           if (s.IsIOError()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
           if (!s.ok()) return Status::InvalidArgument(label_ + ": field \"" + fd.name + "\": " + s.message());
           modifier = 1;
+          moved.push_back({it->first, ref, static_cast<uint32_t>(v.size())});
         }
         PutLE32(&tail, 0, ref);
         PutLE32(&tail, 4, static_cast<uint32_t>(v.size()));
@@ -236,6 +247,22 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     if (FindFileNoCase(env_, dir_, f, &path).ok()) PDX_RETURN_IF_ERROR(commit.StageRemoval(path.substr(path.rfind('/') + 1)));
   }
   PDX_RETURN_IF_ERROR(commit.Commit());
+  if (!blobFields_.empty() && !keepData) {
+    // Values now in the new .MB are read from there when needed.
+    for (const auto& m : moved) {
+      BlobSlot& slot = blobs_[m.key];
+      slot.data.clear();
+      slot.data.shrink_to_fit();
+      slot.lazy = true;
+      slot.offset = m.offset;
+      slot.length = m.length;
+    }
+    mb_.reset();
+    Status s2 = BlobFile::Open(env_, JoinPath(dir_, mbName_), &mb_);
+    if (!s2.ok()) return Status::IOError(label_ + ": cannot reopen its blob file: " + s2.message());
+  }
+  info_.recordCount = static_cast<uint32_t>(live_);
+  info_.autoIncrement = autoInc_;
   dbHeader_ = dbHeader;
   pxHeader_ = pxHeader;
   droppedFiles_.clear();

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "paradox/blob.h"
 #include "paradox/codepage.h"
 #include "paradox/collation.h"
 #include "paradox/file_build.h"
@@ -82,7 +83,18 @@ class TableWriterImpl final : public TableWriter {
 
   // Row storage.
   std::vector<std::string> rows_;  // by RowId; empty = deleted
-  std::unordered_map<uint64_t, std::string> blobs_;  // (row << 16 | field) -> whole value
+  // A blob value: in memory (new, changed, or small enough for its record), or
+  // where it lies in the table's current .MB, read when needed, so a table of
+  // large memos is not held in memory.
+  struct BlobSlot {
+    std::string data;
+    uint32_t offset = 0;
+    uint32_t length = 0;
+    bool lazy = false;
+  };
+  std::unordered_map<uint64_t, BlobSlot> blobs_;  // (row << 16 | field) -> value
+  std::unique_ptr<BlobFile> mb_;                  // the current .MB, when there is one
+  Status BlobBytes(const BlobSlot& slot, std::string* out) const;
   size_t live_ = 0;
   struct KeyLess {
     const TableWriterImpl* w;
