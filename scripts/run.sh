@@ -9,6 +9,11 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j"${JOBS:-2}" --target corvanes-demo
+# The installation maps its prefix to the absolute path it was written at:
+# a repository moved since then gets a fresh one.
+if [ -f demo/qvrbde.ini ] && ! grep -qF "Q:=$(pwd)/demo" demo/qvrbde.ini; then
+  rm -rf demo
+fi
 if [ ! -f demo/qvrbde.ini ]; then
   rm -rf demo
   ./build/corvanes-demo demo --agencies "${DEMO_AGENCIES:-5}" --dossiers "${DEMO_DOSSIERS:-200}" --seed "${DEMO_SEED:-1}"
