@@ -48,10 +48,6 @@ Status Relabel(const Status& s, const std::string& label) {
 
 }  // namespace
 
-bool TableWriterImpl::KeyLess::operator()(RowId a, RowId b) const {
-  return w->primary_.Compare(w->RowBytes(a), w->RowBytes(b)) < 0;
-}
-
 Status TableWriterImpl::Init() {
   recordSize_ = 0;
   offsets_.clear();
@@ -72,6 +68,9 @@ Status TableWriterImpl::Init() {
     primary_.parts.push_back({info_.fields[static_cast<size_t>(k)].type, offsets_[static_cast<size_t>(k)],
                               pdx::StoredFieldSize(info_.fields[static_cast<size_t>(k)])});
   probe_.assign(recordSize_, '\0');
+  keyed_ = KeyOrder([this](RowId id) { return RowBytes(id); },
+                    [this](const char* a, const char* b) { return primary_.Compare(a, b); },
+                    primary_.ProbeSize(primary_.parts.size()));
   return Status::OK();
 }
 
@@ -207,9 +206,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
         blobs_[BlobKey(id, f)] = std::move(slot);
       }
       if (Keyed()) {
-        auto hint = keyed_.end();
-        auto it = keyed_.insert(hint, id);
-        if (*it != id) return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
+        if (!keyed_.Append(id) && !keyed_.Insert(id))
+          return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
       } else {
         order_.push_back(id);
       }
@@ -233,7 +231,7 @@ std::vector<RowId> TableWriterImpl::Rows() const {
   std::vector<RowId> out;
   out.reserve(live_);
   if (Keyed()) {
-    for (RowId id : keyed_) out.push_back(id);
+    keyed_.ForEach([&](RowId id) { out.push_back(id); });
   } else {
     for (RowId id : order_)
       if (Live(id)) out.push_back(id);
@@ -330,9 +328,8 @@ Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
     PDX_RETURN_IF_ERROR(EncodeKeyValue(info_.fields[i], key[i], enc, nullptr, &bytes));
     std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
   }
-  auto it = keyed_.find(kProbe);
-  if (it == keyed_.end()) return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
-  *row = *it;
+  if (!keyed_.Find(probe_.data(), row))
+    return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
   return Status::OK();
 }
 
@@ -344,12 +341,12 @@ Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
   if (rows_.size() >= kProbe - 1) return Status::InvalidArgument(label_ + ": too many rows");
   RowId id = static_cast<RowId>(rows_.size());
   if (Keyed()) {
-    probe_ = rec;
-    if (keyed_.count(kProbe))
+    RowId other = 0;
+    if (keyed_.Find(rec.data(), &other))
       return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
   }
   rows_.push_back(std::move(rec));
-  if (Keyed()) keyed_.insert(id);
+  if (Keyed()) keyed_.Insert(id);
   else order_.push_back(id);
   for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
@@ -366,14 +363,14 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
   uint32_t used = 0;
   PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, false, &used));
   if (Keyed()) {
-    probe_ = rec;
     bool sameKey = primary_.Compare(rec.data(), rows_[row].data()) == 0;
     if (!sameKey) {
-      if (keyed_.count(kProbe))
+      RowId other = 0;
+      if (keyed_.Find(rec.data(), &other))
         return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
-      keyed_.erase(row);
+      keyed_.Erase(row);
       rows_[row] = std::move(rec);
-      keyed_.insert(row);
+      keyed_.Insert(row);
     } else {
       rows_[row] = std::move(rec);
     }
@@ -389,7 +386,7 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
 
 Status TableWriterImpl::Delete(RowId row) {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
-  if (Keyed()) keyed_.erase(row);
+  if (Keyed()) keyed_.Erase(row);
   for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
   rows_[row].clear();
   rows_[row].shrink_to_fit();

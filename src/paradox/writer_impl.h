@@ -6,7 +6,8 @@
 // Rows live in memory as their stored record bytes (the table's record
 // layout); blob values are kept whole beside them, since the .MB is rewritten
 // at every flush. A keyed table orders row ids in a set by the primary key's
-// comparison on those bytes, so an insert, delete or update costs log n.
+// comparison on those bytes (key_order.h), so an insert, delete or update
+// costs log n.
 #include <map>
 #include <memory>
 #include <set>
@@ -20,6 +21,7 @@
 #include "paradox/file_build.h"
 #include "paradox/header.h"
 #include "paradox/index_key.h"
+#include "paradox/key_order.h"
 #include "paradox/table_lock.h"
 #include "paradox/writer.h"
 
@@ -96,11 +98,8 @@ class TableWriterImpl final : public TableWriter {
   std::unique_ptr<BlobFile> mb_;                  // the current .MB, when there is one
   Status BlobBytes(const BlobSlot& slot, std::string* out) const;
   size_t live_ = 0;
-  struct KeyLess {
-    const TableWriterImpl* w;
-    bool operator()(RowId a, RowId b) const;
-  };
-  std::set<RowId, KeyLess> keyed_{KeyLess{this}};
+  KeyOrder keyed_{[this](RowId id) { return RowBytes(id); },
+                  [this](const char* a, const char* b) { return primary_.Compare(a, b); }, 0};
   std::vector<RowId> order_;  // non-keyed: insertion order (deleted ids skipped)
   mutable std::string probe_;  // record bytes for a key lookup (RowId kProbe)
   static constexpr RowId kProbe = 0xFFFFFFFFu;
