@@ -16,20 +16,20 @@ pdx::Env* EnvDemo() {
 }
 
 const Installation& Demo() {
-  static testutil::TempDir* tmp = new testutil::TempDir();  // lives for the whole run
-  static Installation* inst = [] {
-    auto* i = new Installation();
-    i->dir = tmp->path() + "/demo";
-    i->options.repertoire = i->dir;
-    i->options.agences = 5;
-    i->options.dossiers = 80;
-    i->options.graine = 7;
-    i->options.jour = corv::DayNumber(2026, 12, 8);
-    pdx::Status s = corv::demo::Generer(EnvDemo(), i->options, &i->bilan);
+  static testutil::TempDir tmp;  // removed at exit
+  static const Installation inst = [] {
+    Installation i;
+    i.dir = tmp.path() + "/demo";
+    i.options.repertoire = i.dir;
+    i.options.agences = 5;
+    i.options.dossiers = 80;
+    i.options.graine = 7;
+    i.options.jour = corv::DayNumber(2026, 12, 8);
+    pdx::Status s = corv::demo::Generer(EnvDemo(), i.options, &i.bilan);
     EXPECT_TRUE(s.ok()) << s.ToString();
     return i;
   }();
-  return *inst;
+  return inst;
 }
 
 size_t TableLue::F(const std::string& nom) const {
