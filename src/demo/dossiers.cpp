@@ -120,6 +120,9 @@ class Generateur {
 
   pdx::Status Dossier(int i, int n, BilanAgence* b);
 
+  // Dossiers that carry a document of their own (a site photo): number, customer.
+  std::vector<std::pair<std::string, std::string>> photos;
+
  private:
   struct Produit {
     std::string fournisseur;
@@ -321,6 +324,7 @@ pdx::Status Generateur::Dossier(int i, int n, BilanAgence* b) {
   std::string dossier = numero;
   const ClientDemo* client = nullptr;
   std::string code = CodeClient(&client);
+  if (i % 25 == 0) photos.emplace_back(dossier, code);
   std::string nom = client ? (client->professionnel ? client->nom : client->nom + " " + client->prenom) : "Client de passage";
   const Ville& v = VilleNumero(client ? client->ville : g_.ville);
 
@@ -481,14 +485,42 @@ pdx::Status EcrireDossiers(Ecrivain& e, const AgenceDemo* g, const std::string& 
   DEMO_ESSAI(TableDemo::Creer(e.env, dir, tPiece, dPiece, &tp));
   DEMO_ESSAI(TableDemo::Creer(e.env, dir, tLigne, dLigne, &tl));
   DEMO_ESSAI(TableDemo::Creer(e.env, dir, tSligne, dSligne, &ts));
+  std::vector<std::pair<std::string, std::string>> photos;
   if (g && n > 0) {
     Generateur gen(e, *g, e.AleaPour("dossiers/" + g->code), *td, *tp, *tl, *ts);
     for (int i = 0; i < n; ++i) DEMO_ESSAI(gen.Dossier(i, n, b));
+    photos = std::move(gen.photos);
   }
   DEMO_ESSAI(td->Fermer());
   DEMO_ESSAI(tp->Fermer());
   DEMO_ESSAI(tl->Fermer());
   DEMO_ESSAI(ts->Fermer());
+  if (!photos.empty()) {
+    // The per-dossier documents: one type, and a site photo linked outside.
+    const TableDef& tType = Def(D, "MesDocsType.DB");
+    DEMO_ESSAI(Ecrire(e.env, dir, tType, Actuelle(tType), [](TableDemo& t) {
+      return t.Ajouter(t.Nouvelle().Int("Externe", 0).Int("IdTypeDocument", 1).Txt("Libelle", "Photos de chantier"));
+    }));
+    const TableDef& tDocs = Def(D, "MesDocs.DB");
+    DEMO_ESSAI(Ecrire(e.env, dir, tDocs, Actuelle(tDocs), [&](TableDemo& t) -> pdx::Status {
+      int id = 1;
+      for (const auto& [dossier, client] : photos) {
+        DEMO_ESSAI(t.Ajouter(t.Nouvelle()
+                                 .Int("Externe", 0)
+                                 .Int("IdDocument", id)
+                                 .Int("IdTypeDocument", 1)
+                                 .Txt("Libelle", "Photo du chantier")
+                                 .Txt("Lien", "Photos\\" + dossier + "_" + std::to_string(id) + ".jpg")
+                                 .Int("LienFlag", 1)
+                                 .Int("Popup", 0)
+                                 .Txt("DossierNumero", dossier)
+                                 .Txt("CodeClient", client)
+                                 .Int("Print", 0)));
+        ++id;
+      }
+      return pdx::Status::OK();
+    }));
+  }
   return CompleterVides(e, D, relatif);
 }
 

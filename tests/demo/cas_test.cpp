@@ -104,6 +104,10 @@ TEST(DemoCases, DossiersPiecesAndLinesAsTheStatisticsReadThem) {
     std::set<std::string> numeros;
     for (size_t r = 0; r < d.rows.size(); ++r) numeros.insert(Txt(d.V(r, "Numero")));
     for (const auto& [dossier, rows] : parDossier) EXPECT_TRUE(numeros.count(dossier)) << dossier;
+    // Documents of their own on some dossiers.
+    TableLue docs = Lire(dir, "MesDocs.DB");
+    EXPECT_FALSE(docs.rows.empty());
+    for (size_t r = 0; r < docs.rows.size(); ++r) EXPECT_TRUE(numeros.count(Txt(docs.V(r, "DossierNumero"))));
   }
 }
 
