@@ -48,7 +48,7 @@ pdx::Status Relire(pdx::Env* env, const std::string& dir, Bilan* out) {
   HostPaths host(env);
   DialoguesConsole dialogs;
   std::string ini = dir + "/qvrbde.ini";
-  if (!env->FileExists(ini)) return pdx::Status::NotFound(ini + " not found");
+  if (!env->FileExists(ini)) return pdx::Status::NotFound(ini + " (no installation in " + dir + ")");
   if (!ConfigurerSession(ini, session, host, dialogs))
     return pdx::Status::InvalidArgument(ini + ": the named databases could not be set up");
   Contexte ctx{&session, &host};

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--summary") == 0) {
     std::string texte;
     pdx::Status s = corv::demo::Resumer(pdx::Env::Default(), argv[2], &texte);
-    std::fputs(texte.c_str(), stdout);
+    if (s.ok()) std::fputs(texte.c_str(), stdout);
     if (!s.ok()) {
       std::fprintf(stderr, "corvanes-demo: %s\n", s.ToString().c_str());
       return 1;
