@@ -287,8 +287,6 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
     const FieldDesc& f = info_.fields[i];
     Value v = i < values.size() ? values[i] : Value{};
     if (f.type == FieldType::kAutoInc && v.blank && assignAutoInc) v = Value::Int(static_cast<int64_t>(autoInc_) + 1);
-    if (static_cast<int>(i) < info_.keyFieldCount && v.blank)
-      return Status::InvalidArgument(label_ + ": key field \"" + f.name + "\" is blank");
     if (v.blank && !(f.type == FieldType::kAutoInc)) {
       if (f.required) return Status::InvalidArgument(label_ + ": field \"" + f.name + "\" is required");
       continue;

@@ -18,8 +18,9 @@
 //    order (by the table's sort order) for keyed tables, insertion order else.
 //  - Values follow pdx::Value (types.h); a row given with fewer values than
 //    fields leaves the rest blank. A value of the wrong kind, text the code page
-//    cannot hold, a blank key field, or a duplicate primary key is
-//    InvalidArgument naming the table (and the key), and changes nothing.
+//    cannot hold, or a duplicate primary key is InvalidArgument naming the
+//    table (and the key), and changes nothing. A blank key field is a value
+//    like any other (it sorts first), as the engine allows.
 //  - An autoincrement field left blank takes the next value; the header keeps
 //    the highest value given.
 //  - Not thread-safe: one thread drives a writer.

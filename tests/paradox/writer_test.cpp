@@ -88,11 +88,16 @@ TEST_F(WriterTest, DuplicateKeyIsRefusedNamingTableAndKeyAndChangesNothing) {
   std::vector<Value> v;
   ASSERT_TRUE(w->Get(b, &v).ok());
   EXPECT_EQ(v[1].text, "deux");
-  // Blank key, text the code page cannot hold, too many values.
-  EXPECT_TRUE(w->Insert({Value::Blank(), Value::Text("x")}).IsInvalidArgument());
+  // Text the code page cannot hold, too many values.
   EXPECT_TRUE(w->Insert(Article(5, "Пример", 1)).IsInvalidArgument());
   EXPECT_TRUE(w->Insert(std::vector<Value>(9, Value::Int(1))).IsInvalidArgument());
   EXPECT_EQ(w->RecordCount(), 2u);
+  // A blank key is a key: once, and first.
+  pdx::RowId blank = 0;
+  ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("x")}, &blank).ok());
+  EXPECT_TRUE(w->Insert({Value::Blank(), Value::Text("y")}).IsInvalidArgument());
+  EXPECT_EQ(w->Rows().front(), blank);
+  ASSERT_TRUE(w->Delete(blank).ok());
   // A key change moves the row.
   ASSERT_TRUE(w->Update(a, Article(3, "un devenu trois", 1)).ok());
   pdx::RowId found = 99;
