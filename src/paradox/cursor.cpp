@@ -198,8 +198,10 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
   const TableImpl::DecodePlan& plan = t_->plan();
   values->resize(h.fields.size());
   Value* out = values->data();
+  // A local copy: stores into the values could otherwise alias the member.
+  const char* const rec = rec_;
   for (const auto& it : plan.shorts) {
-    uint16_t raw = detail::BE16(rec_ + it.offset);
+    uint16_t raw = detail::BE16(rec + it.offset);
     Value& v = out[it.field];
     if (raw == 0) {
       detail::SetBlank(&v);
@@ -209,7 +211,7 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
     }
   }
   for (const auto& it : plan.longs) {
-    uint32_t raw = detail::BE32(rec_ + it.offset);
+    uint32_t raw = detail::BE32(rec + it.offset);
     Value& v = out[it.field];
     if (raw == 0) {
       detail::SetBlank(&v);
@@ -219,7 +221,7 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
     }
   }
   for (const auto& it : plan.doubles) {
-    const char* p = rec_ + it.offset;
+    const char* p = rec + it.offset;
     Value& v = out[it.field];
     if (detail::AllZero(p, 8)) {
       detail::SetBlank(&v);
@@ -229,7 +231,7 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
     }
   }
   for (const auto& it : plan.alphas) {
-    const char* p = rec_ + it.offset;
+    const char* p = rec + it.offset;
     Value& v = out[it.field];
     if (p[0] == 0) {
       detail::SetBlank(&v);
@@ -250,7 +252,7 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
   bool needsBlob = false;
   Status first;
   for (const auto& it : plan.others) {
-    const char* p = rec_ + it.offset;
+    const char* p = rec + it.offset;
     DecodeFieldInline(h.fields[it.field], p, cp, &out[it.field], &needsBlob);
     if (needsBlob) {
       Status s = t_->ReadBlobValue(static_cast<int>(it.field) + 1, p, RecordLabel(), &out[it.field]);
