@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -85,6 +86,14 @@ TEST_F(PdxTool, InfoAndCheckExitCodes) {
   ASSERT_EQ(RunPdx("check " + tmp.file("vendors.db"), &out), 1);
   EXPECT_NE(out.find("vendors.db: the header counts 30 records, the data blocks hold 23"), std::string::npos) << out;
   EXPECT_EQ(RunPdx("dump " + tmp.file("vendors.db"), &out), 2);
+
+  // Without its .MB, biolife still dumps every record; the values that need the
+  // blob file come out null and the exit code says something was missing.
+  testutil::CopyFile(S("dbdemos/biolife.db"), tmp.file("biolife.db"));
+  ASSERT_EQ(RunPdx("dump " + tmp.file("biolife.db"), &out), 1);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 28);
+  EXPECT_NE(out.find("\"Common_Name\": \"Clown Triggerfish\""), std::string::npos);
+  EXPECT_NE(out.find("\"Notes\": null, \"Graphic\": null}"), std::string::npos);
 }
 
 }  // namespace
