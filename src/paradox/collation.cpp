@@ -181,7 +181,15 @@ size_t StoredLength(std::string_view s) {
 int Collation::CompareAlpha(std::string_view a, std::string_view b, bool caseInsensitive) const {
   a = a.substr(0, StoredLength(a));
   b = b.substr(0, StoredLength(b));
-  if (!binary_) return CompareDictionary(a, b, caseInsensitive);
+  if (!binary_) {
+    // Bytes both values share at the start weigh the same on every level, so
+    // comparing from the first difference gives the same answer, sooner (keys
+    // of one table often share long prefixes).
+    size_t p = 0;
+    const size_t n = std::min(a.size(), b.size());
+    while (p < n && a[p] == b[p]) ++p;
+    return CompareDictionary(a.substr(p), b.substr(p), caseInsensitive);
+  }
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     unsigned x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);

@@ -27,12 +27,14 @@ class KeyOrder {
 
   size_t size() const { return size_; }
   void clear() {
+    found_ = kNone;
     chunks_.clear();
     first_.clear();
     size_ = 0;
   }
   // False (and nothing changes) when a row with an equal key is there.
   bool Insert(Id id) {
+    found_ = kNone;
     const char* rec = bytesOf_(id);
     size_t c = 0, i = 0;
     if (Locate(rec, &c, &i)) return false;
@@ -50,6 +52,7 @@ class KeyOrder {
   // Appends a row known to sort after every other (loading a table in key
   // order); false when it does not.
   bool Append(Id id) {
+    found_ = kNone;
     const char* rec = bytesOf_(id);
     if (!chunks_.empty() && compare_(bytesOf_(chunks_.back().back()), rec) >= 0) return false;
     if (chunks_.empty() || chunks_.back().size() >= kMax / 2) {
@@ -62,7 +65,14 @@ class KeyOrder {
   }
   bool Erase(Id id) {
     size_t c = 0, i = 0;
-    if (!Locate(bytesOf_(id), &c, &i) || chunks_[c][i] != id) return false;
+    if (found_ == id && foundChunk_ < chunks_.size() && foundAt_ < chunks_[foundChunk_].size() &&
+        chunks_[foundChunk_][foundAt_] == id) {
+      c = foundChunk_;  // just found: no second search
+      i = foundAt_;
+    } else if (!Locate(bytesOf_(id), &c, &i) || chunks_[c][i] != id) {
+      return false;
+    }
+    found_ = kNone;
     auto& v = chunks_[c];
     v.erase(v.begin() + static_cast<long>(i));
     --size_;
@@ -79,6 +89,9 @@ class KeyOrder {
     size_t c = 0, i = 0;
     if (!Locate(rec, &c, &i)) return false;
     *id = chunks_[c][i];
+    found_ = *id;
+    foundChunk_ = c;
+    foundAt_ = i;
     return true;
   }
   template <class F>
@@ -89,6 +102,7 @@ class KeyOrder {
 
  private:
   static constexpr size_t kMax = 512;
+  static constexpr Id kNone = 0xFFFFFFFFu;
 
   // Chunk and position of the first row not below rec; true when its key equals rec's.
   bool Locate(const char* rec, size_t* c, size_t* i) const {
@@ -128,6 +142,9 @@ class KeyOrder {
   std::vector<std::vector<Id>> chunks_;
   std::vector<std::string> first_;
   size_t size_ = 0;
+  // Where the last Find ended, so that erasing the row found costs no search.
+  mutable Id found_ = kNone;
+  mutable size_t foundChunk_ = 0, foundAt_ = 0;
 };
 
 }  // namespace pdx

@@ -68,6 +68,7 @@ Status TableWriterImpl::Init() {
     primary_.parts.push_back({info_.fields[static_cast<size_t>(k)].type, offsets_[static_cast<size_t>(k)],
                               pdx::StoredFieldSize(info_.fields[static_cast<size_t>(k)])});
   probe_.assign(recordSize_, '\0');
+  encoder_ = [cp = cp_](std::string_view utf8, std::string* bytes) { return cp->Encode(utf8, bytes); };
   keyed_ = KeyOrder([this](RowId id) { return RowBytes(id); },
                     [this](const char* a, const char* b) { return primary_.Compare(a, b); },
                     primary_.ProbeSize(primary_.parts.size()));
@@ -282,18 +283,24 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
                                    std::to_string(info_.fields.size()) + " fields");
   rec->assign(recordSize_, '\0');
   *autoIncUsed = 0;
-  TextEncoder enc = [this](std::string_view utf8, std::string* bytes) { return cp_->Encode(utf8, bytes); };
+  static const Value kBlank;
+  Value next;  // an autoincrement value taken
+  std::string bytes;
   for (size_t i = 0; i < info_.fields.size(); ++i) {
     const FieldDesc& f = info_.fields[i];
-    Value v = i < values.size() ? values[i] : Value{};
-    if (f.type == FieldType::kAutoInc && v.blank && assignAutoInc) v = Value::Int(static_cast<int64_t>(autoInc_) + 1);
+    const Value* pv = i < values.size() ? &values[i] : &kBlank;
+    if (f.type == FieldType::kAutoInc && pv->blank && assignAutoInc) {
+      next = Value::Int(static_cast<int64_t>(autoInc_) + 1);
+      pv = &next;
+    }
+    const Value& v = *pv;
     if (v.blank && !(f.type == FieldType::kAutoInc)) {
       if (f.required) return Status::InvalidArgument(label_ + ": field \"" + f.name + "\" is required");
       continue;
     }
     if (v.blank) continue;
     if (IsBlobType(f.type)) {
-      std::string bytes;
+      bytes.clear();
       if (f.type == FieldType::kMemo || f.type == FieldType::kFmtMemo) {
         Status s = cp_->Encode(v.text, &bytes);
         if (!s.ok()) return Status::InvalidArgument(label_ + ": field \"" + f.name + "\": " + s.message());
@@ -304,8 +311,8 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
       (*blobs)[static_cast<int>(i + 1)] = std::move(bytes);
       continue;
     }
-    std::string bytes;
-    Status s = EncodeKeyValue(f, v, enc, nullptr, &bytes);
+    bytes.clear();
+    Status s = EncodeKeyValue(f, v, encoder_, nullptr, &bytes);
     if (!s.ok()) return Status::InvalidArgument(label_ + ": " + s.message());
     size_t size = pdx::StoredFieldSize(f);
     if (bytes.size() > size) return Status::InvalidArgument(label_ + ": value too long for field \"" + f.name + "\"");
@@ -338,14 +345,13 @@ Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
   PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, true, &used));
   if (rows_.size() >= kProbe - 1) return Status::InvalidArgument(label_ + ": too many rows");
   RowId id = static_cast<RowId>(rows_.size());
-  if (Keyed()) {
-    RowId other = 0;
-    if (keyed_.Find(rec.data(), &other))
-      return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
-  }
   rows_.push_back(std::move(rec));
-  if (Keyed()) keyed_.Insert(id);
-  else order_.push_back(id);
+  if (Keyed() && !keyed_.Insert(id)) {
+    std::string key = KeyText(rows_.back().data());
+    rows_.pop_back();
+    return Status::InvalidArgument(label_ + ": duplicate primary key " + key);
+  }
+  if (!Keyed()) order_.push_back(id);
   for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
   ++live_;

@@ -75,6 +75,7 @@ class TableWriterImpl final : public TableWriter {
   uint32_t recordSize_ = 0;
   std::vector<uint32_t> offsets_;  // of each field in a record
   const CodePage* cp_ = nullptr;
+  TextEncoder encoder_;  // UTF-8 to the table's code page
   Collation collation_;
   KeyLayout primary_;           // over .DB records
   std::vector<WriterIndex> secondaries_;
