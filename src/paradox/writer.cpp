@@ -122,8 +122,10 @@ Status TableWriterImpl::LoadRows(Env* env) {
     std::string path;
     if (ix.primary) {
       if (!FindFileNoCase(env, dir_, ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path).ok()) continue;
-      PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
       pxName_ = FileNameOf(path);
+      Status ps = ParadoxFile::Open(env, path, &f);
+      if (ps.IsCorruption() || ps.IsNotSupported()) continue;  // rewritten from scratch below
+      PDX_RETURN_IF_ERROR(ps);
       pxHeader_ = f->header().raw;
       pxBlockSize_ = f->header().blockSize;
       continue;
@@ -150,8 +152,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
     secondaries_.push_back(std::move(sx));
   }
   if (Keyed() && pxHeader_.empty()) {
-    // A keyed table whose .PX is gone gets a new one.
-    pxName_ = base_ + ".PX";
+    // A keyed table whose .PX is gone, or whose header is damaged, gets a new one.
+    if (pxName_.empty()) pxName_ = base_ + ".PX";
     PDX_RETURN_IF_ERROR(BuildPrimaryHeader(db.header(), pxName_, *cp_, &pxHeader_));
     pxBlockSize_ = blockSize_;
   }
