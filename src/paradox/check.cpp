@@ -1,5 +1,7 @@
 #include "paradox/check.h"
 
+#include "paradox/commit.h"
+
 #include <set>
 
 #include "paradox/field_codec.h"
@@ -141,6 +143,13 @@ Status CheckTable(Env* env, const std::string& dir, const std::string& name, std
   std::unique_ptr<TableImpl> t;
   PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir, name, &t));
   Checker(*t, findings).Run();
+  // A change cut short (a crash) leaves a journal or staged files beside the
+  // table until a writer opens it.
+  std::string file = BaseName(t->db().path());
+  std::string base = file.substr(0, file.rfind('.'));
+  if (NeedsRecovery(env, dir, base))
+    findings->push_back({file, "an interrupted change waits to be completed or undone (" + JournalFileName(base) +
+                                   " or staged files); opening the table for writing settles it"});
   return Status::OK();
 }
 
