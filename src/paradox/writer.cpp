@@ -442,8 +442,12 @@ Status TableWriterImpl::AddIndex(const IndexDefinition& def) {
   ix.desc.unique = def.unique;
   ix.desc.caseInsensitive = def.caseInsensitive;
   ix.desc.descending = def.descending;
+  // A single-field index named after its field is the engine's plain .Xnn.
   IndexDefinition named = def;
-  named.name = def.name;
+  if (fields.size() == 1 && EqualsNoCase(def.name, info_.fields[static_cast<size_t>(fields[0] - 1)].name)) {
+    named.name.clear();
+    ix.desc.name = info_.fields[static_cast<size_t>(fields[0] - 1)].name;
+  }
   SecondaryFileNames(base_, named, fields, secondaries_, &ix.desc.file, &ix.treeFile);
   std::unique_ptr<ParadoxFile> unused;
   FileHeader h;

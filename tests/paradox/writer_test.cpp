@@ -179,9 +179,10 @@ TEST_F(WriterTest, EmptyDeleteIndexAndAutoIncrement) {
   pdx::TableDefinition def;
   def.fields = {F("N", FieldType::kAutoInc), F("Nom", FieldType::kAlpha, 10)};
   def.keyFieldCount = 1;
-  def.indexes.push_back({"", {"Nom"}});
+  def.indexes.push_back({"nom", {"Nom"}});  // named after its field: still the plain kind
   std::unique_ptr<pdx::TableWriter> w;
   ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "CLIENT", def, {}, &w).ok());
+  EXPECT_TRUE(env_->FileExists("/agence/CLIENT.X02"));
   ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("a")}).ok());
   ASSERT_TRUE(w->Insert({Value::Int(10), Value::Text("b")}).ok());
   ASSERT_TRUE(w->Insert({Value::Blank(), Value::Text("c")}).ok());
