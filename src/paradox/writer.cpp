@@ -147,7 +147,12 @@ Status TableWriterImpl::LoadRows(Env* env) {
       sx.yHeader = f->header().raw;
       sx.yBlockSize = f->header().blockSize;
     } else {
+      // The tree is gone: a new one, as for a new index.
       sx.treeFile = yname;
+      WriterIndex fresh = sx;
+      PDX_RETURN_IF_ERROR(BuildSecondaryHeaders(db.header(), dbHeader_, *cp_, &fresh));
+      sx.yHeader = fresh.yHeader;
+      sx.yBlockSize = fresh.yBlockSize;
     }
     secondaries_.push_back(std::move(sx));
   }

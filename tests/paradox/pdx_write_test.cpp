@@ -61,6 +61,12 @@ TEST_F(PdxWrite, ReindexReplacesAPrimaryIndexWithADamagedHeader) {
   testutil::WriteFile(dir.file("vendors.px"), px);
   std::string out;
   ASSERT_NE(RunPdxTool("check " + dir.file("vendors.db"), &out), 0) << out;
+  // And a missing tree of a secondary index comes back.
+  for (const char* ext : {"db", "px", "x02"})
+    testutil::CopyFile(testutil::SamplesDir() + "/dbdemos/parts." + ext, dir.file(std::string("parts.") + ext));
+  ASSERT_EQ(RunPdxTool("reindex " + dir.file("parts.db"), &out), 0) << out;
+  EXPECT_TRUE(testutil::ReadFile(dir.file("parts.y02")).size() > 0x800);
+  EXPECT_EQ(RunPdxTool("check " + dir.file("parts.db"), &out), 0) << out;
   ASSERT_EQ(RunPdxTool("reindex " + dir.file("vendors.db"), &out), 0) << out;
   EXPECT_EQ(RunPdxTool("check " + dir.file("vendors.db"), &out), 0) << out;
 }
