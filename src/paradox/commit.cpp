@@ -111,6 +111,15 @@ Status Annotate(const Status& s, const std::string& dir, const std::string& base
   }
 }
 
+// "BASE.EXT.cvtmp" with one extension, so that table "T" never claims the
+// staged files of a table "T.OLD".
+bool IsStagedOf(const std::string& n, const std::string& base) {
+  const std::string suffix = kStagedSuffix;
+  if (!StartsWithNoCase(n, base + ".") || !EndsWith(n, suffix)) return false;
+  const std::string ext = n.substr(base.size() + 1, n.size() - base.size() - 1 - suffix.size());
+  return !ext.empty() && ext.find('.') == std::string::npos;
+}
+
 // Staged files of the table and its journal, as found in dir.
 Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, std::vector<std::string>* staged,
                      std::string* journal) {
@@ -120,7 +129,7 @@ Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, 
   std::string jname = JournalFileName(base);
   for (const auto& n : names) {
     if (n.size() == jname.size() && StartsWithNoCase(n, jname)) *journal = n;
-    else if (StartsWithNoCase(n, base + ".") && EndsWith(n, kStagedSuffix)) staged->push_back(n);
+    else if (IsStagedOf(n, base)) staged->push_back(n);
   }
   return Status::OK();
 }
@@ -155,7 +164,7 @@ TableCommit::~TableCommit() {
 
 Status TableCommit::CheckName(const std::string& name) const {
   if (!StartsWithNoCase(name, base_ + ".") || name.size() <= base_.size() + 1 || name.find('/') != std::string::npos ||
-      EndsWith(name, kStagedSuffix))
+      name.find('.', base_.size() + 1) != std::string::npos)
     return Status::InvalidArgument(TableLabel(dir_, base_) + ": file " + name + " does not belong to the table");
   for (const auto& s : staged_)
     if (s.name == name) return Status::InvalidArgument(TableLabel(dir_, base_) + ": " + name + " staged twice");

@@ -12,9 +12,9 @@
 // throws away one found torn together with any staged file.
 //
 // Contract:
-//  - Names are plain file names in the table's directory, and must start with
-//    the table's base name and a dot ("ORDERS.DB", "ORDERS.X02"), so recovery
-//    can find every staged file of the table.
+//  - Names are plain file names in the table's directory: the table's base
+//    name, a dot and one extension ("ORDERS.DB", "ORDERS.X02"), so recovery
+//    finds every staged file of the table and none of another's.
 //  - Commit() returns OK only when the new version is durable and in place.
 //    Before the commit point a failure removes the staged files and leaves the
 //    old version untouched; after it, a failure is reported and the change is

@@ -61,6 +61,15 @@ TEST(TableCommit, ReplacesAndRemovesFilesAndLeavesNothingBehind) {
   EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
 }
 
+TEST(TableCommit, RecoveryLeavesOtherTablesStagedFilesAlone) {
+  auto env = pdx::NewMemEnv();
+  Put(env.get(), "T.DB.cvtmp", "mine");
+  Put(env.get(), "T.OLD.DB.cvtmp", "another table's change in progress");
+  ASSERT_TRUE(pdx::RecoverTable(env.get(), "", "T").ok());
+  EXPECT_FALSE(env->FileExists("T.DB.cvtmp"));
+  EXPECT_TRUE(env->FileExists("T.OLD.DB.cvtmp"));
+}
+
 TEST(TableCommit, RefusesFilesOfAnotherTable) {
   auto env = pdx::NewMemEnv();
   pdx::TableCommit c(env.get(), "", "T");
@@ -68,6 +77,7 @@ TEST(TableCommit, RefusesFilesOfAnotherTable) {
   EXPECT_TRUE(c.Stage("OTHER.DB", &f).IsInvalidArgument());
   EXPECT_TRUE(c.Stage("T", &f).IsInvalidArgument());
   EXPECT_TRUE(c.StageRemoval("../T.DB").IsInvalidArgument());
+  EXPECT_TRUE(c.Stage("T.OLD.DB", &f).IsInvalidArgument());
   EXPECT_TRUE(c.Stage("t.db", &f).ok());  // names are matched without case
 }
 
