@@ -335,7 +335,6 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
 
 void SecondaryFileNames(const std::string& base, const IndexDefinition& def, const std::vector<int>& fields,
                         const std::vector<WriterIndex>& existing, std::string* x, std::string* y) {
-  (void)def;
   const bool single = fields.size() == 1 && !def.caseInsensitive && !def.descending && !def.unique && def.name.empty();
   if (single) {
     *x = base + ".X" + Hex2(fields[0]);

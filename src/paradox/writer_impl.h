@@ -10,7 +10,6 @@
 // costs log n.
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -154,8 +153,9 @@ Status BuildPrimaryHeader(const FileHeader& db, const std::string& pxName, const
 // Headers of a new secondary index over a table with db header dbHeader.
 Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, const CodePage& cp,
                              WriterIndex* ix);
-// Name of the files of a new secondary index: ".Xnn"/".Ynn" (nn = field number
-// in hex... as the engine names them) or ".XGn"/".YGn".
+// Names of the files of a new secondary index, as the engine names them:
+// ".Xnn"/".Ynn" (nn = the field number in two hexadecimal digits) for a plain
+// single-field index, else ".XGn"/".YGn" with the first free digit or letter.
 void SecondaryFileNames(const std::string& base, const IndexDefinition& def, const std::vector<int>& fields,
                         const std::vector<WriterIndex>& existing, std::string* x, std::string* y);
 
