@@ -12,7 +12,7 @@
 
 #include "data/dm.h"
 #include "data/parametres.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "util/chemins.h"
 #include "util/dialogs.h"
 #include "util/winpath.h"

@@ -1,6 +1,6 @@
 // Tables of the named database QuintrelDossiers.
 #include "data/catalogue_build.h"
-#include "data/session.h"
+#include "util/session.h"
 
 namespace corv::cat {
 namespace {

@@ -1,7 +1,7 @@
 // Tables of the named database QuintrelTarifs (the price catalogue). The program
 // reads them; it creates none of them when missing.
 #include "data/catalogue_build.h"
-#include "data/session.h"
+#include "util/session.h"
 
 namespace corv::cat {
 namespace {

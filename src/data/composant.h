@@ -29,7 +29,7 @@
 #include <vector>
 
 #include "data/catalogue.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "paradox/status.h"
 #include "paradox/table.h"
 #include "paradox/writer.h"

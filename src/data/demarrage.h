@@ -11,7 +11,7 @@
 //  - A named database the session already knows is re-pointed, never duplicated.
 #include <string>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "util/dialogs.h"
 #include "util/ini.h"
 #include "util/winpath.h"

@@ -16,7 +16,7 @@
 
 #include "data/composant.h"
 #include "data/memtable.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "paradox/status.h"
 #include "util/dialogs.h"
 

@@ -6,7 +6,7 @@
 //              no "Message.DB";
 //   variant 2: "FOURNIS.DB" of 46 fields, "Message.DB" of 7, "Tva.DB" of 5,
 //              "DeblocageTauxMarge.DB" with its old index "DossierNumero".
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/ecrivain.h"
 #include "demo/noms.h"
 

@@ -15,7 +15,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/ecrivain.h"
 #include "demo/noms.h"
 #include "util/dates.h"

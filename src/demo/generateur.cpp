@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/ecrivain.h"
 #include "util/dates.h"
 

@@ -9,7 +9,7 @@
 #include "data/composant.h"
 #include "data/demarrage.h"
 #include "data/fonctions_bd.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "util/text.h"
 #include "util/winpath.h"
 

@@ -1,7 +1,7 @@
 // Head office's Administration tables.
 #include <cstdio>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/ecrivain.h"
 #include "demo/noms.h"
 #include "util/dates.h"

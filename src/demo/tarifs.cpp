@@ -1,5 +1,5 @@
 // The price catalogue ("Tarifs") and the reference supplier list ("Maj").
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/ecrivain.h"
 #include "demo/noms.h"
 #include "util/dates.h"

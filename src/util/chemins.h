@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "util/dialogs.h"
 #include "util/winpath.h"
 

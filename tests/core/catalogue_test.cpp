@@ -5,7 +5,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "util/text.h"
 
 namespace corv {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "data/session.h"
+#include "util/session.h"
 #include "paradox/fault_env.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"

@@ -4,7 +4,7 @@
 #include "data/configuration.h"
 #include "data/demarrage.h"
 #include "data/parametres.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "installation.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"

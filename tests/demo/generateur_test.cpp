@@ -10,7 +10,7 @@
 #include "data/demarrage.h"
 #include "data/dm.h"
 #include "data/fonctions_bd.h"
-#include "data/session.h"
+#include "util/session.h"
 #include "demo/resume.h"
 #include "installation.h"
 #include "paradox/check.h"

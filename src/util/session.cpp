@@ -1,4 +1,4 @@
-#include "data/session.h"
+#include "util/session.h"
 
 #include "util/text.h"
 
