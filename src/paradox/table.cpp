@@ -41,8 +41,12 @@ Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& 
   std::string path;
   PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir, fileName, &path));
   std::unique_ptr<TableImpl> t(new TableImpl);
-  t->env_ = env;
   t->dir_ = dir;
+  // Every file is opened now, so that the reader keeps this version of the
+  // table whatever a writer commits later.
+  t->files_ = std::make_unique<TableFiles>(env, dir);
+  PDX_RETURN_IF_ERROR(t->files_->Pin(BaseName(path)));
+  env = t->files_.get();
   PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &t->db_));
   const FileHeader& h = t->db_->header();
   if (!h.IsDataFile())

@@ -10,6 +10,7 @@
 #include "paradox/blob.h"
 #include "paradox/paradox_file.h"
 #include "paradox/table.h"
+#include "paradox/table_files.h"
 
 namespace pdx {
 
@@ -21,7 +22,8 @@ class TableImpl final : public Table {
   int FieldNumber(const std::string& name) const override;
   std::unique_ptr<Cursor> NewCursor() override;
 
-  Env* env() const { return env_; }
+  // The table's files as held since Open (table_files.h): read indexes through it.
+  Env* env() const { return files_.get(); }
   const std::string& dir() const { return dir_; }
   const ParadoxFile& db() const { return *db_; }
   // Null when the table has no blob file; blobStatus() then says why.
@@ -48,7 +50,7 @@ class TableImpl final : public Table {
 
  private:
   TableImpl() = default;
-  Env* env_ = nullptr;
+  std::unique_ptr<TableFiles> files_;
   std::string dir_;
   std::unique_ptr<ParadoxFile> db_;
   std::unique_ptr<BlobFile> blob_;

@@ -1,0 +1,64 @@
+#pragma once
+// The files of one table, held open from Table::Open so that a reader keeps the
+// version it opened: a writer's commit renames new files over the old ones, and
+// an open file keeps its content across a rename, so a reader that opened some
+// files before a commit and others after it would otherwise see a mix.
+//
+// Contract:
+//  - Pin() opens, at once, every file the reader may read: the .DB, the .PX, the
+//    secondary index files (.Xnn/.Ynn, .XGn/.YGn) and the .MB.
+//  - Through this Env, reads of those files go to the held versions; the table's
+//    other reader files are hidden (an index added after the open is not seen),
+//    and a held file removed after the open is still seen. Everything else
+//    (other tables, writes, locks) passes to the wrapped Env.
+//  - Immutable after Pin(), so cursors of one table may read through it at once.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/env.h"
+
+namespace pdx {
+
+class TableFiles final : public Env {
+ public:
+  TableFiles(Env* base, std::string dir) : base_(base), dir_(std::move(dir)) {}
+
+  // Holds the reader files of the table whose .DB is dbName in dir.
+  Status Pin(const std::string& dbName);
+
+  Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override;
+  Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override {
+    return base_->NewWritableFile(path, out);
+  }
+  Status NewUpdatableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override {
+    return base_->NewUpdatableFile(path, out);
+  }
+  bool FileExists(const std::string& path) override;
+  bool DirExists(const std::string& path) override { return base_->DirExists(path); }
+  Status GetChildren(const std::string& dir, std::vector<std::string>* names) override;
+  Status GetFileSize(const std::string& path, uint64_t* size) override;
+  Status RemoveFile(const std::string& path) override { return base_->RemoveFile(path); }
+  Status RenameFile(const std::string& from, const std::string& to) override { return base_->RenameFile(from, to); }
+  Status CreateDir(const std::string& path) override { return base_->CreateDir(path); }
+  Status SyncDir(const std::string& dir) override { return base_->SyncDir(dir); }
+  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
+    return base_->LockFile(path, lock);
+  }
+  Status ProbeFileLock(const std::string& path, LockProbe* probe) override {
+    return base_->ProbeFileLock(path, probe);
+  }
+
+ private:
+  // Name of path when it is a reader file of this table in dir_, else "".
+  std::string OwnName(const std::string& path) const;
+  bool IsReaderFile(const std::string& name) const;
+
+  Env* base_;
+  std::string dir_;
+  std::string prefix_;  // "STEM." upper-cased
+  std::map<std::string, std::shared_ptr<RandomAccessFile>> held_;  // by name as found
+};
+
+}  // namespace pdx
