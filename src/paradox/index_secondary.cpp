@@ -29,7 +29,8 @@
 // 0x5B 0x01; 0x64 0x04; 0x6C, 0x6D 0x01; 0x68 non-zero only in .XGn files.
 // No sample holds a unique or descending secondary index; where the engine
 // stores those flags is not known: unique reads as false, and a descending
-// index is recognised from its entries when it is read.
+// index is recognised from its entries (its first key above its last one), so
+// one with fewer than two distinct keys reads as ascending.
 //
 // Entries are records of the file's block chain, in index order: by the
 // secondary fields (through the collation; the case-insensitive variant for a
@@ -118,6 +119,29 @@ Status DescribeSecondary(const std::string& path, const std::string& fileName, b
   return Status::OK();
 }
 
+// Where the engine keeps the descending flag is not known, but the entries
+// show it: the first entry's key above the last one's. Only the chain's first
+// and last blocks are read, so opening a table stays cheap; a file that cannot
+// be read that far is left as ascending (reading its entries reports it).
+void RecogniseDirection(const ParadoxFile& xf, const FileHeader& db, IndexDesc* d) {
+  const FileHeader& x = xf.header();
+  if (x.firstBlock == 0 || x.lastBlock == 0 || x.recordCount < 2) return;
+  std::string first, last;
+  BlockHeader bh;
+  if (!xf.LoadBlock(x.firstBlock, &first, &bh).ok() || bh.records == 0) return;
+  const std::string firstEntry(xf.RecordPtr(first, 0), x.recordSize);
+  if (!xf.LoadBlock(x.lastBlock, &last, &bh).ok() || bh.records == 0) return;
+  const char* lastEntry = xf.RecordPtr(last, bh.records - 1);
+  Collation collation;
+  if (!TableCollation(db, &collation).ok()) collation = Collation();
+  KeyLayout key;
+  key.collation = &collation;
+  key.caseInsensitive = d->caseInsensitive;
+  for (size_t i = 0; i < d->fields.size() && i < x.fields.size(); ++i)
+    key.parts.push_back({x.fields[i].type, x.fieldOffsets[i], StoredFieldSize(x.fields[i])});
+  if (key.Compare(firstEntry.data(), lastEntry) > 0) d->descending = true;
+}
+
 }  // namespace
 
 Status TableCollation(const FileHeader& db, Collation* out) {
@@ -178,6 +202,7 @@ Status DiscoverIndexes(Env* env, const std::string& dbPath, const FileHeader& db
       out->problems.push_back(s);
       continue;
     }
+    RecogniseDirection(*xf, db, &f.desc);
     f.entryPath = path;
     std::string tree = findSibling("Y" + ext.substr(1));
     if (!tree.empty()) f.treePath = JoinPath(dir, tree);
