@@ -61,11 +61,7 @@ pdx::TableDefinition DefinitionMoteur(const Disposition& d) {
     x.fields = i.champs;
     x.unique = i.unique;
     x.caseInsensitive = i.sansCasse;
-    // Where the original engine marks a descending index in its files is not
-    // known yet, and one written without its mark reads as an ascending index
-    // out of order; such an index is written ascending until then, so that its
-    // name, fields and every check hold.
-    x.descending = false;
+    x.descending = i.descendant;
     def.indexes.push_back(x);
   }
   def.blockSizeKiB = d.blocKiB;
