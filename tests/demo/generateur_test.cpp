@@ -77,6 +77,14 @@ TEST(DemoInstallation, HeadOfficeTablesHaveTheCatalogueLayouts) {
       std::sort(noms.begin(), noms.end());
       std::sort(attendus.begin(), attendus.end());
       EXPECT_EQ(noms, attendus) << t.fichier;
+      // A descending index shows in its entries once the table has rows.
+      for (const auto& i : t.index) {
+        for (const pdx::IndexDesc& d : l.info.indexes) {
+          if (d.name == i.nom && l.info.recordCount > 1) {
+            EXPECT_EQ(d.descending, i.descendant) << t.fichier << " " << i.nom;
+          }
+        }
+      }
       ++vues;
     }
   }
