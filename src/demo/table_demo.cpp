@@ -28,13 +28,7 @@ std::string Couper(const std::string& s, size_t n) {
   return s;
 }
 
-Disposition Actuelle(const TableDef& t) {
-  Disposition d{t.champs, t.cle, t.index};
-  // Paradox keeps secondary indexes only on a keyed table: a table listed with
-  // a secondary index and no key ("Contrainte.DB") is keyed on its identifier.
-  if (d.cle.empty() && !d.index.empty() && !d.champs.empty()) d.cle = {d.champs.front().nom};
-  return d;
-}
+Disposition Actuelle(const TableDef& t) { return Disposition{t.champs, t.cle, t.index}; }
 
 Disposition Ancienne(const TableDef& t, int nombre, const std::vector<Retouche>& retouches) {
   Disposition d;
