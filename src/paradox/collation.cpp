@@ -179,17 +179,22 @@ size_t StoredLength(std::string_view s) {
 }  // namespace
 
 int Collation::CompareAlpha(std::string_view a, std::string_view b, bool caseInsensitive) const {
-  a = a.substr(0, StoredLength(a));
-  b = b.substr(0, StoredLength(b));
   if (!binary_) {
     // Bytes both values share at the start weigh the same on every level, so
     // comparing from the first difference gives the same answer, sooner (keys
-    // of one table often share long prefixes).
+    // of one table often share long prefixes). The stored text ends at its
+    // first NUL.
     size_t p = 0;
     const size_t n = std::min(a.size(), b.size());
-    while (p < n && a[p] == b[p]) ++p;
-    return CompareDictionary(a.substr(p), b.substr(p), caseInsensitive);
+    while (p < n && a[p] == b[p] && a[p] != '\0') ++p;
+    size_t ea = p, eb = p;
+    while (ea < a.size() && a[ea] != '\0') ++ea;
+    while (eb < b.size() && b[eb] != '\0') ++eb;
+    if (ea == p && eb == p) return 0;  // the same text
+    return CompareDictionary(a.substr(p, ea - p), b.substr(p, eb - p), caseInsensitive);
   }
+  a = a.substr(0, StoredLength(a));
+  b = b.substr(0, StoredLength(b));
   size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {
     unsigned x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);

@@ -116,7 +116,14 @@ int KeyLayout::Compare(const char* a, const char* b, size_t count) const {
   size_t n = std::min(count, parts.size());
   for (size_t i = 0; i < n; ++i) {
     const KeyPart& p = parts[i];
-    int r = CompareStoredField(p.type, a + p.offset, b + p.offset, p.size, *collation, caseInsensitive);
+    int r;
+    if (p.type == FieldType::kAlpha) {
+      r = collation->CompareAlpha(std::string_view(a + p.offset, p.size), std::string_view(b + p.offset, p.size),
+                                  caseInsensitive);
+    } else {
+      r = std::memcmp(a + p.offset, b + p.offset, p.size);
+      r = r < 0 ? -1 : (r > 0 ? 1 : 0);
+    }
     if (r != 0) return descending ? -r : r;
   }
   return 0;

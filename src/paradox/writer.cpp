@@ -283,6 +283,55 @@ Status TableWriterImpl::Get(RowId row, std::vector<Value>* values) const {
   return Status::OK();
 }
 
+namespace {
+
+// The stored bytes of the most common values written straight into the
+// record (which is zeroed beforehand), as EncodeKeyValue makes them, without
+// its temporary strings. False when the value needs EncodeKeyValue: another
+// type, text outside ASCII, or a value EncodeKeyValue refuses (so that the
+// message stays its own).
+bool EncodeCommon(const FieldDesc& f, const Value& v, const CodePage& cp, char* dst) {
+  switch (f.type) {
+    case FieldType::kAlpha: {
+      const std::string& t = v.text;
+      if (t.size() > f.size) return false;
+      for (unsigned char c : t)
+        if (c >= 0x80 || cp.CodePoint(c) != c) return false;
+      std::memcpy(dst, t.data(), t.size());
+      return true;
+    }
+    case FieldType::kShort: {
+      if (f.size != 2 || v.i < -32767 || v.i > 32767) return false;
+      const uint16_t x = static_cast<uint16_t>(v.i) ^ 0x8000u;
+      dst[0] = static_cast<char>(x >> 8);
+      dst[1] = static_cast<char>(x & 0xFF);
+      return true;
+    }
+    case FieldType::kLong:
+    case FieldType::kAutoInc: {
+      if (f.size != 4 || v.i < -2147483647LL || v.i > 2147483647LL) return false;
+      const uint32_t x = static_cast<uint32_t>(v.i) ^ 0x80000000u;
+      for (int k = 0; k < 4; ++k) dst[k] = static_cast<char>((x >> (8 * (3 - k))) & 0xFF);
+      return true;
+    }
+    case FieldType::kNumber:
+    case FieldType::kMoney: {
+      if (f.size != 8 || (!v.text.empty() && v.d == 0 && v.i == 0)) return false;
+      double d = v.d != 0 ? v.d : static_cast<double>(v.i);
+      if (d == 0) d = 0;  // -0 sorts with 0
+      uint64_t bits;
+      std::memcpy(&bits, &d, 8);
+      bits = (bits & 0x8000000000000000ULL) ? ~bits : (bits | 0x8000000000000000ULL);
+      for (int k = 0; k < 8; ++k) dst[k] = static_cast<char>((bits >> (8 * (7 - k))) & 0xFF);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string* rec, std::map<int, std::string>* blobs,
                                   bool assignAutoInc, uint32_t* autoIncUsed) const {
   if (values.size() > info_.fields.size())
@@ -316,6 +365,10 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
       }
       if (bytes.empty()) continue;
       (*blobs)[static_cast<int>(i + 1)] = std::move(bytes);
+      continue;
+    }
+    if (EncodeCommon(f, v, *cp_, rec->data() + offsets_[i])) {
+      if (f.type == FieldType::kAutoInc && v.i > 0) *autoIncUsed = static_cast<uint32_t>(v.i);
       continue;
     }
     bytes.clear();
