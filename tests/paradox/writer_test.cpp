@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 
@@ -229,6 +230,44 @@ TEST_F(WriterTest, BlobFileHoldsSmallValuesTogetherAndReleasesSpace) {
   ASSERT_EQ(rows.size(), 190u);
   EXPECT_EQ(rows[0][5], std::string(40 + 10 % 7, 'n'));
   EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "ARTICLE").empty());
+}
+
+// Values at the edges of their type are stored so that they read back equal and
+// sort by value (a negative short key before a positive one); values a field
+// cannot hold are refused and leave no row.
+TEST_F(WriterTest, EdgeValuesRoundTripInKeyOrderAndUnfitValuesAreRefused) {
+  pdx::TableDefinition def;
+  def.fields = {F("K", FieldType::kShort), F("L", FieldType::kLong), F("N", FieldType::kNumber),
+                F("A", FieldType::kAlpha, 4)};
+  def.keyFieldCount = 1;
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "BORNES", def, {}, &w).ok());
+  const std::vector<std::vector<Value>> rows = {
+      {Value::Int(32767), Value::Int(2147483647), Value::Double(1e300), Value::Text("abcd")},
+      {Value::Int(-32767), Value::Int(-2147483647), Value::Double(-0.5), Value::Text("é")},
+      {Value::Int(0), Value::Int(0), Value::Int(-3), Value::Text("")},
+      {Value::Int(-1), Value::Blank(), Value::Double(-0.0), Value::Text("ÀÉÎ")}};
+  for (const auto& r : rows) ASSERT_TRUE(w->Insert(r).ok()) << r[0].i;
+  EXPECT_FALSE(w->Insert({Value::Int(32768), Value::Int(1), Value::Double(1), Value::Text("x")}).ok());
+  EXPECT_FALSE(w->Insert({Value::Int(5), Value::Int(2147483648LL), Value::Double(1), Value::Text("x")}).ok());
+  EXPECT_FALSE(w->Insert({Value::Int(6), Value::Int(1), Value::Text("un"), Value::Text("x")}).ok());
+  pdx::Status s = w->Insert({Value::Int(7), Value::Int(1), Value::Double(1), Value::Text("abcde")});
+  EXPECT_FALSE(s.ok());
+  EXPECT_NE(s.message().find("\"A\""), std::string::npos) << s.ToString();
+  EXPECT_EQ(w->RecordCount(), rows.size());
+
+  std::vector<int64_t> keys;
+  for (pdx::RowId id : w->Rows()) {
+    std::vector<Value> v;
+    ASSERT_TRUE(w->Get(id, &v).ok());
+    keys.push_back(v[0].i);
+    const auto& in = *std::find_if(rows.begin(), rows.end(), [&](const auto& r) { return r[0].i == v[0].i; });
+    EXPECT_EQ(v[1].blank, in[1].blank);
+    EXPECT_EQ(v[1].i, in[1].i);
+    EXPECT_EQ(v[2].d, in[2].d != 0 ? in[2].d : static_cast<double>(in[2].i));
+    EXPECT_EQ(v[3].text, in[3].text);
+  }
+  EXPECT_EQ(keys, (std::vector<int64_t>{-32767, -1, 0, 32767}));
 }
 
 }  // namespace
