@@ -5,13 +5,11 @@
 // Seeds: the .px files of the samples.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "fuzz_files.h"
 #include "paradox/env.h"
 #include "paradox/index_check.h"
 #include "paradox/table_impl.h"
@@ -20,31 +18,11 @@ namespace {
 
 std::string g_db;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Put(pdx::Env* env, const std::string& path, const char* data, size_t n) {
-  std::unique_ptr<pdx::WritableFile> w;
-  if (!env->NewWritableFile(path, &w).ok()) return;
-  w->Append(data, n);
-  w->Close();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const char* env = std::getenv("CORVANES_SAMPLES_DIR");
-  std::string dir;
-  if (env != nullptr) {
-    dir = env;
-  } else {
-    // This file lies in <repository>/fuzz; the samples beside the repository.
-    std::string self = __FILE__;
-    dir = self.substr(0, self.find_last_of('/') + 1) + "../../shared/paradox-samples";
-  }
-  g_db = Slurp((dir + "/dbdemos/") + "orders.db");
+  const std::string dir = fuzzfiles::SamplesDir();
+  g_db = fuzzfiles::Slurp((dir + "/dbdemos/") + "orders.db");
   return 0;
 }
 
@@ -52,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (g_db.empty()) return 0;
   std::unique_ptr<pdx::Env> env = pdx::NewMemEnv();
   if (!env->CreateDir("/f").ok()) return 0;
-  Put(env.get(), "/f/orders.db", g_db.data(), g_db.size());
-  Put(env.get(), "/f/orders.px", reinterpret_cast<const char*>(data), size);
+  fuzzfiles::Put(env.get(), "/f/orders.db", g_db);
+  fuzzfiles::Put(env.get(), "/f/orders.px", data, size);
   std::unique_ptr<pdx::TableImpl> t;
   if (!pdx::TableImpl::OpenImpl(env.get(), "/f", "orders", &t).ok()) return 0;
   std::vector<std::string> findings;

@@ -5,14 +5,11 @@
 // Seeds: orders.x02, parts.x02, customer.xg0, parts.xg0.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "fuzz_files.h"
 #include "paradox/env.h"
 #include "paradox/index_check.h"
 #include "paradox/table_impl.h"
@@ -21,34 +18,14 @@ namespace {
 
 std::string g_db, g_px, g_y02;
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void Put(pdx::Env* env, const std::string& path, const char* data, size_t n) {
-  std::unique_ptr<pdx::WritableFile> w;
-  if (!env->NewWritableFile(path, &w).ok()) return;
-  w->Append(data, n);
-  w->Close();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  const char* env = std::getenv("CORVANES_SAMPLES_DIR");
-  std::string dir;
-  if (env != nullptr) {
-    dir = env;
-  } else {
-    // This file lies in <repository>/fuzz; the samples beside the repository.
-    std::string self = __FILE__;
-    dir = self.substr(0, self.find_last_of('/') + 1) + "../../shared/paradox-samples";
-  }
+  const std::string dir = fuzzfiles::SamplesDir();
   std::string d = dir + "/dbdemos/";
-  g_db = Slurp(d + "orders.db");
-  g_px = Slurp(d + "orders.px");
-  g_y02 = Slurp(d + "orders.y02");
+  g_db = fuzzfiles::Slurp(d + "orders.db");
+  g_px = fuzzfiles::Slurp(d + "orders.px");
+  g_y02 = fuzzfiles::Slurp(d + "orders.y02");
   return 0;
 }
 
@@ -56,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (g_db.empty()) return 0;
   std::unique_ptr<pdx::Env> env = pdx::NewMemEnv();
   if (!env->CreateDir("/f").ok()) return 0;
-  Put(env.get(), "/f/orders.db", g_db.data(), g_db.size());
-  Put(env.get(), "/f/orders.px", g_px.data(), g_px.size());
-  Put(env.get(), "/f/orders.y02", g_y02.data(), g_y02.size());
-  Put(env.get(), "/f/orders.x02", reinterpret_cast<const char*>(data), size);
+  fuzzfiles::Put(env.get(), "/f/orders.db", g_db);
+  fuzzfiles::Put(env.get(), "/f/orders.px", g_px);
+  fuzzfiles::Put(env.get(), "/f/orders.y02", g_y02);
+  fuzzfiles::Put(env.get(), "/f/orders.x02", data, size);
   std::unique_ptr<pdx::TableImpl> t;
   if (!pdx::TableImpl::OpenImpl(env.get(), "/f", "orders", &t).ok()) return 0;
   std::vector<std::string> findings;

@@ -5,16 +5,14 @@
 #include <memory>
 #include <string>
 
+#include "fuzz_files.h"
 #include "paradox/env.h"
 #include "paradox/index_tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<pdx::Env> env = pdx::NewMemEnv();
   if (!env->CreateDir("/f").ok()) return 0;
-  std::unique_ptr<pdx::WritableFile> w;
-  if (!env->NewWritableFile("/f/t.px", &w).ok()) return 0;
-  w->Append(reinterpret_cast<const char*>(data), size);
-  w->Close();
+  fuzzfiles::Put(env.get(), "/f/t.px", data, size);
   std::unique_ptr<pdx::IndexTree> tree;
   pdx::Status s = pdx::IndexTree::Read(env.get(), "/f/t.px", &tree);
   if (s.ok()) {

@@ -3,17 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "fuzz_files.h"
 #include "paradox/env.h"
 #include "paradox/paradox_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto env = pdx::NewMemEnv();
-  {
-    std::unique_ptr<pdx::WritableFile> f;
-    if (!env->NewWritableFile("/f", &f).ok()) return 0;
-    f->Append(reinterpret_cast<const char*>(data), size);
-    f->Close();
-  }
+  fuzzfiles::Put(env.get(), "/f", data, size);
   std::unique_ptr<pdx::ParadoxFile> pf;
   if (!pdx::ParadoxFile::Open(env.get(), "/f", &pf).ok()) return 0;
   std::string buf;

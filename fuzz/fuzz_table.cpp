@@ -5,20 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_files.h"
 #include "paradox/check.h"
 #include "paradox/env.h"
 #include "paradox/table.h"
-
-namespace {
-
-void Put(pdx::Env* env, const std::string& path, const uint8_t* data, size_t n) {
-  std::unique_ptr<pdx::WritableFile> f;
-  if (!env->NewWritableFile(path, &f).ok()) return;
-  f->Append(reinterpret_cast<const char*>(data), n);
-  f->Close();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 4) return 0;
@@ -29,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (dbLen > size) dbLen = static_cast<uint32_t>(size);
   auto env = pdx::NewMemEnv();
   env->CreateDir("/t");
-  Put(env.get(), "/t/t.db", data, dbLen);
-  if (size > dbLen) Put(env.get(), "/t/t.mb", data + dbLen, size - dbLen);
+  fuzzfiles::Put(env.get(), "/t/t.db", data, dbLen);
+  if (size > dbLen) fuzzfiles::Put(env.get(), "/t/t.mb", data + dbLen, size - dbLen);
 
   std::unique_ptr<pdx::Table> table;
   if (pdx::Table::Open(env.get(), "/t", "t.db", &table).ok()) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "paradox/codepage.h"
+
 namespace corv {
 namespace {
 
@@ -11,46 +13,9 @@ constexpr uint16_t kHigh[32] = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-// Decodes one code point at s[*i]; advances *i. False on a malformed sequence.
-bool NextCodePoint(std::string_view s, size_t* i, uint32_t* cp) {
-  auto b = static_cast<unsigned char>(s[*i]);
-  int len = 0;
-  uint32_t v = 0;
-  if (b < 0x80) { *cp = b; ++*i; return true; }
-  if ((b & 0xE0) == 0xC0) { len = 2; v = b & 0x1F; }
-  else if ((b & 0xF0) == 0xE0) { len = 3; v = b & 0x0F; }
-  else if ((b & 0xF8) == 0xF0) { len = 4; v = b & 0x07; }
-  else return false;
-  if (*i + len > s.size()) return false;
-  for (int k = 1; k < len; ++k) {
-    auto c = static_cast<unsigned char>(s[*i + k]);
-    if ((c & 0xC0) != 0x80) return false;
-    v = (v << 6) | (c & 0x3F);
-  }
-  static constexpr uint32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (v < kMin[len] || v > 0x10FFFF || (v >= 0xD800 && v <= 0xDFFF)) return false;
-  *cp = v;
-  *i += len;
-  return true;
-}
+// UTF-8 itself is the engine's (one decoder for the whole program).
+using pdx::AppendUtf8;
+using pdx::NextUtf8;
 
 uint32_t FoldCodePoint(uint32_t cp) {
   if (cp >= 'A' && cp <= 'Z') return cp + 0x20;
@@ -84,7 +49,7 @@ bool Utf8ToCp1252(std::string_view utf8, std::string* out) {
   size_t i = 0;
   while (i < utf8.size()) {
     uint32_t cp = 0;
-    if (!NextCodePoint(utf8, &i, &cp)) return false;
+    if (!NextUtf8(utf8, &i, &cp)) return false;
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
       r.push_back(static_cast<char>(cp));
       continue;
@@ -103,7 +68,7 @@ bool IsValidUtf8(std::string_view s) {
   size_t i = 0;
   uint32_t cp = 0;
   while (i < s.size())
-    if (!NextCodePoint(s, &i, &cp)) return false;
+    if (!NextUtf8(s, &i, &cp)) return false;
   return true;
 }
 
@@ -122,7 +87,7 @@ std::string FoldCase(std::string_view utf8) {
   while (i < utf8.size()) {
     size_t start = i;
     uint32_t cp = 0;
-    if (!NextCodePoint(utf8, &i, &cp)) {
+    if (!NextUtf8(utf8, &i, &cp)) {
       // Not UTF-8: keep the byte as it is.
       out.push_back(utf8[start]);
       i = start + 1;
