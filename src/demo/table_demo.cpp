@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "data/creation.h"
 #include "util/text.h"
 
 namespace corv::demo {
@@ -49,15 +50,7 @@ pdx::TableDefinition DefinitionMoteur(const Disposition& d) {
   pdx::TableDefinition def;
   for (const ChampDef& c : d.champs) def.fields.push_back(DescripteurChamp(c));
   def.keyFieldCount = static_cast<int>(d.cle.size());
-  for (const IndexDef& i : d.index) {
-    pdx::IndexDefinition x;
-    x.name = i.nom;
-    x.fields = i.champs;
-    x.unique = i.unique;
-    x.caseInsensitive = i.sansCasse;
-    x.descending = i.descendant;
-    def.indexes.push_back(x);
-  }
+  for (const IndexDef& i : d.index) def.indexes.push_back(IndexMoteur(i));
   def.blockSizeKiB = d.blocKiB;
   return def;
 }
