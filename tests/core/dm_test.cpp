@@ -7,7 +7,6 @@
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
 #include "data/tva_table.h"
-#include "paradox/check.h"
 #include "support/scripted_dialogs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
@@ -20,13 +19,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // What "pdx check" finds in a table ("" when clean).
-std::string Findings(pdx::Env* env, const std::string& dir, const std::string& name) {
-  std::vector<pdx::CheckFinding> f;
-  pdx::Status s = pdx::CheckTable(env, dir, name, &f);
-  std::string out = s.ok() ? "" : s.ToString();
-  for (const auto& x : f) out += x.file + ": " + x.what + "\n";
-  return out;
-}
+using testutil::FindingsText;
 using pdx::Value;
 
 class DataModule : public ::testing::Test {
@@ -76,7 +69,7 @@ TEST_F(DataModule, EveryCatalogueTableCreatedAndReadBack) {
     std::vector<std::string> idx;
     for (const auto& i : d.index) idx.push_back(i.nom);
     EXPECT_EQ(IndexDuFichier(tb->info()), idx);
-    EXPECT_EQ(Findings(env(), Dir(DirOf(d)), d.fichier), "");
+    EXPECT_EQ(FindingsText(env(), Dir(DirOf(d)), d.fichier), "");
     // And at its current layout the open handler leaves it alone.
     EXPECT_TRUE(PlanifierMaj(d, ChampsDuFichier(tb->info()), IndexDuFichier(tb->info())).Vide());
   }
@@ -104,7 +97,7 @@ TEST_F(DataModule, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
     ASSERT_TRUE(c->Fermer().ok());
     if (!existait) {
       ++creees;
-      EXPECT_EQ(Findings(env(), c->RepertoireHote(), d.fichier), "");
+      EXPECT_EQ(FindingsText(env(), c->RepertoireHote(), d.fichier), "");
     }
   }
   EXPECT_GT(creees, 10);
@@ -141,7 +134,7 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
   dm["tblDeblocageTauxMarge"].Fermer();
   auto tb = Open("Administration", old.fichier);
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"AgenceNumero"}));
-  EXPECT_EQ(Findings(env(), Dir("Administration"), old.fichier), "");
+  EXPECT_EQ(FindingsText(env(), Dir("Administration"), old.fichier), "");
   // Without the old index: untouched.
   std::string bytes = testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB"));
   ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
@@ -183,7 +176,7 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   ASSERT_TRUE(ChercherParCle(dm["tblProduitFns"], dialogs, {Value::Text("GX"), Value::Int(1)}, &found).ok());
   EXPECT_TRUE(found);
   dm.FermerTablesCatalogue();
-  EXPECT_EQ(Findings(env(), Dir("Tarifs"), "TARIF.DB"), "");
+  EXPECT_EQ(FindingsText(env(), Dir("Tarifs"), "TARIF.DB"), "");
 
   // A missing table is reported and skipped; the others still open.
   fs::remove(t.file("Tarifs/HM.DB"));

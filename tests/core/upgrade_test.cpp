@@ -7,7 +7,6 @@
 #include "data/dm.h"
 #include "data/fonctions_bd.h"
 #include "paradox/fault_env.h"
-#include "paradox/check.h"
 #include "support/scripted_dialogs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
@@ -18,13 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // What "pdx check" finds in a table ("" when clean).
-std::string Findings(pdx::Env* env, const std::string& dir, const std::string& name) {
-  std::vector<pdx::CheckFinding> f;
-  pdx::Status s = pdx::CheckTable(env, dir, name, &f);
-  std::string out = s.ok() ? "" : s.ToString();
-  for (const auto& x : f) out += x.file + ": " + x.what + "\n";
-  return out;
-}
+using testutil::FindingsText;
 using pdx::Value;
 
 class Upgrade : public ::testing::Test {
@@ -102,7 +95,7 @@ TEST_F(Upgrade, ClientFromFortyNineFieldsInOneOpen) {
     EXPECT_EQ(got[i][49], "<blank>");  // FraisDePort
     EXPECT_EQ(got[i][79], "<blank>");  // DateMaj
   }
-  EXPECT_EQ(Findings(pdx::Env::Default(), t.file("Administration"), "CLIENT.DB"), "");
+  EXPECT_EQ(FindingsText(pdx::Env::Default(), t.file("Administration"), "CLIENT.DB"), "");
   EXPECT_FALSE(fs::exists(t.file("Administration/.cvmaj-CLIENT")));
 
   // A second open changes nothing.
@@ -149,7 +142,7 @@ TEST_F(Upgrade, TypeChangesAndSecondaryIndexesFollow) {
   auto tb = Read("Administration", "Message.DB");
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"MessageDate"}));
   EXPECT_EQ(tb->info().fields[3].size, 255);
-  EXPECT_EQ(Findings(pdx::Env::Default(), t.file("Administration"), "Message.DB"), "");
+  EXPECT_EQ(FindingsText(pdx::Env::Default(), t.file("Administration"), "Message.DB"), "");
 
   // LIGNE.DB at 49 fields: Plus becomes a number, Tva and NumeroUnique appended.
   TableDef l = Old(kAliasDossiers, "LIGNE.DB", 49);
@@ -254,7 +247,7 @@ TEST_F(Upgrade, EveryTableWithRulesFromItsOldestFieldCount) {
     for (size_t i = 0; i < 3; ++i)
       for (size_t f = 0; f < oldest; ++f)
         EXPECT_EQ(got[i][f], testutil::ValueText(rows[i][f], old.champs[f].type)) << d.champs[f].nom;
-    EXPECT_EQ(Findings(pdx::Env::Default(), t.file(dir), d.fichier), "");
+    EXPECT_EQ(FindingsText(pdx::Env::Default(), t.file(dir), d.fichier), "");
     ++tables;
   }
   EXPECT_GE(tables, 18);

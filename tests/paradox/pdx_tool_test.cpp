@@ -1,6 +1,5 @@
 // The pdx tool end to end: output formats and exit codes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,15 +14,7 @@ const std::string kPdx = std::string(CORVANES_BINARY_DIR) + "/pdx";
 
 // Runs pdx with args; returns the exit code, stdout in *out.
 int RunPdx(const std::string& args, std::string* out) {
-  std::string cmd = kPdx + " " + args + " 2>/dev/null";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  out->clear();
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
-  int st = ::pclose(p);
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return testutil::RunCommand(kPdx + " " + args + " 2>/dev/null", out);
 }
 
 class PdxTool : public ::testing::Test {

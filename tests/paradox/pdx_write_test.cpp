@@ -1,6 +1,5 @@
 // pdx reindex and pdx copy end to end.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,15 +12,7 @@ namespace {
 const std::string kPdx = std::string(CORVANES_BINARY_DIR) + "/pdx";
 
 int RunPdxTool(const std::string& args, std::string* out) {
-  std::string cmd = kPdx + " " + args + " 2>&1";
-  FILE* p = ::popen(cmd.c_str(), "r");
-  if (!p) return -1;
-  out->clear();
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
-  int st = ::pclose(p);
-  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  return testutil::RunCommand(kPdx + " " + args + " 2>&1", out);
 }
 
 class PdxWrite : public ::testing::Test {

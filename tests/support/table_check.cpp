@@ -55,6 +55,12 @@ std::vector<std::string> IndexFindings(pdx::Env* env, const std::string& dir, co
   return findings;
 }
 
+std::string FindingsText(pdx::Env* env, const std::string& dir, const std::string& name) {
+  std::string out;
+  for (const std::string& f : IndexFindings(env, dir, name)) out += f + "\n";
+  return out;
+}
+
 pdx::Status CopyThroughWriter(pdx::Env* env, const std::string& srcDir, const std::string& srcName,
                               const std::string& dstDir, const std::string& dstName) {
   std::unique_ptr<pdx::Table> in;

@@ -15,6 +15,8 @@ namespace testutil {
 std::vector<std::vector<std::string>> ReadRows(pdx::Env* env, const std::string& dir, const std::string& name);
 // What `pdx check` finds (empty when clean); an unreadable table is one finding.
 std::vector<std::string> IndexFindings(pdx::Env* env, const std::string& dir, const std::string& name);
+// The same as one text, a line per finding ("" when clean).
+std::string FindingsText(pdx::Env* env, const std::string& dir, const std::string& name);
 // Re-writes srcDir/srcName record by record through the writer into a new
 // table dstDir/dstName of the same definitions.
 pdx::Status CopyThroughWriter(pdx::Env* env, const std::string& srcDir, const std::string& srcName,

@@ -1,7 +1,9 @@
 #include "support/test_util.h"
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +49,17 @@ std::string ReadFile(const std::string& path) {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+int RunCommand(const std::string& command, std::string* out) {
+  FILE* p = ::popen(command.c_str(), "r");
+  if (!p) return -1;
+  out->clear();
+  char buf[4096];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
+  int st = ::pclose(p);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
 }  // namespace testutil

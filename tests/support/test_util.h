@@ -33,6 +33,9 @@ class TempDir {
 // Copies a file byte for byte; fails the test on error.
 void CopyFile(const std::string& from, const std::string& to);
 std::string ReadFile(const std::string& path);
+// Runs a shell command line; returns its exit code (-1 when it could not run
+// or did not exit), its standard output in *out.
+int RunCommand(const std::string& command, std::string* out);
 void WriteFile(const std::string& path, const std::string& bytes);
 
 }  // namespace testutil
