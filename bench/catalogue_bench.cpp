@@ -13,6 +13,7 @@
 
 #include "data/creation.h"
 #include "data/dm.h"
+#include "paradox/env_wrapper.h"
 #include "paradox/writer.h"
 
 namespace {
@@ -39,35 +40,17 @@ class CountingFile : public pdx::RandomAccessFile {
   uint64_t* perFile_;
 };
 
-class CountingEnv : public pdx::Env {
+class CountingEnv : public pdx::EnvWrapper {
  public:
-  explicit CountingEnv(pdx::Env* b) : b_(b) {}
+  explicit CountingEnv(pdx::Env* b) : EnvWrapper(b) {}
   uint64_t bytesRead = 0;
   std::map<std::string, uint64_t> perFile;
   pdx::Status NewRandomAccessFile(const std::string& p, std::unique_ptr<pdx::RandomAccessFile>* out) override {
     std::unique_ptr<pdx::RandomAccessFile> f;
-    PDX_RETURN_IF_ERROR(b_->NewRandomAccessFile(p, &f));
+    PDX_RETURN_IF_ERROR(target()->NewRandomAccessFile(p, &f));
     *out = std::make_unique<CountingFile>(std::move(f), &bytesRead, &perFile[p]);
     return pdx::Status::OK();
   }
-  pdx::Status NewWritableFile(const std::string& p, std::unique_ptr<pdx::WritableFile>* o) override {
-    return b_->NewWritableFile(p, o);
-  }
-  pdx::Status NewUpdatableFile(const std::string& p, std::unique_ptr<pdx::WritableFile>* o) override {
-    return b_->NewUpdatableFile(p, o);
-  }
-  bool FileExists(const std::string& p) override { return b_->FileExists(p); }
-  bool DirExists(const std::string& p) override { return b_->DirExists(p); }
-  pdx::Status GetChildren(const std::string& d, std::vector<std::string>* n) override { return b_->GetChildren(d, n); }
-  pdx::Status GetFileSize(const std::string& p, uint64_t* s) override { return b_->GetFileSize(p, s); }
-  pdx::Status RemoveFile(const std::string& p) override { return b_->RemoveFile(p); }
-  pdx::Status RenameFile(const std::string& a, const std::string& b) override { return b_->RenameFile(a, b); }
-  pdx::Status CreateDir(const std::string& p) override { return b_->CreateDir(p); }
-  pdx::Status SyncDir(const std::string& d) override { return b_->SyncDir(d); }
-  pdx::Status LockFile(const std::string& p, std::unique_ptr<pdx::FileLock>* l) override { return b_->LockFile(p, l); }
-
- private:
-  pdx::Env* b_;
 };
 
 class SilentDialogs : public corv::Dialogs {

@@ -92,10 +92,6 @@ Status FaultEnv::Check(Op op, const std::string& path, uint64_t bytes, bool* tor
   return Status::OK();
 }
 
-Status FaultEnv::NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) {
-  return base_->NewRandomAccessFile(path, out);
-}
-
 Status FaultEnv::NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) {
   PDX_RETURN_IF_ERROR(Check(Op::kCreate, path));
   std::unique_ptr<WritableFile> f;

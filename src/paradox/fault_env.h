@@ -14,15 +14,15 @@
 #include <memory>
 #include <string>
 
-#include "paradox/env.h"
+#include "paradox/env_wrapper.h"
 
 namespace pdx {
 
-class FaultEnv final : public Env {
+class FaultEnv final : public EnvWrapper {
  public:
   enum class Op { kWrite, kSync, kRename, kCreate, kRemove, kAny };
 
-  explicit FaultEnv(Env* base) : base_(base) {}
+  explicit FaultEnv(Env* base) : EnvWrapper(base), base_(base) {}
 
   // Clears every rule and counter.
   void Reset();
@@ -39,25 +39,12 @@ class FaultEnv final : public Env {
   // Operations of the kind seen since the last Reset (failed ones included).
   int count(Op op) const { return counts_[static_cast<int>(op)]; }
 
-  Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override;
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override;
   Status NewUpdatableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override;
-  bool FileExists(const std::string& path) override { return base_->FileExists(path); }
-  bool DirExists(const std::string& path) override { return base_->DirExists(path); }
-  Status GetChildren(const std::string& dir, std::vector<std::string>* names) override {
-    return base_->GetChildren(dir, names);
-  }
-  Status GetFileSize(const std::string& path, uint64_t* size) override { return base_->GetFileSize(path, size); }
   Status RemoveFile(const std::string& path) override;
   Status RenameFile(const std::string& from, const std::string& to) override;
   Status CreateDir(const std::string& path) override;
   Status SyncDir(const std::string& dir) override;
-  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
-    return base_->LockFile(path, lock);
-  }
-  Status ProbeFileLock(const std::string& path, LockProbe* probe) override {
-    return base_->ProbeFileLock(path, probe);
-  }
 
   // Used by the wrapped files: Status to return for an operation on path, or OK
   // to let it through. *torn is set when a write should be half done first.

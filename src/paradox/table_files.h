@@ -17,38 +17,21 @@
 #include <string>
 #include <vector>
 
-#include "paradox/env.h"
+#include "paradox/env_wrapper.h"
 
 namespace pdx {
 
-class TableFiles final : public Env {
+class TableFiles final : public EnvWrapper {
  public:
-  TableFiles(Env* base, std::string dir) : base_(base), dir_(std::move(dir)) {}
+  TableFiles(Env* base, std::string dir) : EnvWrapper(base), base_(base), dir_(std::move(dir)) {}
 
   // Holds the reader files of the table whose .DB is dbName in dir.
   Status Pin(const std::string& dbName);
 
   Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override;
-  Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override {
-    return base_->NewWritableFile(path, out);
-  }
-  Status NewUpdatableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override {
-    return base_->NewUpdatableFile(path, out);
-  }
   bool FileExists(const std::string& path) override;
-  bool DirExists(const std::string& path) override { return base_->DirExists(path); }
   Status GetChildren(const std::string& dir, std::vector<std::string>* names) override;
   Status GetFileSize(const std::string& path, uint64_t* size) override;
-  Status RemoveFile(const std::string& path) override { return base_->RemoveFile(path); }
-  Status RenameFile(const std::string& from, const std::string& to) override { return base_->RenameFile(from, to); }
-  Status CreateDir(const std::string& path) override { return base_->CreateDir(path); }
-  Status SyncDir(const std::string& dir) override { return base_->SyncDir(dir); }
-  Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
-    return base_->LockFile(path, lock);
-  }
-  Status ProbeFileLock(const std::string& path, LockProbe* probe) override {
-    return base_->ProbeFileLock(path, probe);
-  }
 
  private:
   // Name of path when it is a reader file of this table in dir_, else "".

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "paradox/env_wrapper.h"
 #include "paradox/table_lock.h"
 #include "support/test_util.h"
 
@@ -61,30 +62,13 @@ TEST(EngineLocks, HeldLockFilesRefuseStaleOnesDoNot) {
 }
 
 // An Env that cannot see other programs' locks (the default answer).
-class BlindEnv : public pdx::Env {
+class BlindEnv : public pdx::EnvWrapper {
  public:
-  explicit BlindEnv(pdx::Env* b) : b_(b) {}
-  pdx::Status NewRandomAccessFile(const std::string& p, std::unique_ptr<pdx::RandomAccessFile>* o) override {
-    return b_->NewRandomAccessFile(p, o);
+  explicit BlindEnv(pdx::Env* b) : EnvWrapper(b) {}
+  pdx::Status ProbeFileLock(const std::string&, pdx::LockProbe* probe) override {
+    *probe = pdx::LockProbe::kUnknown;
+    return pdx::Status::OK();
   }
-  pdx::Status NewWritableFile(const std::string& p, std::unique_ptr<pdx::WritableFile>* o) override {
-    return b_->NewWritableFile(p, o);
-  }
-  pdx::Status NewUpdatableFile(const std::string& p, std::unique_ptr<pdx::WritableFile>* o) override {
-    return b_->NewUpdatableFile(p, o);
-  }
-  bool FileExists(const std::string& p) override { return b_->FileExists(p); }
-  bool DirExists(const std::string& p) override { return b_->DirExists(p); }
-  pdx::Status GetChildren(const std::string& d, std::vector<std::string>* n) override { return b_->GetChildren(d, n); }
-  pdx::Status GetFileSize(const std::string& p, uint64_t* s) override { return b_->GetFileSize(p, s); }
-  pdx::Status RemoveFile(const std::string& p) override { return b_->RemoveFile(p); }
-  pdx::Status RenameFile(const std::string& f, const std::string& t) override { return b_->RenameFile(f, t); }
-  pdx::Status CreateDir(const std::string& p) override { return b_->CreateDir(p); }
-  pdx::Status SyncDir(const std::string& d) override { return b_->SyncDir(d); }
-  pdx::Status LockFile(const std::string& p, std::unique_ptr<pdx::FileLock>* l) override { return b_->LockFile(p, l); }
-
- private:
-  pdx::Env* b_;
 };
 
 TEST(EngineLocks, WhenTheSystemCannotTellPresentFilesRefuseUnlessKnownStale) {
