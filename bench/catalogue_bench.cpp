@@ -53,22 +53,6 @@ class CountingEnv : public pdx::EnvWrapper {
   }
 };
 
-class SilentDialogs : public corv::Dialogs {
- public:
-  int shown = 0;
-  void Message(corv::MessageKind, const std::string& t, const std::string&) override {
-    ++shown;
-    std::fprintf(stderr, "message: %s\n", t.c_str());
-  }
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
-};
-
 int Fail(const pdx::Status& s) {
   std::fprintf(stderr, "error: %s\n", s.ToString().c_str());
   return 1;
@@ -118,7 +102,7 @@ int main(int argc, char** argv) {
   corv::Session session;
   session.SetAlias(corv::kAliasTarifs, dir + "\\Tarifs");
   corv::HostPaths host(&counting);
-  SilentDialogs dialogs;
+  corv::ConsoleDialogs dialogs("message: ");
   double best = 1e9;
   uint64_t read = 0;
   for (int run = 0; run < 5; ++run) {

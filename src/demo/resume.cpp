@@ -16,19 +16,6 @@
 namespace corv::demo {
 namespace {
 
-// Boxes become lines on the error stream: nothing here asks the user anything.
-class DialoguesConsole : public Dialogs {
- public:
-  void Message(MessageKind, const std::string& text, const std::string&) override { std::cerr << text << "\n"; }
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
-};
-
 // Rows of a catalogue file through its first component; NotFound when absent.
 pdx::Status Compter(const Contexte& ctx, const TableDef& t, size_t* n) {
   Composant c(ctx, t, t.composants.front());
@@ -46,7 +33,7 @@ pdx::Status Relire(pdx::Env* env, const std::string& dir, Bilan* out) {
   *out = Bilan{};
   Session session;
   HostPaths host(env);
-  DialoguesConsole dialogs;
+  ConsoleDialogs dialogs;
   std::string ini = dir + "/qvrbde.ini";
   if (!env->FileExists(ini)) return pdx::Status::NotFound(ini + " (no installation in " + dir + ")");
   if (!ConfigurerSession(ini, session, host, dialogs))

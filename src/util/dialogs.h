@@ -13,7 +13,9 @@
 //    (use WaitCursor for a scoped one).
 //  - ProcessEvents lets the interface repaint and react between the items of a
 //    long loop; it never re-enters the core.
+#include <cstdio>
 #include <string>
+#include <utility>
 
 namespace corv {
 
@@ -40,6 +42,29 @@ class Dialogs {
     Message(MessageKind::kWarning, text, caption);
   }
   void Error(const std::string& text, const std::string& caption = "") { Message(MessageKind::kError, text, caption); }
+};
+
+// Dialogs of a program without a user interface (the demo generator, the
+// benchmarks): each message is a line on standard error, after the prefix;
+// questions are answered No and inputs and choosers cancelled.
+class ConsoleDialogs : public Dialogs {
+ public:
+  explicit ConsoleDialogs(std::string prefix = "") : prefix_(std::move(prefix)) {}
+  int shown = 0;  // messages shown so far
+  void Message(MessageKind, const std::string& text, const std::string&) override {
+    ++shown;
+    std::fprintf(stderr, "%s%s\n", prefix_.c_str(), text.c_str());
+  }
+  bool Question(const std::string&, const std::string&) override { return false; }
+  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
+  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
+  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
+  void BeginWait() override {}
+  void EndWait() override {}
+  void ProcessEvents() override {}
+
+ private:
+  std::string prefix_;
 };
 
 // The wait cursor for the life of a scope.
