@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "paradox/cursor_impl.h"
 #include "paradox/field_codec.h"
@@ -238,12 +239,17 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
       continue;
     }
     v.blank = false;
-    // Length up to the first NUL, and whether all of it is ASCII, in one pass.
-    uint32_t len = 1;
-    uint8_t high = static_cast<uint8_t>(p[0]);
-    while (len < it.size && p[len] != 0) high |= static_cast<uint8_t>(p[len++]);
-    if (high < 0x80) {
-      v.text.assign(p, len);
+    bool ascii = false;
+    const uint32_t len = detail::TextLength(p, it.size, &ascii);
+    if (ascii) {
+      if (len <= v.text.size()) {
+        // As long as the last record's value or shorter: shorten in place
+        // (no call into the string's general replace).
+        v.text.erase(len);
+        detail::CopyText(v.text.data(), p, len);
+      } else {
+        v.text.assign(p, len);
+      }
     } else {
       v.text.clear();
       cp.Decode(p, len, &v.text);

@@ -1,5 +1,6 @@
 #pragma once
 // Inline field decoding for the scan loops (see field_codec.cpp for layouts).
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -64,6 +65,53 @@ inline bool IsAscii(const char* p, size_t n) {
   }
   for (; i < n; ++i) acc |= static_cast<uint8_t>(p[i]);
   return (acc & 0x8080808080808080ull) == 0;
+}
+
+// Length of stored text (up to its first NUL, at most size bytes); *ascii
+// tells whether those bytes are all ASCII. Eight bytes at a time where the
+// field allows, since this runs for every alpha field of a scan.
+inline uint32_t TextLength(const char* p, uint32_t size, bool* ascii) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  uint64_t high = 0;
+  uint32_t at = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (at + 8 <= size) {
+      uint64_t w;
+      std::memcpy(&w, p + at, 8);
+      // The lowest flagged byte is the first NUL (flags above it may be false).
+      const uint64_t zero = (w - kOnes) & ~w & kHighs;
+      if (zero != 0) {
+        const unsigned k = static_cast<unsigned>(__builtin_ctzll(zero)) / 8;
+        if (k != 0) high |= w & (~0ull >> (64 - 8 * k));
+        *ascii = (high & kHighs) == 0;
+        return at + k;
+      }
+      high |= w;
+      at += 8;
+    }
+  }
+  while (at < size && p[at] != 0) high |= static_cast<uint8_t>(p[at++]);
+  *ascii = (high & kHighs) == 0;
+  return at;
+}
+
+// Copies n bytes with a few fixed-size moves for the short lengths of most
+// stored text.
+inline void CopyText(char* d, const char* s, size_t n) {
+  if (n >= 8 && n <= 16) {
+    std::memcpy(d, s, 8);
+    std::memcpy(d + n - 8, s + n - 8, 8);
+  } else if (n >= 4 && n < 8) {
+    std::memcpy(d, s, 4);
+    std::memcpy(d + n - 4, s + n - 4, 4);
+  } else if (n >= 2 && n < 4) {
+    std::memcpy(d, s, 2);
+    std::memcpy(d + n - 2, s + n - 2, 2);
+  } else if (n == 1) {
+    d[0] = s[0];
+  } else if (n > 16) {
+    std::memcpy(d, s, n);
+  }
 }
 
 inline uint16_t BE16(const char* p) {
