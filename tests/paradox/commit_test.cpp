@@ -2,6 +2,7 @@
 
 #include "paradox/commit.h"
 #include "paradox/fault_env.h"
+#include "support/test_util.h"
 
 namespace {
 
@@ -17,19 +18,14 @@ std::string Read(pdx::Env* env, const std::string& path) {
   return out;
 }
 
-void Put(pdx::Env* env, const std::string& path, const std::string& bytes) {
-  std::unique_ptr<pdx::WritableFile> f;
-  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
-  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok());
-  ASSERT_TRUE(f->Close().ok());
-}
+using testutil::PutFile;
 
 // The old version of a small table: data, primary index, a dropped index.
 void MakeOld(pdx::Env* env) {
   ASSERT_TRUE(env->CreateDir("/d").ok());
-  Put(env, "/d/T.DB", "old-db");
-  Put(env, "/d/T.PX", "old-px");
-  Put(env, "/d/T.X02", "old-x02");
+  PutFile(env, "/d/T.DB", "old-db");
+  PutFile(env, "/d/T.PX", "old-px");
+  PutFile(env, "/d/T.X02", "old-x02");
 }
 
 std::string State(pdx::Env* env) {
@@ -63,8 +59,8 @@ TEST(TableCommit, ReplacesAndRemovesFilesAndLeavesNothingBehind) {
 
 TEST(TableCommit, RecoveryLeavesOtherTablesStagedFilesAlone) {
   auto env = pdx::NewMemEnv();
-  Put(env.get(), "T.DB.cvtmp", "mine");
-  Put(env.get(), "T.OLD.DB.cvtmp", "another table's change in progress");
+  PutFile(env.get(), "T.DB.cvtmp", "mine");
+  PutFile(env.get(), "T.OLD.DB.cvtmp", "another table's change in progress");
   ASSERT_TRUE(pdx::RecoverTable(env.get(), "", "T").ok());
   EXPECT_FALSE(env->FileExists("T.DB.cvtmp"));
   EXPECT_TRUE(env->FileExists("T.OLD.DB.cvtmp"));
@@ -150,8 +146,8 @@ TEST(TableCommit, KillAtEveryPointRecoversToOldOrNew) {
 TEST(TableCommit, TornJournalIsDiscardedAndWholeOneCompleted) {
   auto env = pdx::NewMemEnv();
   MakeOld(env.get());
-  Put(env.get(), "/d/T.DB.cvtmp", "new-db");
-  Put(env.get(), "/d/T.cvjrnl", "CVJRNL01\x01\x00\x00\x00R\x04");  // cut short
+  PutFile(env.get(), "/d/T.DB.cvtmp", "new-db");
+  PutFile(env.get(), "/d/T.cvjrnl", "CVJRNL01\x01\x00\x00\x00R\x04");  // cut short
   ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
   EXPECT_EQ(State(env.get()), kOld);
   EXPECT_FALSE(env->FileExists("/d/T.DB.cvtmp"));

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "paradox/env.h"
+#include "support/test_util.h"
 
 namespace {
 
@@ -18,17 +19,12 @@ std::string ReadAll(pdx::Env* env, const std::string& path) {
   return out;
 }
 
-void Write(pdx::Env* env, const std::string& path, const std::string& bytes) {
-  std::unique_ptr<pdx::WritableFile> f;
-  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
-  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok());
-  ASSERT_TRUE(f->Close().ok());
-}
+using testutil::PutFile;
 
 TEST(MemEnv, WritesReadsAndUpdatesInPlace) {
   auto env = pdx::NewMemEnv();
   ASSERT_TRUE(env->CreateDir("/t").ok());
-  Write(env.get(), "/t/a.db", "hello world");
+  PutFile(env.get(), "/t/a.db", "hello world");
   EXPECT_EQ(ReadAll(env.get(), "/t/a.db"), "hello world");
 
   std::unique_ptr<pdx::WritableFile> u;
@@ -70,8 +66,8 @@ TEST(MemEnv, MissingThingsAreNotFound) {
 
 TEST(MemEnv, RenameReplacesAtomicallyAndOpenReadersKeepOldBytes) {
   auto env = pdx::NewMemEnv();
-  Write(env.get(), "t.db", "old");
-  Write(env.get(), "t.db.new", "new content");
+  PutFile(env.get(), "t.db", "old");
+  PutFile(env.get(), "t.db.new", "new content");
   std::unique_ptr<pdx::RandomAccessFile> r;
   ASSERT_TRUE(env->NewRandomAccessFile("t.db", &r).ok());
   ASSERT_TRUE(env->RenameFile("t.db.new", "./t.db").ok());
@@ -89,8 +85,8 @@ TEST(MemEnv, ListsDirectChildrenAndFindsNamesWithoutCase) {
   auto env = pdx::NewMemEnv();
   ASSERT_TRUE(env->CreateDir("/d").ok());
   ASSERT_TRUE(env->CreateDir("/d/sub").ok());
-  Write(env.get(), "/d/Fournis.DB", "x");
-  Write(env.get(), "/d/sub/deep.db", "x");
+  PutFile(env.get(), "/d/Fournis.DB", "x");
+  PutFile(env.get(), "/d/sub/deep.db", "x");
   std::vector<std::string> names;
   ASSERT_TRUE(env->GetChildren("/d/", &names).ok());
   std::sort(names.begin(), names.end());

@@ -21,12 +21,7 @@ void Put16(std::string* s, size_t at, uint16_t v) {
   (*s)[at + 1] = static_cast<char>(v >> 8);
 }
 
-void Write(pdx::Env* env, const std::string& path, const std::string& data) {
-  std::unique_ptr<pdx::WritableFile> f;
-  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
-  ASSERT_TRUE(f->Append(data.data(), data.size()).ok());
-  ASSERT_TRUE(f->Close().ok());
-}
+using testutil::PutFile;
 
 // Entry file over (Country, City) of customer.db, entries sorted with `order`.
 std::string BuildXg1(const pdx::TableImpl& t, bool descending) {
@@ -106,11 +101,11 @@ TEST_P(Composite, TwoFieldIndexIsDiscoveredReadAndSearched) {
   const bool descending = GetParam();
   auto env = pdx::NewMemEnv();
   ASSERT_TRUE(env->CreateDir("/t").ok());
-  Write(env.get(), "/t/customer.db", testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/customer.db"));
-  Write(env.get(), "/t/customer.px", testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/customer.px"));
+  PutFile(env.get(), "/t/customer.db", testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/customer.db"));
+  PutFile(env.get(), "/t/customer.px", testutil::ReadFile(testutil::SamplesDir() + "/dbdemos/customer.px"));
   std::unique_ptr<pdx::TableImpl> plain;
   ASSERT_TRUE(pdx::TableImpl::OpenImpl(env.get(), "/t", "customer", &plain).ok());
-  Write(env.get(), "/t/customer.xg1", BuildXg1(*plain, descending));
+  PutFile(env.get(), "/t/customer.xg1", BuildXg1(*plain, descending));
 
   std::unique_ptr<pdx::TableImpl> t;
   ASSERT_TRUE(pdx::TableImpl::OpenImpl(env.get(), "/t", "customer", &t).ok());

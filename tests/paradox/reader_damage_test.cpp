@@ -10,12 +10,7 @@
 
 namespace {
 
-void Put(pdx::Env* env, const std::string& path, const std::string& bytes) {
-  std::unique_ptr<pdx::WritableFile> f;
-  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
-  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok());
-  ASSERT_TRUE(f->Close().ok());
-}
+using testutil::PutFile;
 
 std::string Sample(const std::string& rel) { return testutil::ReadFile(testutil::SamplesDir() + "/" + rel); }
 
@@ -55,7 +50,7 @@ TEST_F(ReaderDamage, TruncationAtAnyOffsetIsCorruption) {
   const std::string orders = Sample("dbdemos/orders.db");
   for (size_t cut = 0; cut < orders.size(); cut += (cut < 2200 ? 37 : 997)) {
     SCOPED_TRACE("cut at " + std::to_string(cut));
-    Put(env_.get(), "/t/orders.db", orders.substr(0, cut));
+    PutFile(env_.get(), "/t/orders.db", orders.substr(0, cut));
     pdx::Status s = ReadAll(env_.get(), "orders.db");
     ASSERT_TRUE(s.IsCorruption()) << s.ToString();
     EXPECT_NE(s.message().find("orders.db"), std::string::npos) << s.message();
@@ -84,7 +79,7 @@ TEST_F(ReaderDamage, BlockChainFaults) {
     SCOPED_TRACE(c.what);
     std::string bytes = orders;
     SetU16(&bytes, c.offset, c.value);
-    Put(env_.get(), "/t/orders.db", bytes);
+    PutFile(env_.get(), "/t/orders.db", bytes);
     pdx::Status s = ReadAll(env_.get(), "orders.db");
     ASSERT_TRUE(s.IsCorruption()) << s.ToString();
     EXPECT_NE(s.message().find(c.expect), std::string::npos) << s.message();
@@ -119,7 +114,7 @@ TEST_F(ReaderDamage, HeaderFaultsAreRefusedAtOpen) {
       bytes[0x05] = static_cast<char>(c.value);
     else
       SetU16(&bytes, c.offset, c.value);
-    Put(env_.get(), "/t/country.db", bytes);
+    PutFile(env_.get(), "/t/country.db", bytes);
     std::unique_ptr<pdx::Table> t;
     pdx::Status s = pdx::Table::Open(env_.get(), "/t", "country", &t);
     ASSERT_TRUE(s.IsCorruption()) << s.ToString();
@@ -130,7 +125,7 @@ TEST_F(ReaderDamage, HeaderFaultsAreRefusedAtOpen) {
   std::string bytes = country;
   for (size_t i = 0x11A; i < 2048; ++i)
     if (bytes[i] == 0) bytes[i] = 'x';
-  Put(env_.get(), "/t/country.db", bytes);
+  PutFile(env_.get(), "/t/country.db", bytes);
   std::unique_ptr<pdx::Table> t;
   EXPECT_TRUE(pdx::Table::Open(env_.get(), "/t", "country", &t).IsCorruption());
 }
@@ -165,7 +160,7 @@ class BlobDamage : public ReaderDamage {
 };
 
 TEST_F(BlobDamage, MissingBlobFileNamesTableFieldAndRecord) {
-  Put(env_.get(), "/t/biolife.db", db_);
+  PutFile(env_.get(), "/t/biolife.db", db_);
   pdx::Status notes, graphic;
   ReadFirst(&notes, &graphic);
   EXPECT_TRUE(notes.IsNotFound()) << notes.ToString();
@@ -195,8 +190,8 @@ TEST_F(BlobDamage, ReferencesThatDoNotMatchTheBlobFile) {
     SCOPED_TRACE(c.what);
     std::string bytes = db_;
     for (int k = 0; k < 4; ++k) bytes[c.offset + k] = static_cast<char>((c.value >> (8 * k)) & 0xFF);
-    Put(env_.get(), "/t/biolife.db", bytes);
-    Put(env_.get(), "/t/BIOLIFE.MB", mb_);
+    PutFile(env_.get(), "/t/biolife.db", bytes);
+    PutFile(env_.get(), "/t/BIOLIFE.MB", mb_);
     pdx::Status notes, graphic;
     ReadFirst(&notes, &graphic);
     const pdx::Status& bad = c.graphic ? graphic : notes;
@@ -214,8 +209,8 @@ TEST_F(BlobDamage, ReferencesThatDoNotMatchTheBlobFile) {
 }
 
 TEST_F(BlobDamage, TruncatedBlobFile) {
-  Put(env_.get(), "/t/biolife.db", db_);
-  Put(env_.get(), "/t/biolife.mb", mb_.substr(0, 0x2000 + 100));
+  PutFile(env_.get(), "/t/biolife.db", db_);
+  PutFile(env_.get(), "/t/biolife.mb", mb_.substr(0, 0x2000 + 100));
   pdx::Status notes, graphic;
   ReadFirst(&notes, &graphic);
   EXPECT_TRUE(notes.ok()) << notes.ToString();

@@ -71,12 +71,7 @@ TEST(ReaderHeader, IndexFilesShareTheHeader) {
 
 namespace {
 
-void Put(pdx::Env* env, const std::string& path, const std::string& bytes) {
-  std::unique_ptr<pdx::WritableFile> f;
-  ASSERT_TRUE(env->NewWritableFile(path, &f).ok());
-  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok());
-  ASSERT_TRUE(f->Close().ok());
-}
+using testutil::PutFile;
 
 // Levels 3.0 and 3.5 have no header extension: descriptors start at 0x58 and
 // there is no code page (read as 437). Made from a 4.x sample by dropping the
@@ -91,7 +86,7 @@ TEST(ReaderHeader, OldLevelsWithoutExtension) {
   ASSERT_TRUE(env->CreateDir("/t").ok());
   for (char version : {'\x03', '\x04'}) {
     old[0x39] = version;
-    Put(env.get(), "/t/VENDORS.DB", old);
+    PutFile(env.get(), "/t/VENDORS.DB", old);
     std::unique_ptr<pdx::Table> t;
     pdx::Status s = pdx::Table::Open(env.get(), "/t", "vendors", &t);
     ASSERT_TRUE(s.ok()) << s.ToString();

@@ -62,4 +62,11 @@ int RunCommand(const std::string& command, std::string* out) {
   return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
+void PutFile(pdx::Env* env, const std::string& path, const std::string& bytes) {
+  std::unique_ptr<pdx::WritableFile> f;
+  ASSERT_TRUE(env->NewWritableFile(path, &f).ok()) << path;
+  ASSERT_TRUE(f->Append(bytes.data(), bytes.size()).ok()) << path;
+  ASSERT_TRUE(f->Close().ok()) << path;
+}
+
 }  // namespace testutil

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "paradox/env.h"
+
 namespace testutil {
 
 // Directory of the real Paradox sample tables ("" when absent).
@@ -37,5 +39,7 @@ std::string ReadFile(const std::string& path);
 // or did not exit), its standard output in *out.
 int RunCommand(const std::string& command, std::string* out);
 void WriteFile(const std::string& path, const std::string& bytes);
+// Creates (or replaces) path in env with the bytes; fails the test on error.
+void PutFile(pdx::Env* env, const std::string& path, const std::string& bytes);
 
 }  // namespace testutil
