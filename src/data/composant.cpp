@@ -266,17 +266,16 @@ pdx::Status Composant::AppliquerOrdre() const {
 pdx::Status Composant::DefinirIndex(const std::string& nom) {
   index_ = nom;
   ordre_.clear();
-  if (!Actif()) return pdx::Status::OK();
-  PDX_RETURN_IF_ERROR(Synchroniser());
-  plage_ = false;
-  ordreApplique_ = false;
-  PDX_RETURN_IF_ERROR(VerifierOrdre());
-  return Pret();
+  return NouvelOrdre();
 }
 
 pdx::Status Composant::DefinirOrdre(const std::vector<std::string>& champs) {
   index_.clear();
   ordre_ = champs;
+  return NouvelOrdre();
+}
+
+pdx::Status Composant::NouvelOrdre() {
   if (!Actif()) return pdx::Status::OK();
   PDX_RETURN_IF_ERROR(Synchroniser());
   plage_ = false;

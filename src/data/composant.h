@@ -127,6 +127,8 @@ class Composant {
   bool EstCle(const std::vector<std::string>& champs) const;
   // Applies the current order on first use (see Ouvrir).
   pdx::Status Pret() const;
+  // After a change of index or order: drops the range and applies the new order.
+  pdx::Status NouvelOrdre();
   pdx::Status Verifier(int numero) const;
   pdx::Status Modifiable() const;
   void CleTexteVide(std::vector<pdx::Value>* valeurs) const;

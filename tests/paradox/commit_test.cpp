@@ -8,16 +8,7 @@ namespace {
 
 using pdx::FaultEnv;
 
-std::string Read(pdx::Env* env, const std::string& path) {
-  std::unique_ptr<pdx::RandomAccessFile> f;
-  if (!env->NewRandomAccessFile(path, &f).ok()) return "<absent>";
-  std::string out(f->Size(), '\0');
-  size_t got = 0;
-  EXPECT_TRUE(f->Read(0, out.size(), out.data(), &got).ok());
-  out.resize(got);
-  return out;
-}
-
+using testutil::GetFile;
 using testutil::PutFile;
 
 // The old version of a small table: data, primary index, a dropped index.
@@ -29,7 +20,7 @@ void MakeOld(pdx::Env* env) {
 }
 
 std::string State(pdx::Env* env) {
-  return Read(env, "/d/T.DB") + "|" + Read(env, "/d/T.PX") + "|" + Read(env, "/d/T.X02") + "|" + Read(env, "/d/T.MB");
+  return GetFile(env, "/d/T.DB") + "|" + GetFile(env, "/d/T.PX") + "|" + GetFile(env, "/d/T.X02") + "|" + GetFile(env, "/d/T.MB");
 }
 const char* kOld = "old-db|old-px|old-x02|<absent>";
 const char* kNew = "new-db|new-px|<absent>|new-mb";
@@ -159,8 +150,8 @@ TEST(TableCommit, TornJournalIsDiscardedAndWholeOneCompleted) {
   FaultEnv fe(mem.get());
   fe.FailNth(FaultEnv::Op::kRename, 2, /*sticky=*/true);
   EXPECT_FALSE(Change(&fe).ok());
-  EXPECT_EQ(Read(mem.get(), "/d/T.DB"), "new-db");
-  EXPECT_EQ(Read(mem.get(), "/d/T.PX"), "old-px");  // a mix until recovered
+  EXPECT_EQ(GetFile(mem.get(), "/d/T.DB"), "new-db");
+  EXPECT_EQ(GetFile(mem.get(), "/d/T.PX"), "old-px");  // a mix until recovered
   ASSERT_TRUE(pdx::NeedsRecovery(mem.get(), "/d", "T"));
   ASSERT_TRUE(pdx::RecoverTable(mem.get(), "/d", "T").ok());
   EXPECT_EQ(State(mem.get()), kNew);
@@ -195,7 +186,7 @@ TEST(FaultEnv, CountsAndFailsTheChosenOperationOnly) {
   EXPECT_TRUE(f->Append("ab", 2).ok());
   EXPECT_TRUE(f->Append("cd", 2).IsIOError());
   EXPECT_TRUE(f->Append("ef", 2).ok());
-  EXPECT_EQ(Read(mem.get(), "a"), "abef");
+  EXPECT_EQ(GetFile(mem.get(), "a"), "abef");
   EXPECT_EQ(env.count(FaultEnv::Op::kWrite), 3);
   EXPECT_EQ(env.count(FaultEnv::Op::kCreate), 1);
   env.FailNth(FaultEnv::Op::kSync, 1, /*sticky=*/true);
@@ -209,7 +200,7 @@ TEST(FaultEnv, CountsAndFailsTheChosenOperationOnly) {
   EXPECT_FALSE(f->Append("ijkl", 4).ok());  // torn: half of it lands
   EXPECT_TRUE(env.crashed());
   EXPECT_FALSE(env.RenameFile("a", "b").ok());
-  EXPECT_EQ(Read(mem.get(), "a"), "abefghij");
+  EXPECT_EQ(GetFile(mem.get(), "a"), "abefghij");
 }
 
 }  // namespace

@@ -7,32 +7,21 @@
 
 namespace {
 
-std::string ReadAll(pdx::Env* env, const std::string& path) {
-  std::unique_ptr<pdx::RandomAccessFile> f;
-  pdx::Status s = env->NewRandomAccessFile(path, &f);
-  EXPECT_TRUE(s.ok()) << s.ToString();
-  if (!s.ok()) return "";
-  std::string out(f->Size(), '\0');
-  size_t got = 0;
-  EXPECT_TRUE(f->Read(0, out.size(), out.data(), &got).ok());
-  out.resize(got);
-  return out;
-}
-
+using testutil::GetFile;
 using testutil::PutFile;
 
 TEST(MemEnv, WritesReadsAndUpdatesInPlace) {
   auto env = pdx::NewMemEnv();
   ASSERT_TRUE(env->CreateDir("/t").ok());
   PutFile(env.get(), "/t/a.db", "hello world");
-  EXPECT_EQ(ReadAll(env.get(), "/t/a.db"), "hello world");
+  EXPECT_EQ(GetFile(env.get(), "/t/a.db"), "hello world");
 
   std::unique_ptr<pdx::WritableFile> u;
   ASSERT_TRUE(env->NewUpdatableFile("/t//a.db", &u).ok());
   ASSERT_TRUE(u->WriteAt(6, "W", 1).ok());
   ASSERT_TRUE(u->Append("!", 1).ok());       // appends at the end, not at offset 7
   ASSERT_TRUE(u->WriteAt(14, "x", 1).ok());  // a hole reads as zeros
-  EXPECT_EQ(ReadAll(env.get(), "/t/a.db"), std::string("hello World!\0\0x", 15));
+  EXPECT_EQ(GetFile(env.get(), "/t/a.db"), std::string("hello World!\0\0x", 15));
 
   uint64_t size = 0;
   ASSERT_TRUE(env->GetFileSize("/t/a.db", &size).ok());
@@ -72,7 +61,7 @@ TEST(MemEnv, RenameReplacesAtomicallyAndOpenReadersKeepOldBytes) {
   ASSERT_TRUE(env->NewRandomAccessFile("t.db", &r).ok());
   ASSERT_TRUE(env->RenameFile("t.db.new", "./t.db").ok());
   EXPECT_FALSE(env->FileExists("t.db.new"));
-  EXPECT_EQ(ReadAll(env.get(), "t.db"), "new content");
+  EXPECT_EQ(GetFile(env.get(), "t.db"), "new content");
   char buf[3];
   size_t got = 0;
   ASSERT_TRUE(r->Read(0, 3, buf, &got).ok());

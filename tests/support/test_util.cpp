@@ -69,4 +69,14 @@ void PutFile(pdx::Env* env, const std::string& path, const std::string& bytes) {
   ASSERT_TRUE(f->Close().ok()) << path;
 }
 
+std::string GetFile(pdx::Env* env, const std::string& path) {
+  std::unique_ptr<pdx::RandomAccessFile> f;
+  if (!env->NewRandomAccessFile(path, &f).ok()) return "<absent>";
+  std::string out(f->Size(), '\0');
+  size_t got = 0;
+  EXPECT_TRUE(f->Read(0, out.size(), out.data(), &got).ok()) << path;
+  out.resize(got);
+  return out;
+}
+
 }  // namespace testutil

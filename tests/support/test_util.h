@@ -41,5 +41,7 @@ int RunCommand(const std::string& command, std::string* out);
 void WriteFile(const std::string& path, const std::string& bytes);
 // Creates (or replaces) path in env with the bytes; fails the test on error.
 void PutFile(pdx::Env* env, const std::string& path, const std::string& bytes);
+// The whole content of path in env; "<absent>" when it cannot be opened.
+std::string GetFile(pdx::Env* env, const std::string& path);
 
 }  // namespace testutil
