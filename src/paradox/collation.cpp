@@ -1,6 +1,7 @@
 #include "paradox/collation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "paradox/collation_letters.h"
@@ -186,6 +187,24 @@ int Collation::CompareAlpha(std::string_view a, std::string_view b, bool caseIns
     // first NUL.
     size_t p = 0;
     const size_t n = std::min(a.size(), b.size());
+    if constexpr (std::endian::native == std::endian::little) {
+      // Eight bytes at a time up to the first difference or NUL.
+      constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+      while (p + 8 <= n) {
+        uint64_t x, y;
+        std::memcpy(&x, a.data() + p, 8);
+        std::memcpy(&y, b.data() + p, 8);
+        const uint64_t diff = x ^ y, nul = (x - kOnes) & ~x & kHighs;
+        if ((diff | nul) == 0) {
+          p += 8;
+          continue;
+        }
+        const unsigned d = diff ? static_cast<unsigned>(__builtin_ctzll(diff)) / 8 : 8;
+        const unsigned z = nul ? static_cast<unsigned>(__builtin_ctzll(nul)) / 8 : 8;
+        p += std::min(d, z);
+        break;
+      }
+    }
     while (p < n && a[p] == b[p] && a[p] != '\0') ++p;
     size_t ea = p, eb = p;
     while (ea < a.size() && a[ea] != '\0') ++ea;

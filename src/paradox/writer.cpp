@@ -179,6 +179,12 @@ Status TableWriterImpl::LoadRows(Env* env) {
   order_.clear();
   loadedBlocks_.clear();
   loadedBlockOf_.clear();
+  // Room for the rows the header counts, within what the file can hold (a
+  // damaged count must not make a huge allocation).
+  const uint64_t fits = static_cast<uint64_t>(db.BlocksInFile()) * db.RecordsPerBlock();
+  const size_t expected = static_cast<size_t>(std::min<uint64_t>(db.header().recordCount, fits));
+  rows_.reserve(expected);
+  loadedBlockOf_.reserve(expected);
   BlockChain chain(&db);
   uint64_t n = 0;
   for (;;) {
@@ -387,10 +393,15 @@ Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
   if (key.size() != static_cast<size_t>(info_.keyFieldCount))
     return Status::InvalidArgument(label_ + ": the key has " + std::to_string(info_.keyFieldCount) + " fields");
   // Only the key fields are encoded: the comparison reads nothing else.
-  TextEncoder enc = [this](std::string_view utf8, std::string* bytes) { return cp_->Encode(utf8, bytes); };
+  std::string bytes;
   for (size_t i = 0; i < key.size(); ++i) {
-    std::string bytes;
-    PDX_RETURN_IF_ERROR(EncodeKeyValue(info_.fields[i], key[i], enc, nullptr, &bytes));
+    const FieldDesc& f = info_.fields[i];
+    if (!key[i].blank) {
+      char* dst = probe_.data() + offsets_[i];
+      std::memset(dst, 0, pdx::StoredFieldSize(f));
+      if (EncodeCommon(f, key[i], *cp_, dst)) continue;
+    }
+    PDX_RETURN_IF_ERROR(EncodeKeyValue(f, key[i], encoder_, nullptr, &bytes));
     std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
   }
   if (!keyed_.Find(probe_.data(), row))
