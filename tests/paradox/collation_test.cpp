@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,38 @@ TEST(Collation, NonAlphaFieldsCompareByStoredValue) {
   EXPECT_LT(pdx::CompareStoredField(pdx::FieldType::kShort, minus1, zero, 2, c, false), 0);
   EXPECT_LT(pdx::CompareStoredField(pdx::FieldType::kShort, zero, two, 2, c, false), 0);
   EXPECT_EQ(pdx::CompareStoredField(pdx::FieldType::kShort, two, two, 2, c, true), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// A shared start never changes the order, whatever its length (the comparison
+// skips it in steps of eight bytes), and bytes after a NUL never count.
+TEST(Collation, SharedStartAndBytesAfterTheEndDoNotChangeTheOrder) {
+  const std::string letters = L1("aAbBeEéÉèzZ0 -æÆÿ");
+  std::mt19937 rng(11);
+  auto pick = [&](size_t n) {
+    std::string s;
+    for (size_t i = 0; i < n; ++i) s += letters[rng() % letters.size()];
+    return s;
+  };
+  auto sign = [](int r) { return (r > 0) - (r < 0); };
+  for (const char* order : {"ANSIINTL", "ascii"}) {
+    const Collation c = Make(order);
+    for (int round = 0; round < 4000; ++round) {
+      const std::string start = pick(rng() % 18);
+      std::string s = pick(rng() % 7), t = rng() % 4 ? pick(rng() % 7) : s;
+      if (rng() % 3 == 0) s += std::string(1, '\0') + pick(rng() % 9);  // bytes past the end
+      if (rng() % 3 == 0) t += std::string(1, '\0') + pick(rng() % 9);
+      const bool ci = rng() % 2;
+      const int want = sign(c.CompareAlpha(s, t, ci));
+      const std::string a = start + s + std::string(rng() % 5, '\0'), b = start + t;
+      ASSERT_EQ(sign(c.CompareAlpha(a, b, ci)), want)
+          << order << " start \"" << start << "\" s \"" << s << "\" t \"" << t << "\" ci " << ci;
+      ASSERT_EQ(sign(c.CompareAlpha(b, a, ci)), -want) << order;
+    }
+  }
 }
 
 }  // namespace
