@@ -100,6 +100,14 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
   PlanMaj plan = PlanifierMaj(def, actuels, IndexDuFichier(t->info()));
   t.reset();
   if (plan.Vide()) return pdx::Status::OK();
+  // Field numbers (from 1) that the assignments ("UPDATE ... set X = 0") set.
+  std::vector<int> zeros;
+  for (const auto& z : plan.aZero)
+    for (size_t i = 0; i < plan.champs.size(); ++i)
+      if (EqualsNoCase(plan.champs[i].nom, z)) zeros.push_back(static_cast<int>(i + 1));
+  auto metAZero = [&zeros](std::vector<pdx::Value>& v) {
+    for (int n : zeros) v[static_cast<size_t>(n - 1)] = pdx::Value::Int(0);
+  };
   if (plan.restructurer) {
     // A conversion the engine's restructure does not make (a number becoming
     // text): the whole upgrade is built aside and swapped in at once.
@@ -110,26 +118,28 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
       fields.push_back(DescripteurChamp(plan.champs[i]));
       if (i < current.size()) fields.back().required = current[i].required;
     }
-    pdx::Status r = pdx::RestructureTable(env, dir, def.fichier, fields);
+    // The assignments land in the same commit as the new fields: an upgrade
+    // interrupted in between would otherwise leave them blank for good, since
+    // the next open finds the layout current.
+    pdx::RestructureOptions options;
+    if (!zeros.empty()) options.transformRow = metAZero;
+    pdx::Status r = pdx::RestructureTable(env, dir, def.fichier, fields, options);
     // The engine refuses rows it cannot write back (an empty text in a key
     // field, as supplier-wide conditions have); the table is then as it was,
     // and the upgrade is built aside instead.
     if (r.IsInvalidArgument()) return AppliquerMaj(env, dir, def.fichier, plan);
     PDX_RETURN_IF_ERROR(r);
+    zeros.clear();
   }
-  if (plan.aZero.empty() && plan.indexSupprimes.empty() && plan.indexAjoutes.empty()) return pdx::Status::OK();
-  // The assignments ("UPDATE ... set X = 0") on every row, and the index changes.
+  if (zeros.empty() && plan.indexSupprimes.empty() && plan.indexAjoutes.empty()) return pdx::Status::OK();
+  // Index changes (and assignments without a new layout): one writer, one commit.
   std::unique_ptr<pdx::TableWriter> w;
   PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(env, dir, def.fichier, {}, &w));
-  std::vector<int> zeros;
-  for (const auto& z : plan.aZero)
-    for (size_t i = 0; i < plan.champs.size(); ++i)
-      if (EqualsNoCase(plan.champs[i].nom, z)) zeros.push_back(static_cast<int>(i + 1));
   if (!zeros.empty()) {
     std::vector<pdx::Value> v;
     for (pdx::RowId r : w->Rows()) {
       PDX_RETURN_IF_ERROR(w->Get(r, &v));
-      for (int n : zeros) v[static_cast<size_t>(n - 1)] = pdx::Value::Int(0);
+      metAZero(v);
       PDX_RETURN_IF_ERROR(w->Update(r, v));
     }
   }

@@ -193,6 +193,7 @@ Status RestructureTable(Env* env, const std::string& dir, const std::string& nam
                                        " holds a value longer than " + std::to_string(fields[i].size) +
                                        " characters; narrowing it needs truncation");
     }
+    if (options.transformRow) options.transformRow(out);
     Status s = dst->Insert(out, nullptr);
     if (!s.ok()) return Status::InvalidArgument(label + ": record " + std::to_string(n) + ": " + s.message());
     // Rows do not change their autoincrement values in a restructure.

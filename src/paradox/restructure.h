@@ -18,6 +18,7 @@
 //    takes the new names, types and sizes and the appended fields.
 //  - All or nothing, through the same lock and commit as a TableWriter: on any
 //    error the table is as it was.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ namespace pdx {
 
 struct RestructureOptions {
   bool truncate = false;
+  // Applied to every converted row before it is written, in the same commit:
+  // assignments that must land with the new layout or not at all.
+  std::function<void(std::vector<Value>&)> transformRow;
   TableWriter::Options writer;
 };
 

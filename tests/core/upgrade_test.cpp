@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "data/creation.h"
 #include "data/dm.h"
@@ -192,6 +193,53 @@ TEST_F(Upgrade, AFailedUpgradeLeavesTheTableAsItWas) {
   EXPECT_EQ(dm2["tblRemise"].NombreEnregistrements(), 1u);
 }
 
+
+// A crash at any moment of an upgrade that both adds fields and assigns zeros:
+// the next open always ends with the new layout AND its zeros, never the new
+// layout with the assigned fields left blank.
+TEST_F(Upgrade, ACrashAnywhereNeverLeavesTheNewFieldsWithoutTheirZeros) {
+  TableDef old = Old(kAliasAdministration, "CLIENT.DB", 49);
+  std::vector<std::vector<Value>> rows;
+  for (int i = 0; i < 5; ++i) {
+    std::vector<Value> r(49);
+    r[0] = Value::Text("C" + std::to_string(i));
+    r[3] = Value::Text("note " + std::to_string(i));
+    rows.push_back(r);
+  }
+  Fill("Administration", old, rows);
+  const std::string admin = t.file("Administration");
+  std::map<std::string, std::string> saved;
+  for (const auto& e : fs::directory_iterator(admin)) saved[e.path().filename().string()] = testutil::ReadFile(e.path().string());
+
+  pdx::FaultEnv faults(pdx::Env::Default());
+  HostPaths crashing(&faults);
+  int crashes = 0;
+  for (int n = 1; n <= 400; ++n) {
+    SCOPED_TRACE("crash at operation " + std::to_string(n));
+    for (const auto& e : fs::directory_iterator(admin)) fs::remove(e.path());
+    for (const auto& [name, bytes] : saved) testutil::WriteFile(admin + "/" + name, bytes);
+    faults.Reset();
+    faults.CrashAt(n);
+    {
+      TDM dying(session, crashing, dialogs);
+      dying["tblClient"].Ouvrir();
+      dying["tblClient"].Fermer();
+    }
+    bool crashed = faults.crashed();
+    TDM after(session, host, dialogs);
+    pdx::Status s = after["tblClient"].Ouvrir();
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    EXPECT_EQ(after["tblClient"].NombreChamps(), 80);
+    after["tblClient"].Fermer();
+    auto got = testutil::ReadRows(pdx::Env::Default(), admin, "CLIENT.DB");
+    ASSERT_EQ(got.size(), 5u);
+    for (const auto& r : got)
+      for (int z : {53, 58, 60, 63}) ASSERT_EQ(r[static_cast<size_t>(z)], "0") << "field " << z + 1;
+    if (!crashed) break;
+    ++crashes;
+  }
+  EXPECT_GE(crashes, 3);
+}
 }  // namespace
 }  // namespace corv
 
