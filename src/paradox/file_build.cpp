@@ -65,19 +65,19 @@ void AppendIndexShort(std::string* out, uint32_t v) {
   out->push_back(static_cast<char>(x & 0xFF));
 }
 
-Status WriteDataFile(const DataFileSpec& spec, const std::vector<const char*>& records, WritableFile* out,
+Status WriteDataFile(const DataFileLayout& layout, const std::vector<const char*>& records, WritableFile* out,
                      std::vector<BlockSummary>* blocks) {
   blocks->clear();
-  if (spec.recordSize == 0 || spec.recordSize + 6 > spec.blockSize || spec.header.size() < 0x58)
-    return Status::InvalidArgument(spec.name + ": record size " + std::to_string(spec.recordSize) +
-                                   " does not fit blocks of " + std::to_string(spec.blockSize) + " bytes");
-  const uint32_t cap = (spec.blockSize - 6) / spec.recordSize;
-  const uint32_t per = spec.perBlock == 0 || spec.perBlock > cap ? cap : spec.perBlock;
+  if (layout.recordSize == 0 || layout.recordSize + 6 > layout.blockSize || layout.header.size() < 0x58)
+    return Status::InvalidArgument(layout.name + ": record size " + std::to_string(layout.recordSize) +
+                                   " does not fit blocks of " + std::to_string(layout.blockSize) + " bytes");
+  const uint32_t cap = (layout.blockSize - 6) / layout.recordSize;
+  const uint32_t per = layout.perBlock == 0 || layout.perBlock > cap ? cap : layout.perBlock;
   const uint64_t nblocks = (records.size() + per - 1) / per;
   if (nblocks > kMaxBlocks)
-    return Status::InvalidArgument(spec.name + ": " + std::to_string(records.size()) +
+    return Status::InvalidArgument(layout.name + ": " + std::to_string(records.size()) +
                                    " records need more blocks than the format counts");
-  std::string header = spec.header;
+  std::string header = layout.header;
   const uint16_t n = static_cast<uint16_t>(nblocks);
   PutLE32(&header, 0x06, static_cast<uint32_t>(records.size()));
   PutLE16(&header, 0x0A, n);
@@ -92,31 +92,31 @@ Status WriteDataFile(const DataFileSpec& spec, const std::vector<const char*>& r
   size_t r = 0;
   for (uint32_t b = 1; b <= n;) {
     const uint32_t batch = static_cast<uint32_t>(std::min<uint64_t>(kBatchBlocks, n - b + 1));
-    buf.assign(static_cast<size_t>(batch) * spec.blockSize, '\0');
+    buf.assign(static_cast<size_t>(batch) * layout.blockSize, '\0');
     for (uint32_t k = 0; k < batch; ++k, ++b) {
-      char* blk = buf.data() + static_cast<size_t>(k) * spec.blockSize;
+      char* blk = buf.data() + static_cast<size_t>(k) * layout.blockSize;
       const uint32_t cnt = static_cast<uint32_t>(std::min<size_t>(per, records.size() - r));
       PutBlockHeader(blk, static_cast<uint16_t>(b == n ? 0 : b + 1), static_cast<uint16_t>(b - 1),
-                     static_cast<int32_t>(cnt), spec.recordSize);
+                     static_cast<int32_t>(cnt), layout.recordSize);
       BlockSummary sum;
       sum.block = b;
       sum.records = cnt;
-      sum.firstKey.assign(records[r], std::min<size_t>(spec.keyBytes, spec.recordSize));
+      sum.firstKey.assign(records[r], std::min<size_t>(layout.keyBytes, layout.recordSize));
       blocks->push_back(std::move(sum));
       for (uint32_t i = 0; i < cnt; ++i, ++r)
-        std::copy(records[r], records[r] + spec.recordSize, blk + 6 + static_cast<size_t>(i) * spec.recordSize);
+        std::copy(records[r], records[r] + layout.recordSize, blk + 6 + static_cast<size_t>(i) * layout.recordSize);
     }
     PDX_RETURN_IF_ERROR(out->Append(buf.data(), buf.size()));
   }
   return Status::OK();
 }
 
-Status WriteIndexFile(const IndexFileSpec& spec, const std::vector<BlockSummary>& dataBlocks, WritableFile* out) {
-  const size_t entrySize = spec.keyBytes + 6;
-  if (entrySize + 6 > spec.blockSize || spec.header.size() < 0x58)
-    return Status::InvalidArgument(spec.name + ": index entries of " + std::to_string(entrySize) +
-                                   " bytes do not fit blocks of " + std::to_string(spec.blockSize) + " bytes");
-  const size_t cap = (spec.blockSize - 6) / entrySize;
+Status WriteIndexFile(const IndexFileLayout& layout, const std::vector<BlockSummary>& dataBlocks, WritableFile* out) {
+  const size_t entrySize = layout.keyBytes + 6;
+  if (entrySize + 6 > layout.blockSize || layout.header.size() < 0x58)
+    return Status::InvalidArgument(layout.name + ": index entries of " + std::to_string(entrySize) +
+                                   " bytes do not fit blocks of " + std::to_string(layout.blockSize) + " bytes");
+  const size_t cap = (layout.blockSize - 6) / entrySize;
   // Levels from the lowest up; each is a list of blocks, each block its entries.
   struct Entry {
     std::string key;
@@ -145,8 +145,8 @@ Status WriteIndexFile(const IndexFileSpec& spec, const std::vector<BlockSummary>
     current = std::move(up);
   }
   const uint32_t total = nextBlock - 1;
-  if (total > kMaxBlocks) return Status::InvalidArgument(spec.name + ": the index needs more blocks than the format counts");
-  std::string header = spec.header;
+  if (total > kMaxBlocks) return Status::InvalidArgument(layout.name + ": the index needs more blocks than the format counts");
+  std::string header = layout.header;
   PutLE32(&header, 0x06, static_cast<uint32_t>(entries));
   PutLE16(&header, 0x0A, static_cast<uint16_t>(total));
   PutLE16(&header, 0x0C, static_cast<uint16_t>(total));
@@ -159,12 +159,12 @@ Status WriteIndexFile(const IndexFileSpec& spec, const std::vector<BlockSummary>
   std::string blk;
   for (const auto& level : levels) {
     for (const auto& entriesOfBlock : level) {
-      blk.assign(spec.blockSize, '\0');
+      blk.assign(layout.blockSize, '\0');
       PutBlockHeader(blk.data(), 0, 0, static_cast<int32_t>(entriesOfBlock.size()), static_cast<uint32_t>(entrySize));
       std::string body;
       for (const auto& e : entriesOfBlock) {
         body += e.key;
-        body.resize(body.size() + (spec.keyBytes - std::min(spec.keyBytes, e.key.size())), '\0');
+        body.resize(body.size() + (layout.keyBytes - std::min(layout.keyBytes, e.key.size())), '\0');
         AppendIndexShort(&body, e.child);
         AppendIndexShort(&body, e.count);
         AppendIndexShort(&body, 0);

@@ -38,7 +38,7 @@ struct BlockSummary {
   std::string firstKey;
 };
 
-struct DataFileSpec {
+struct DataFileLayout {
   std::string name;         // labels errors
   std::string header;       // header bytes (headerSize long)
   uint32_t blockSize = 0;   // bytes
@@ -50,10 +50,10 @@ struct DataFileSpec {
 // Writes header + data blocks chained 1 -> 2 -> ... -> n. An empty table has no
 // block. The header's record count, block counts, first/last block and free
 // block pointer are set.
-Status WriteDataFile(const DataFileSpec& spec, const std::vector<const char*>& records, WritableFile* out,
+Status WriteDataFile(const DataFileLayout& layout, const std::vector<const char*>& records, WritableFile* out,
                      std::vector<BlockSummary>* blocks);
 
-struct IndexFileSpec {
+struct IndexFileLayout {
   std::string name;
   std::string header;
   uint32_t blockSize = 0;
@@ -65,6 +65,6 @@ struct IndexFileSpec {
 // they do not fit one block, further levels index the level below until one
 // root block remains. Sets the header's entry count, block counts, root and
 // number of levels.
-Status WriteIndexFile(const IndexFileSpec& spec, const std::vector<BlockSummary>& dataBlocks, WritableFile* out);
+Status WriteIndexFile(const IndexFileLayout& layout, const std::vector<BlockSummary>& dataBlocks, WritableFile* out);
 
 }  // namespace pdx

@@ -428,21 +428,21 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
     TableCommit commit(env, dir, base);
     WritableFile* f = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(file, &f));
-    DataFileSpec spec;
-    spec.name = label;
-    spec.header = headers.db;
-    spec.blockSize = static_cast<uint32_t>(static_cast<uint8_t>(headers.db[0x05])) * 1024;
-    spec.recordSize = GetLE16(headers.db, 0);
+    DataFileLayout layout;
+    layout.name = label;
+    layout.header = headers.db;
+    layout.blockSize = static_cast<uint32_t>(static_cast<uint8_t>(headers.db[0x05])) * 1024;
+    layout.recordSize = GetLE16(headers.db, 0);
     std::vector<BlockSummary> blocks;
-    PDX_RETURN_IF_ERROR(WriteDataFile(spec, {}, f, &blocks));
+    PDX_RETURN_IF_ERROR(WriteDataFile(layout, {}, f, &blocks));
     if (!headers.px.empty()) {
       PDX_RETURN_IF_ERROR(commit.Stage(base + ".PX", &f));
-      IndexFileSpec ispec;
-      ispec.name = label;
-      ispec.header = headers.px;
-      ispec.blockSize = spec.blockSize;
-      ispec.keyBytes = GetLE16(headers.px, 0) - 6u;
-      PDX_RETURN_IF_ERROR(WriteIndexFile(ispec, blocks, f));
+      IndexFileLayout ilayout;
+      ilayout.name = label;
+      ilayout.header = headers.px;
+      ilayout.blockSize = layout.blockSize;
+      ilayout.keyBytes = GetLE16(headers.px, 0) - 6u;
+      PDX_RETURN_IF_ERROR(WriteIndexFile(ilayout, blocks, f));
     }
     PDX_RETURN_IF_ERROR(commit.Commit());
   }

@@ -190,8 +190,8 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
 
   // The data file.
   std::string dbHeader = dbHeader_;
-  DataFileSpec spec;
-  spec.keyBytes = Keyed() ? primary_.ProbeSize(primary_.parts.size()) : 0;
+  DataFileLayout layout;
+  layout.keyBytes = Keyed() ? primary_.ProbeSize(primary_.parts.size()) : 0;
   std::vector<BlockSummary> blocks;
   std::vector<uint32_t> blockOf;
   Status s;
@@ -204,11 +204,11 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     PutLE32(&dbHeader, 0x49, autoInc_);
     WritableFile* dbf = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
-    spec.name = label_;
-    spec.header = dbHeader;
-    spec.blockSize = blockSize_;
-    spec.recordSize = recordSize_;
-    s = WriteDataFile(spec, records, dbf, &blocks);
+    layout.name = label_;
+    layout.header = dbHeader;
+    layout.blockSize = blockSize_;
+    layout.recordSize = recordSize_;
+    s = WriteDataFile(layout, records, dbf, &blocks);
     if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
     for (const auto& b : blocks)
       for (uint32_t i = 0; i < b.records; ++i) blockOf.push_back(b.block);
@@ -220,12 +220,12 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     pxHeader[0x2C] = dbHeader[0x2D];
     WritableFile* px = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(pxName_, &px));
-    IndexFileSpec ispec;
-    ispec.name = label_ + " primary index";
-    ispec.header = pxHeader;
-    ispec.blockSize = pxBlockSize_;
-    ispec.keyBytes = spec.keyBytes;
-    s = WriteIndexFile(ispec, blocks, px);
+    IndexFileLayout ilayout;
+    ilayout.name = label_ + " primary index";
+    ilayout.header = pxHeader;
+    ilayout.blockSize = pxBlockSize_;
+    ilayout.keyBytes = layout.keyBytes;
+    s = WriteIndexFile(ilayout, blocks, px);
     if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
 
     for (auto& ix : secondaries_) {
@@ -315,24 +315,24 @@ Status TableWriterImpl::BuildSecondary(const WriterIndex& ix, const std::vector<
   }
   WritableFile* xf = nullptr;
   PDX_RETURN_IF_ERROR(commit->Stage(ix.desc.file, &xf));
-  DataFileSpec spec;
-  spec.name = label_ + " index " + ix.desc.name;
-  spec.header = ix.xHeader;
-  spec.blockSize = ix.xBlockSize;
-  spec.recordSize = static_cast<uint32_t>(entry);
-  spec.keyBytes = secBytes + pkBytes;
+  DataFileLayout layout;
+  layout.name = label_ + " index " + ix.desc.name;
+  layout.header = ix.xHeader;
+  layout.blockSize = ix.xBlockSize;
+  layout.recordSize = static_cast<uint32_t>(entry);
+  layout.keyBytes = secBytes + pkBytes;
   std::vector<BlockSummary> blocks;
-  Status s = WriteDataFile(spec, entries, xf, &blocks);
+  Status s = WriteDataFile(layout, entries, xf, &blocks);
   if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
   if (ix.yHeader.empty()) return Status::OK();
   WritableFile* yf = nullptr;
   PDX_RETURN_IF_ERROR(commit->Stage(ix.treeFile, &yf));
-  IndexFileSpec ispec;
-  ispec.name = spec.name;
-  ispec.header = ix.yHeader;
-  ispec.blockSize = ix.yBlockSize;
-  ispec.keyBytes = secBytes + pkBytes;
-  s = WriteIndexFile(ispec, blocks, yf);
+  IndexFileLayout ilayout;
+  ilayout.name = layout.name;
+  ilayout.header = ix.yHeader;
+  ilayout.blockSize = ix.yBlockSize;
+  ilayout.keyBytes = secBytes + pkBytes;
+  s = WriteIndexFile(ilayout, blocks, yf);
   if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
   return Status::OK();
 }
