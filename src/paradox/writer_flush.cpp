@@ -315,20 +315,20 @@ Status TableWriterImpl::BuildSecondary(const WriterIndex& ix, const std::vector<
   }
   WritableFile* xf = nullptr;
   PDX_RETURN_IF_ERROR(commit->Stage(ix.desc.file, &xf));
-  DataFileLayout layout;
-  layout.name = label_ + " index " + ix.desc.name;
-  layout.header = ix.xHeader;
-  layout.blockSize = ix.xBlockSize;
-  layout.recordSize = static_cast<uint32_t>(entry);
-  layout.keyBytes = secBytes + pkBytes;
+  DataFileLayout xlayout;
+  xlayout.name = label_ + " index " + ix.desc.name;
+  xlayout.header = ix.xHeader;
+  xlayout.blockSize = ix.xBlockSize;
+  xlayout.recordSize = static_cast<uint32_t>(entry);
+  xlayout.keyBytes = secBytes + pkBytes;
   std::vector<BlockSummary> blocks;
-  Status s = WriteDataFile(layout, entries, xf, &blocks);
+  Status s = WriteDataFile(xlayout, entries, xf, &blocks);
   if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
   if (ix.yHeader.empty()) return Status::OK();
   WritableFile* yf = nullptr;
   PDX_RETURN_IF_ERROR(commit->Stage(ix.treeFile, &yf));
   IndexFileLayout ilayout;
-  ilayout.name = layout.name;
+  ilayout.name = xlayout.name;
   ilayout.header = ix.yHeader;
   ilayout.blockSize = ix.yBlockSize;
   ilayout.keyBytes = secBytes + pkBytes;
