@@ -155,6 +155,7 @@ Status Collation::Make(const std::string& sortOrder, const CodePageMap& codePage
       w.primary[1] = AsciiWeight('E');
     }
   }
+  c.BuildRanks();
   *out = c;
   return Status::OK();
 }

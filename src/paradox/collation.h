@@ -57,6 +57,13 @@ class Collation {
   void Upcase(char* bytes, size_t n) const;
   std::string Upcased(std::string_view bytes) const;
 
+  // Sort keys: a stored alpha value of fieldSize bytes turned into
+  // SortKeySize(fieldSize, ci) bytes (zero-padded) such that memcmp of two
+  // keys has the sign of CompareAlpha of their values. Made once per value,
+  // they let a search compare keys with memcmp instead of walking the levels.
+  size_t SortKeySize(size_t fieldSize, bool caseInsensitive) const;
+  void SortKey(const char* stored, size_t fieldSize, bool caseInsensitive, char* out) const;
+
  private:
   // Weight of one byte: up to two letters (primary), accent, case.
   struct Weight {
@@ -65,11 +72,17 @@ class Collation {
     uint8_t upper = 0;
   };
   int CompareDictionary(std::string_view a, std::string_view b, bool caseInsensitive) const;
+  // Dense ranks of the primary weights, for sort keys (collation_sort_key.cpp).
+  void BuildRanks();
 
   std::string name_ = "ascii";
   bool binary_ = true;
   std::array<Weight, 256> weight_{};
   std::array<uint8_t, 256> upcase_{};
+  // Per byte: ranks (from 1, 0 = none) of its primary weights, in sort keys
+  // rankBytes_ wide (1 when the code page has at most 255 of them).
+  std::array<std::array<uint16_t, 2>, 256> rank_{};
+  uint8_t rankBytes_ = 1;
 };
 
 // Compares two stored field values of one type (the bytes of the field in a

@@ -69,9 +69,11 @@ Status TableWriterImpl::Init() {
                               pdx::StoredFieldSize(info_.fields[static_cast<size_t>(k)])});
   probe_.assign(recordSize_, '\0');
   encoder_ = [cp = cp_](std::string_view utf8, std::string* bytes) { return cp->Encode(utf8, bytes); };
-  keyed_ = KeyOrder([this](RowId id) { return RowBytes(id); },
-                    [this](const char* a, const char* b) { return primary_.Compare(a, b); },
-                    primary_.ProbeSize(primary_.parts.size()));
+  primaryKey_ = SortKeyMaker(primary_);
+  key_.assign(primaryKey_.size(), '\0');
+  oldKey_.assign(primaryKey_.size(), '\0');
+  keyed_ = KeyOrder(primaryKey_.size());
+  rows_ = RowStore(recordSize_);
   return Status::OK();
 }
 
@@ -173,7 +175,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
   if (mbName_.empty()) mbName_ = base_ + ".MB";
 
   // Records, in stored order, along the block chain.
-  rows_.clear();
+  rows_.Clear(false);
   blobs_.clear();
   keyed_.clear();
   order_.clear();
@@ -183,7 +185,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
   // damaged count must not make a huge allocation).
   const uint64_t fits = static_cast<uint64_t>(db.BlocksInFile()) * db.RecordsPerBlock();
   const size_t expected = static_cast<size_t>(std::min<uint64_t>(db.header().recordCount, fits));
-  rows_.reserve(expected);
+  rows_.Reserve(expected);
   loadedBlockOf_.reserve(expected);
   BlockChain chain(&db);
   uint64_t n = 0;
@@ -201,8 +203,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     for (uint32_t i = 0; i < chain.records(); ++i, ++n) {
       const char* rec = chain.record(i);
       loadedBlockOf_.push_back(chain.block());
-      RowId id = static_cast<RowId>(rows_.size());
-      rows_.emplace_back(rec, recordSize_);
+      RowId id = rows_.Add(rec);
       for (int f : blobFields_) {
         const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
         BlobRef r = ParseBlobRef(rec + offsets_[static_cast<size_t>(f - 1)], fd.size);
@@ -220,7 +221,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
         blobs_[BlobKey(id, f)] = std::move(slot);
       }
       if (Keyed()) {
-        if (!keyed_.Append(id) && !keyed_.Insert(id))
+        const char* key = SortKeyOf(rec, &key_);
+        if (!keyed_.Append(id, key) && !keyed_.Insert(id, key))
           return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
       } else {
         order_.push_back(id);
@@ -271,7 +273,7 @@ std::string TableWriterImpl::KeyText(const char* rec) const {
 Status TableWriterImpl::Get(RowId row, std::vector<Value>* values) const {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
   values->assign(info_.fields.size(), Value{});
-  const char* rec = rows_[row].data();
+  const char* rec = rows_.at(row);
   for (size_t i = 0; i < info_.fields.size(); ++i) {
     const FieldDesc& f = info_.fields[i];
     if (IsBlobType(f.type)) {
@@ -404,24 +406,20 @@ Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
     PDX_RETURN_IF_ERROR(EncodeKeyValue(f, key[i], encoder_, nullptr, &bytes));
     std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
   }
-  if (!keyed_.Find(probe_.data(), row))
+  if (!keyed_.Find(SortKeyOf(probe_.data(), &key_), row))
     return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
   return Status::OK();
 }
 
 Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
-  std::string rec;
   std::map<int, std::string> blobs;
   uint32_t used = 0;
-  PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, true, &used));
-  if (rows_.size() >= kProbe - 1) return Status::InvalidArgument(label_ + ": too many rows");
-  RowId id = static_cast<RowId>(rows_.size());
-  rows_.push_back(std::move(rec));
-  if (Keyed() && !keyed_.Insert(id)) {
-    std::string key = KeyText(rows_.back().data());
-    rows_.pop_back();
-    return Status::InvalidArgument(label_ + ": duplicate primary key " + key);
-  }
+  PDX_RETURN_IF_ERROR(EncodeRow(values, &scratch_, &blobs, true, &used));
+  if (rows_.size() >= kMaxRows) return Status::InvalidArgument(label_ + ": too many rows");
+  const RowId id = static_cast<RowId>(rows_.size());  // the id Add gives next
+  if (Keyed() && !keyed_.Insert(id, SortKeyOf(scratch_.data(), &key_)))
+    return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(scratch_.data()));
+  rows_.Add(scratch_.data());
   if (!Keyed()) order_.push_back(id);
   for (auto& [f, bytes] : blobs) blobs_[BlobKey(id, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
@@ -433,25 +431,22 @@ Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
 
 Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
-  std::string rec;
   std::map<int, std::string> blobs;
   uint32_t used = 0;
-  PDX_RETURN_IF_ERROR(EncodeRow(values, &rec, &blobs, false, &used));
+  PDX_RETURN_IF_ERROR(EncodeRow(values, &scratch_, &blobs, false, &used));
+  char* rec = rows_.at(row);
   if (Keyed()) {
-    bool sameKey = primary_.Compare(rec.data(), rows_[row].data()) == 0;
-    if (!sameKey) {
+    const char* key = SortKeyOf(scratch_.data(), &key_);
+    const char* oldKey = SortKeyOf(rec, &oldKey_);
+    if (std::memcmp(key, oldKey, key_.size()) != 0) {
       RowId other = 0;
-      if (keyed_.Find(rec.data(), &other))
-        return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(rec.data()));
-      keyed_.Erase(row);
-      rows_[row] = std::move(rec);
-      keyed_.Insert(row);
-    } else {
-      rows_[row] = std::move(rec);
+      if (keyed_.Find(key, &other))
+        return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(scratch_.data()));
+      keyed_.Erase(row, oldKey);
+      keyed_.Insert(row, key);
     }
-  } else {
-    rows_[row] = std::move(rec);
   }
+  std::memcpy(rec, scratch_.data(), recordSize_);
   for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
   for (auto& [f, bytes] : blobs) blobs_[BlobKey(row, f)].data = std::move(bytes);
   if (used > autoInc_) autoInc_ = used;
@@ -461,10 +456,9 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
 
 Status TableWriterImpl::Delete(RowId row) {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
-  if (Keyed()) keyed_.Erase(row);
+  if (Keyed() && !keyed_.Erase(row, nullptr)) keyed_.Erase(row, SortKeyOf(rows_.at(row), &key_));
   for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
-  rows_[row].clear();
-  rows_[row].shrink_to_fit();
+  rows_.Kill(row);
   --live_;
   dirty_ = true;
   return Status::OK();
@@ -473,10 +467,7 @@ Status TableWriterImpl::Delete(RowId row) {
 Status TableWriterImpl::Empty() {
   keyed_.clear();
   order_.clear();
-  for (auto& r : rows_) {
-    r.clear();
-    r.shrink_to_fit();
-  }
+  rows_.Clear(/*keepIds=*/true);
   blobs_.clear();
   live_ = 0;
   dirty_ = true;

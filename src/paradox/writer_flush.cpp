@@ -154,10 +154,10 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     Status s = w.Start(header);
     if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
     for (RowId id : order) {
-      std::string& rec = rows_[id];
+      char* rec = rows_.at(id);
       for (int f : blobFields_) {
         const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];
-        char* p = rec.data() + offsets_[static_cast<size_t>(f - 1)];
+        char* p = rec + offsets_[static_cast<size_t>(f - 1)];
         const size_t head = fd.size - 10u;
         std::memset(p, 0, fd.size);
         auto it = blobs_.find(BlobKey(id, f));
@@ -186,7 +186,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     s = w.Finish();
     if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
   }
-  for (RowId id : order) records.push_back(rows_[id].data());
+  for (RowId id : order) records.push_back(rows_.at(id));
 
   // The data file.
   std::string dbHeader = dbHeader_;

@@ -5,9 +5,9 @@
 //
 // Rows live in memory as their stored record bytes (the table's record
 // layout); blob values are kept whole beside them, since the .MB is rewritten
-// at every flush. A keyed table orders row ids in a set by the primary key's
-// comparison on those bytes (key_order.h), so an insert, delete or update
-// costs log n.
+// at every flush (row_store.h). A keyed table orders row ids by the primary
+// key's sort key (sort_key.h, key_order.h), so an insert, delete or update
+// costs log n memcmp.
 #include <map>
 #include <memory>
 #include <string>
@@ -21,6 +21,8 @@
 #include "paradox/header.h"
 #include "paradox/index_key.h"
 #include "paradox/key_order.h"
+#include "paradox/row_store.h"
+#include "paradox/sort_key.h"
 #include "paradox/table_lock.h"
 #include "paradox/writer.h"
 
@@ -84,7 +86,7 @@ class TableWriterImpl final : public TableWriter {
   std::vector<int> blobFields_;  // from 1
 
   // Row storage.
-  std::vector<std::string> rows_;  // by RowId; empty = deleted
+  RowStore rows_;  // by RowId
   // A blob value: in memory (new, changed, or small enough for its record), or
   // where it lies in the table's current .MB, read when needed, so a table of
   // large memos is not held in memory.
@@ -98,11 +100,13 @@ class TableWriterImpl final : public TableWriter {
   std::unique_ptr<BlobFile> mb_;                  // the current .MB, when there is one
   Status BlobBytes(const BlobSlot& slot, std::string* out) const;
   size_t live_ = 0;
-  KeyOrder keyed_{[this](RowId id) { return RowBytes(id); },
-                  [this](const char* a, const char* b) { return primary_.Compare(a, b); }, 0};
+  SortKeyMaker primaryKey_;  // sort keys of primary_
+  KeyOrder keyed_;
   std::vector<RowId> order_;  // non-keyed: insertion order (deleted ids skipped)
-  mutable std::string probe_;  // record bytes for a key lookup (RowId kProbe)
-  static constexpr RowId kProbe = 0xFFFFFFFFu;
+  mutable std::string probe_;  // record bytes for a key lookup
+  mutable std::string key_, oldKey_;  // sort keys being compared
+  std::string scratch_;        // a record being encoded
+  static constexpr RowId kMaxRows = 0xFFFFFFF0u;
   bool dirty_ = false;
   // The data blocks as loaded (chain order) and the block of each loaded row,
   // for rebuilding indexes over an unchanged .DB.
@@ -111,9 +115,13 @@ class TableWriterImpl final : public TableWriter {
   // Further files written in the same commit as the next WriteFiles (name, bytes).
   std::vector<std::pair<std::string, std::string>> extraFiles_;
 
-  const char* RowBytes(RowId id) const { return id == kProbe ? probe_.data() : rows_[id].data(); }
   bool Keyed() const { return info_.keyFieldCount > 0; }
-  bool Live(RowId id) const { return id < rows_.size() && !rows_[id].empty(); }
+  bool Live(RowId id) const { return rows_.Live(id); }
+  // The primary key's sort key of a record, in *out (primaryKey_.size() bytes).
+  const char* SortKeyOf(const char* rec, std::string* out) const {
+    primaryKey_.Make(rec, out->data());
+    return out->data();
+  }
   static uint64_t BlobKey(RowId row, int field) { return (static_cast<uint64_t>(row) << 16) | static_cast<uint32_t>(field); }
 
   // Encodes values into a record; blob values go to *blobs by field number.

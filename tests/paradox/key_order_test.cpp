@@ -10,63 +10,72 @@
 
 namespace {
 
-// The chunked order against std::set over many inserts and erases, through
-// chunk splits and emptied chunks; with keys short enough to be copied beside
-// the ids, and with keys read from the rows.
+// The chunked order against std::set over many inserts and erases (by key,
+// and right after a Find), through chunk splits and emptied chunks; with
+// short keys (many rows a chunk) and long ones (few).
 TEST(KeyOrder, MatchesASetThroughSplitsAndEmptiedChunks) {
-  for (size_t width : {size_t{6}, size_t{70}}) {
+  for (size_t width : {size_t{6}, size_t{70}, size_t{700}}) {
     SCOPED_TRACE(width);
     std::vector<std::string> rows;
-    // The key's last byte decides as much as its first.
-    auto cmp = [width](const char* a, const char* b) {
-      int r = std::memcmp(a + width - 3, b + width - 3, 3);
-      return r != 0 ? r : std::memcmp(a, b, 3);
-    };
-    pdx::KeyOrder order([&](uint32_t id) { return rows[id].data(); }, cmp, width);
+    pdx::KeyOrder order(width);
     std::set<std::string> model;
     std::map<std::string, uint32_t> idOf;
     std::mt19937 rng(5);
     for (int op = 0; op < 20000; ++op) {
       char key[8];
       std::snprintf(key, sizeof key, "%06u", static_cast<unsigned>(rng() % 3000));
+      // The key's last bytes decide when its first ones are equal.
       std::string k = std::string(key, 3) + std::string(width - 6, '-') + std::string(key + 3, 3);
       if (rng() % 3) {
         rows.push_back(k);
-        bool inserted = order.Insert(static_cast<uint32_t>(rows.size() - 1));
+        bool inserted = order.Insert(static_cast<uint32_t>(rows.size() - 1), k.data());
         ASSERT_EQ(inserted, model.insert(k).second);
         if (inserted) idOf[k] = static_cast<uint32_t>(rows.size() - 1);
       } else if (model.count(k)) {
-        ASSERT_TRUE(order.Erase(idOf[k]));
+        if (rng() % 2) {
+          uint32_t found = 0;
+          ASSERT_TRUE(order.Find(k.data(), &found));
+          ASSERT_EQ(found, idOf[k]);
+          ASSERT_TRUE(order.Erase(found, nullptr));
+        } else {
+          ASSERT_TRUE(order.Erase(idOf[k], k.data()));
+        }
         model.erase(k);
       }
     }
     ASSERT_EQ(order.size(), model.size());
     std::vector<std::string> seen;
     order.ForEach([&](uint32_t id) { seen.push_back(rows[id]); });
-    std::vector<std::string> want(model.begin(), model.end());
-    std::sort(want.begin(), want.end(),
-              [&](const std::string& a, const std::string& b) { return cmp(a.data(), b.data()) < 0; });
-    EXPECT_EQ(seen, want);
+    EXPECT_EQ(seen, std::vector<std::string>(model.begin(), model.end()));
     for (const auto& k : model) {
       uint32_t id = 0;
       ASSERT_TRUE(order.Find(k.data(), &id));
       EXPECT_EQ(rows[id], k);
     }
     uint32_t id = 0;
-    EXPECT_FALSE(order.Find((std::string(width - 3, '9') + "999").data(), &id));
+    const std::string above = std::string(width - 3, '9') + "999";
+    EXPECT_FALSE(order.Find(above.data(), &id));
+    // Null key: only the row just found can be erased without its key.
+    const std::string& first = *model.begin();
+    EXPECT_FALSE(order.Erase(idOf[first], nullptr));
+    ASSERT_TRUE(order.Find(first.data(), &id));
+    order.Insert(static_cast<uint32_t>(rows.size()), above.data());  // forgets the find
+    EXPECT_FALSE(order.Erase(id, nullptr));
+    EXPECT_EQ(order.size(), model.size() + 1);
   }
   // Appending in order, then refusing what does not sort last.
-  std::vector<std::string> rows;
-  pdx::KeyOrder loaded([&](uint32_t i) { return rows[i].data(); },
-                       [](const char* a, const char* b) { return std::memcmp(a, b, 6); }, 6);
-  rows = {"000001", "000002", "000002", "000000"};
-  EXPECT_TRUE(loaded.Append(0));
-  EXPECT_TRUE(loaded.Append(1));
-  EXPECT_FALSE(loaded.Append(2));
-  EXPECT_FALSE(loaded.Append(3));
-  EXPECT_TRUE(loaded.Insert(3));
-  EXPECT_FALSE(loaded.Insert(2));
+  pdx::KeyOrder loaded(6);
+  EXPECT_TRUE(loaded.Append(0, "000001"));
+  EXPECT_TRUE(loaded.Append(1, "000002"));
+  EXPECT_FALSE(loaded.Append(2, "000002"));
+  EXPECT_FALSE(loaded.Append(3, "000000"));
+  EXPECT_TRUE(loaded.Insert(3, "000000"));
+  EXPECT_FALSE(loaded.Insert(2, "000002"));
+  EXPECT_FALSE(loaded.Erase(1, "000001"));  // that key is row 0's
   EXPECT_EQ(loaded.size(), 3u);
+  std::vector<uint32_t> ids;
+  loaded.ForEach([&](uint32_t i) { ids.push_back(i); });
+  EXPECT_EQ(ids, (std::vector<uint32_t>{3, 0, 1}));
 }
 
 }  // namespace
