@@ -60,6 +60,14 @@ Status TableWriterImpl::Init() {
     if (IsBlobType(info_.fields[i].type)) blobFields_.push_back(static_cast<int>(i + 1));
   }
   PDX_RETURN_IF_ERROR(CodePage::Find(info_.codePage, &cp_));
+  asciiSame_ = true;
+  for (uint8_t c = 1; c < 0x80; ++c) asciiSame_ = asciiSame_ && cp_->CodePoint(c) == c;
+  plain_.clear();
+  for (const FieldDesc& f : info_.fields) {
+    const bool common = f.type == FieldType::kAlpha || f.type == FieldType::kShort || f.type == FieldType::kLong ||
+                        f.type == FieldType::kNumber || f.type == FieldType::kMoney;
+    plain_.push_back(common && !f.required);
+  }
   Status s = Collation::Make(info_.sortOrder, MapOf(*cp_), &collation_);
   if (!s.ok()) return Relabel(s, label_);
   primary_ = KeyLayout{};
@@ -298,13 +306,27 @@ namespace {
 // its temporary strings. False when the value needs EncodeKeyValue: another
 // type, text outside ASCII, or a value EncodeKeyValue refuses (so that the
 // message stays its own).
-bool EncodeCommon(const FieldDesc& f, const Value& v, const CodePage& cp, char* dst) {
+// asciiSame: the code page holds ASCII as ASCII (checked once per table).
+bool EncodeCommon(const FieldDesc& f, const Value& v, const CodePage& cp, bool asciiSame, char* dst) {
   switch (f.type) {
     case FieldType::kAlpha: {
       const std::string& t = v.text;
       if (t.size() > f.size) return false;
-      for (unsigned char c : t)
-        if (c >= 0x80 || cp.CodePoint(c) != c) return false;
+      if (asciiSame) {
+        // No byte above 0x7F, eight at a time.
+        uint64_t high = 0;
+        size_t k = 0;
+        for (; k + 8 <= t.size(); k += 8) {
+          uint64_t x;
+          std::memcpy(&x, t.data() + k, 8);
+          high |= x;
+        }
+        for (; k < t.size(); ++k) high |= static_cast<unsigned char>(t[k]);
+        if (high & 0x8080808080808080ull) return false;
+      } else {
+        for (unsigned char c : t)
+          if (c >= 0x80 || cp.CodePoint(c) != c) return false;
+      }
       std::memcpy(dst, t.data(), t.size());
       return true;
     }
@@ -353,6 +375,7 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
   for (size_t i = 0; i < info_.fields.size(); ++i) {
     const FieldDesc& f = info_.fields[i];
     const Value* pv = i < values.size() ? &values[i] : &kBlank;
+    if (plain_[i] && (pv->blank || EncodeCommon(f, *pv, *cp_, asciiSame_, rec->data() + offsets_[i]))) continue;
     if (f.type == FieldType::kAutoInc && pv->blank && assignAutoInc) {
       next = Value::Int(static_cast<int64_t>(autoInc_) + 1);
       pv = &next;
@@ -375,7 +398,7 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
       (*blobs)[static_cast<int>(i + 1)] = std::move(bytes);
       continue;
     }
-    if (EncodeCommon(f, v, *cp_, rec->data() + offsets_[i])) {
+    if (EncodeCommon(f, v, *cp_, asciiSame_, rec->data() + offsets_[i])) {
       if (f.type == FieldType::kAutoInc && v.i > 0) *autoIncUsed = static_cast<uint32_t>(v.i);
       continue;
     }
@@ -401,7 +424,7 @@ Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
     if (!key[i].blank) {
       char* dst = probe_.data() + offsets_[i];
       std::memset(dst, 0, pdx::StoredFieldSize(f));
-      if (EncodeCommon(f, key[i], *cp_, dst)) continue;
+      if (EncodeCommon(f, key[i], *cp_, asciiSame_, dst)) continue;
     }
     PDX_RETURN_IF_ERROR(EncodeKeyValue(f, key[i], encoder_, nullptr, &bytes));
     std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));

@@ -76,6 +76,10 @@ class TableWriterImpl final : public TableWriter {
   uint32_t recordSize_ = 0;
   std::vector<uint32_t> offsets_;  // of each field in a record
   const CodePage* cp_ = nullptr;
+  bool asciiSame_ = false;     // the code page holds ASCII as ASCII
+  // By field: a blank needs no check, and a value EncodeCommon takes is all
+  // there is to do (no autoincrement, blob or required field).
+  std::vector<bool> plain_;
   TextEncoder encoder_;  // UTF-8 to the table's code page
   Collation collation_;
   KeyLayout primary_;           // over .DB records
