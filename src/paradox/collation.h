@@ -83,6 +83,8 @@ class Collation {
   // rankBytes_ wide (1 when the code page has at most 255 of them).
   std::array<std::array<uint16_t, 2>, 256> rank_{};
   uint8_t rankBytes_ = 1;
+  // The same when rankBytes_ is 1: both ranks, then how many there are.
+  std::array<std::array<uint8_t, 3>, 256> rank8_{};
 };
 
 // Compares two stored field values of one type (the bytes of the field in a

@@ -37,7 +37,10 @@ void Collation::BuildRanks() {
   for (int b = 0; b < 256; ++b) {
     const Weight& w = weight_[static_cast<size_t>(b)];
     // CompareDictionary reads a second weight only after a first one.
-    rank_[static_cast<size_t>(b)] = {rankOf(w.primary[0]), w.primary[0] != 0 ? rankOf(w.primary[1]) : uint16_t{0}};
+    const auto& r = rank_[static_cast<size_t>(b)] = {rankOf(w.primary[0]),
+                                                     w.primary[0] != 0 ? rankOf(w.primary[1]) : uint16_t{0}};
+    rank8_[static_cast<size_t>(b)] = {static_cast<uint8_t>(r[0]), static_cast<uint8_t>(r[1]),
+                                      static_cast<uint8_t>((r[0] != 0) + (r[1] != 0))};
   }
 }
 
@@ -49,34 +52,54 @@ size_t Collation::SortKeySize(size_t fieldSize, bool caseInsensitive) const {
 
 void Collation::SortKey(const char* stored, size_t fieldSize, bool caseInsensitive, char* out) const {
   const size_t total = SortKeySize(fieldSize, caseInsensitive);
-  size_t n = 0;
-  while (n < fieldSize && stored[n] != '\0') ++n;
+  const void* nul = std::memchr(stored, 0, fieldSize);
+  const size_t n = nul ? static_cast<size_t>(static_cast<const char*>(nul) - stored) : fieldSize;
   const auto* s = reinterpret_cast<const unsigned char*>(stored);
   auto* o = reinterpret_cast<unsigned char*>(out);
   size_t at = 0;
   if (binary_) {
     if (caseInsensitive) {
-      for (size_t i = 0; i < n; ++i) o[at++] = upcase_[s[i]];
+      for (size_t i = 0; i < n; ++i) o[i] = upcase_[s[i]];
     } else {
       std::memcpy(o, s, n);
-      at = n;
     }
+    at = n;
   } else {
-    for (size_t i = 0; i < n; ++i) {
-      for (uint16_t r : rank_[s[i]]) {
-        if (r == 0) break;
-        if (rankBytes_ == 2) o[at++] = static_cast<unsigned char>(r >> 8);
-        o[at++] = static_cast<unsigned char>(r);
+    if (rankBytes_ == 1) {
+      // Both ranks written, the position moved by how many there are: the
+      // byte after a single rank is the next one's (or the level's end).
+      for (size_t i = 0; i < n; ++i) {
+        const auto& r = rank8_[s[i]];
+        o[at] = r[0];
+        o[at + 1] = r[1];
+        at += r[2];
       }
+      o[at++] = 0;
+    } else {
+      for (size_t i = 0; i < n; ++i) {
+        for (uint16_t r : rank_[s[i]]) {
+          if (r == 0) break;
+          o[at++] = static_cast<unsigned char>(r >> 8);
+          o[at++] = static_cast<unsigned char>(r);
+        }
+      }
+      o[at++] = 0;
+      o[at++] = 0;
     }
-    for (int k = 0; k < rankBytes_; ++k) o[at++] = 0;
-    for (size_t i = 0; i < n; ++i) o[at++] = static_cast<unsigned char>(weight_[s[i]].accent + 1);
-    o[at++] = 0;
-    if (!caseInsensitive) {
-      for (size_t i = 0; i < n; ++i) o[at++] = static_cast<unsigned char>(weight_[s[i]].upper + 1);
-      std::memcpy(o + at, s, n);
-      at += n;
+    unsigned char* accents = o + at;
+    unsigned char* cases = accents + n + 1;
+    if (caseInsensitive) {
+      for (size_t i = 0; i < n; ++i) accents[i] = static_cast<unsigned char>(weight_[s[i]].accent + 1);
+    } else {
+      for (size_t i = 0; i < n; ++i) {
+        const Weight& w = weight_[s[i]];
+        accents[i] = static_cast<unsigned char>(w.accent + 1);
+        cases[i] = static_cast<unsigned char>(w.upper + 1);
+      }
+      std::memcpy(cases + n, s, n);
     }
+    accents[n] = 0;
+    at += caseInsensitive ? n + 1 : 3 * n + 1;
   }
   std::memset(o + at, 0, total - at);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The key order of a keyed table's rows in memory: row ids in chunks of a few
-// hundred, each chunk sorted and holding its rows' sort keys (sort_key.h) side
-// by side, plus one flat array of each chunk's first key. A search binary-
+// The key order of a keyed table's rows in memory: row ids in chunks of up to
+// a few hundred, each chunk sorted and holding its rows' sort keys
+// (sort_key.h) side by side in one allocation, plus one flat array of each
+// chunk's first key and one of their row counts. A search binary-
 // searches that array, then one chunk's keys, with memcmp on small contiguous
 // arrays: it never reads a record scattered in memory, nor walks a collation.
 // Inserting or removing a row costs log n comparisons plus a move inside one
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,7 @@ class KeyOrder {
   void clear() {
     found_ = kNone;
     chunks_.clear();
+    counts_.clear();
     firsts_.clear();
     size_ = 0;
   }
@@ -42,15 +45,21 @@ class KeyOrder {
     size_t c = 0, i = 0;
     if (Locate(key, &c, &i)) return false;
     if (chunks_.empty()) {
-      chunks_.emplace_back();
+      chunks_.push_back(NewChunk());
+      counts_.push_back(0);
       firsts_.assign(keyBytes_, '\0');
     }
-    Chunk& ch = chunks_[c];
-    ch.ids.insert(ch.ids.begin() + static_cast<long>(i), id);
-    ch.keys.insert(i * keyBytes_, key, keyBytes_);
+    const size_t n = counts_[c];
+    char* keys = Keys(c);
+    Id* ids = Ids(c);
+    std::memmove(keys + (i + 1) * keyBytes_, keys + i * keyBytes_, (n - i) * keyBytes_);
+    std::memcpy(keys + i * keyBytes_, key, keyBytes_);
+    std::memmove(ids + i + 1, ids + i, (n - i) * sizeof(Id));
+    ids[i] = id;
+    counts_[c] = static_cast<uint32_t>(n + 1);
     if (i == 0) std::memcpy(firsts_.data() + c * keyBytes_, key, keyBytes_);
     ++size_;
-    if (ch.ids.size() > max_) Split(c);
+    if (n + 1 > max_) Split(c);
     return true;
   }
   // Appends a row known to sort after every other (loading a table in key
@@ -58,17 +67,19 @@ class KeyOrder {
   bool Append(Id id, const char* key) {
     found_ = kNone;
     if (!chunks_.empty()) {
-      const Chunk& last = chunks_.back();
-      if (std::memcmp(last.keys.data() + (last.ids.size() - 1) * keyBytes_, key, keyBytes_) >= 0) return false;
+      const size_t c = chunks_.size() - 1;
+      if (std::memcmp(Keys(c) + (counts_[c] - 1) * keyBytes_, key, keyBytes_) >= 0) return false;
     }
-    if (chunks_.empty() || chunks_.back().ids.size() >= max_ * 3 / 4) {
-      chunks_.emplace_back();
-      chunks_.back().ids.reserve(max_ + 1);
-      chunks_.back().keys.reserve((max_ + 1) * keyBytes_);
+    if (chunks_.empty() || counts_.back() >= max_ * 3 / 4) {
+      chunks_.push_back(NewChunk());
+      counts_.push_back(0);
       firsts_.append(key, keyBytes_);
     }
-    chunks_.back().ids.push_back(id);
-    chunks_.back().keys.append(key, keyBytes_);
+    const size_t c = chunks_.size() - 1;
+    const size_t n = counts_[c];
+    std::memcpy(Keys(c) + n * keyBytes_, key, keyBytes_);
+    Ids(c)[n] = id;
+    counts_[c] = static_cast<uint32_t>(n + 1);
     ++size_;
     return true;
   }
@@ -77,23 +88,26 @@ class KeyOrder {
   // just found).
   bool Erase(Id id, const char* key) {
     size_t c = 0, i = 0;
-    if (found_ == id && foundChunk_ < chunks_.size() && foundAt_ < chunks_[foundChunk_].ids.size() &&
-        chunks_[foundChunk_].ids[foundAt_] == id) {
-      c = foundChunk_;  // just found: no second search
+    if (JustFound(id)) {
+      c = foundChunk_;  // no second search
       i = foundAt_;
-    } else if (key == nullptr || !Locate(key, &c, &i) || chunks_[c].ids[i] != id) {
+    } else if (key == nullptr || !Locate(key, &c, &i) || Ids(c)[i] != id) {
       return false;
     }
     found_ = kNone;
-    Chunk& ch = chunks_[c];
-    ch.ids.erase(ch.ids.begin() + static_cast<long>(i));
-    ch.keys.erase(i * keyBytes_, keyBytes_);
+    const size_t n = counts_[c];
+    char* keys = Keys(c);
+    Id* ids = Ids(c);
+    std::memmove(keys + i * keyBytes_, keys + (i + 1) * keyBytes_, (n - i - 1) * keyBytes_);
+    std::memmove(ids + i, ids + i + 1, (n - i - 1) * sizeof(Id));
+    counts_[c] = static_cast<uint32_t>(n - 1);
     --size_;
-    if (ch.ids.empty()) {
+    if (n == 1) {
       chunks_.erase(chunks_.begin() + static_cast<long>(c));
+      counts_.erase(counts_.begin() + static_cast<long>(c));
       firsts_.erase(c * keyBytes_, keyBytes_);
     } else if (i == 0) {
-      std::memcpy(firsts_.data() + c * keyBytes_, ch.keys.data(), keyBytes_);
+      std::memcpy(firsts_.data() + c * keyBytes_, keys, keyBytes_);
     }
     return true;
   }
@@ -101,16 +115,21 @@ class KeyOrder {
   bool Find(const char* key, Id* id) const {
     size_t c = 0, i = 0;
     if (!Locate(key, &c, &i)) return false;
-    *id = chunks_[c].ids[i];
+    *id = Ids(c)[i];
     found_ = *id;
     foundChunk_ = c;
     foundAt_ = i;
     return true;
   }
+  // The key held for row id when it is the row the last Find gave (valid
+  // until the order changes), else null.
+  const char* FoundKey(Id id) const { return JustFound(id) ? Keys(foundChunk_) + foundAt_ * keyBytes_ : nullptr; }
   template <class F>
   void ForEach(F f) const {
-    for (const auto& ch : chunks_)
-      for (Id id : ch.ids) f(id);
+    for (size_t c = 0; c < chunks_.size(); ++c) {
+      const Id* ids = Ids(c);
+      for (size_t i = 0; i < counts_[c]; ++i) f(ids[i]);
+    }
   }
 
  private:
@@ -118,11 +137,18 @@ class KeyOrder {
   static constexpr size_t kMinRows = 16, kMaxRows = 512;
   static constexpr Id kNone = 0xFFFFFFFFu;
 
-  struct Chunk {
-    std::vector<Id> ids;
-    std::string keys;  // keyBytes_ per row, in the order of ids
-  };
-
+  // A chunk is one allocation: room for max_ + 1 keys, then as many ids.
+  std::unique_ptr<char[]> NewChunk() const {
+    return std::unique_ptr<char[]>(new char[(max_ + 1) * (keyBytes_ + sizeof(Id)) + IdPad()]);
+  }
+  char* Keys(size_t c) const { return chunks_[c].get(); }
+  Id* Ids(size_t c) const { return reinterpret_cast<Id*>(chunks_[c].get() + (max_ + 1) * keyBytes_ + IdPad()); }
+  // Ids start aligned.
+  size_t IdPad() const { return (sizeof(Id) - (max_ + 1) * keyBytes_ % sizeof(Id)) % sizeof(Id); }
+  bool JustFound(Id id) const {
+    return found_ == id && foundChunk_ < chunks_.size() && foundAt_ < counts_[foundChunk_] &&
+           Ids(foundChunk_)[foundAt_] == id;
+  }
   // Chunk and position of the first row not below key; true when its key equals key.
   bool Locate(const char* key, size_t* c, size_t* i) const {
     *c = 0;
@@ -136,36 +162,36 @@ class KeyOrder {
       else hi = mid;
     }
     *c = lo == 0 ? 0 : lo - 1;
-    const Chunk& ch = chunks_[*c];
-    const char* keys = ch.keys.data();
-    size_t a = 0, b = ch.ids.size();
+    const char* keys = Keys(*c);
+    const size_t n = counts_[*c];
+    // The chunk is most likely not in cache: ask for the keys of the search's
+    // first three steps at once rather than one after the other.
+    for (size_t q = 1; q < 8; ++q) __builtin_prefetch(keys + (n * q / 8) * keyBytes_);
+    size_t a = 0, b = n;
     while (a < b) {
       size_t mid = (a + b) / 2;
       if (std::memcmp(keys + mid * keyBytes_, key, keyBytes_) < 0) a = mid + 1;
       else b = mid;
     }
     *i = a;
-    return a < ch.ids.size() && std::memcmp(keys + a * keyBytes_, key, keyBytes_) == 0;
+    return a < n && std::memcmp(keys + a * keyBytes_, key, keyBytes_) == 0;
   }
   void Split(size_t c) {
-    Chunk right;
-    {
-      Chunk& left = chunks_[c];
-      const size_t half = left.ids.size() / 2;
-      right.ids.reserve(max_ + 1);
-      right.ids.assign(left.ids.begin() + static_cast<long>(half), left.ids.end());
-      right.keys.reserve((max_ + 1) * keyBytes_);
-      right.keys.assign(left.keys, half * keyBytes_, std::string::npos);
-      left.ids.resize(half);
-      left.keys.resize(half * keyBytes_);
-    }
-    firsts_.insert((c + 1) * keyBytes_, right.keys.data(), keyBytes_);
+    std::unique_ptr<char[]> right = NewChunk();
+    const size_t n = counts_[c], half = n / 2;
+    char* rightBase = right.get();
+    std::memcpy(rightBase, Keys(c) + half * keyBytes_, (n - half) * keyBytes_);
+    std::memcpy(rightBase + (max_ + 1) * keyBytes_ + IdPad(), Ids(c) + half, (n - half) * sizeof(Id));
+    counts_[c] = static_cast<uint32_t>(half);
+    firsts_.insert((c + 1) * keyBytes_, rightBase, keyBytes_);
     chunks_.insert(chunks_.begin() + static_cast<long>(c + 1), std::move(right));
+    counts_.insert(counts_.begin() + static_cast<long>(c + 1), static_cast<uint32_t>(n - half));
   }
 
   size_t keyBytes_;
   size_t max_;  // rows in a chunk before it splits
-  std::vector<Chunk> chunks_;
+  std::vector<std::unique_ptr<char[]>> chunks_;  // by pointer: a split moves pointers, not chunks
+  std::vector<uint32_t> counts_;                 // rows in each chunk
   std::string firsts_;  // keyBytes_ per chunk: the key of its first row
   size_t size_ = 0;
   // Where the last Find ended, so that erasing the row found costs no search.

@@ -2,8 +2,6 @@
 // The records a TableWriter holds, in blocks of up to 2 MiB rather than one
 // allocation per record: loading a table copies records side by side, and
 // letting it go frees a few dozen blocks instead of a heap object per row.
-// Blocks after the first ask the system for large pages (a table of 200,000
-// records then costs a few dozen page faults instead of ten thousand).
 //
 // Contract: records are recordSize bytes; a row's id is its place in the
 // order of Add, and is never given again (not even after Kill or Clear), so
@@ -45,7 +43,7 @@ class RowStore {
     const size_t id = live_.size();
     const size_t b = id >> shift_;
     if (b >= blocks_.size()) blocks_.resize(b + 1);
-    if (!blocks_[b]) blocks_[b] = NewBlock(recordSize_ << shift_, /*large=*/b > 0);
+    if (!blocks_[b]) blocks_[b] = NewBlock(recordSize_ << shift_);
     std::memcpy(blocks_[b].get() + (id & mask_) * recordSize_, rec, recordSize_);
     live_.push_back(1);
     return static_cast<Id>(id);
@@ -61,8 +59,7 @@ class RowStore {
     void operator()(char* p) const;
   };
   using Block = std::unique_ptr<char, Free>;
-  // bytes of uninitialised memory; large: aligned for, and asking for, large pages.
-  static Block NewBlock(size_t bytes, bool large);
+  static Block NewBlock(size_t bytes);
 
   size_t recordSize_;
   unsigned shift_ = 4;  // records a block: 1 << shift_, within kBlockBytes when records allow
