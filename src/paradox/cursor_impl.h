@@ -38,6 +38,8 @@ class CursorImpl final : public Cursor {
   Status GetDateTime(int field, double* dayNumber) const override;
   Status GetBytes(int field, std::string* bytes) const override;
   Status GetValues(std::vector<Value>* values) const override;
+  Status GetRecordView(RecordView* view) const override;
+  Status GetRecordViews(std::vector<RecordView>* views) override;
 
   // Raw bytes of the current record (record size), null at the end.
   const char* record() const { return atEnd_ ? nullptr : rec_; }

@@ -10,6 +10,8 @@
 //    fewer bytes (never an error), so callers must check the count.
 //  - A WritableFile's data is durable only after Sync() returned OK.
 //  - RenameFile replaces the target atomically where the platform allows it.
+//  - Files are replaced by writing a new one and renaming it over the old, never
+//    by truncating a file in place: readers may hold the old one mapped.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,6 +27,10 @@ class RandomAccessFile {
   // Reads up to n bytes at offset into scratch; *got receives the count read.
   virtual Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const = 0;
   virtual uint64_t Size() const = 0;
+  // The file's Size() bytes in memory, valid while this object lives, when the
+  // Env maps the file; null when it does not (then use Read). Mapped bytes are
+  // the file's own: another program changing the file in place changes them.
+  virtual const char* MappedData() const { return nullptr; }
 };
 
 class WritableFile {

@@ -56,6 +56,9 @@ class ParadoxFile {
   Status ReadBlock(uint32_t n, std::string* buf) const;
   // Reads count consecutive blocks from n (all inside the file) into *buf.
   Status ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const;
+  // Like ReadBlocks, but *data points at the bytes: into the file's mapping
+  // when it has one (no copy), else into *buf.
+  Status ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const;
   // Parses and checks the 6-byte header of block n held in buf.
   Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
     return ParseBlockHeader(n, buf.data(), bh);
@@ -103,7 +106,8 @@ class BlockChain {
  private:
   static constexpr uint32_t kWindowBytes = 128 * 1024;
   const ParadoxFile* file_;
-  std::string window_;  // blocks windowFirst_ .. windowFirst_ + windowCount_ - 1
+  std::string window_;  // read-ahead buffer of an unmapped file
+  const char* windowData_ = nullptr;  // blocks windowFirst_ .. windowFirst_ + windowCount_ - 1
   uint32_t windowFirst_ = 0;
   uint32_t windowCount_ = 0;
   const char* block_data_ = nullptr;

@@ -79,6 +79,12 @@ Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& 
 
   for (size_t i = 0; i < h.fields.size(); ++i) {
     DecodePlan::Item item{static_cast<uint32_t>(i), h.fieldOffsets[i], StoredFieldSize(h.fields[i])};
+    FieldSlot slot;
+    slot.offset = item.offset;
+    slot.size = static_cast<uint16_t>(item.size);
+    slot.decimals = h.fields[i].type == FieldType::kBcd ? h.fields[i].size : 0;
+    slot.type = h.fields[i].type;
+    t->info_.slots.push_back(slot);
     switch (h.fields[i].type) {
       case FieldType::kShort: t->plan_.shorts.push_back(item); break;
       case FieldType::kLong:

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "paradox/env.h"
+#include "paradox/record_view.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 
@@ -33,6 +34,7 @@ struct TableInfo {
   int keyFieldCount = 0;     // primary key = fields 1..keyFieldCount
   uint32_t autoIncrement = 0;
   std::vector<FieldDesc> fields;
+  std::vector<FieldSlot> slots;    // where each field lies in the record, in field order
   std::vector<IndexDesc> indexes;  // primary first (when keyed), then secondaries
 };
 
@@ -88,6 +90,19 @@ class Cursor {
   virtual Status GetValues(std::vector<Value>* values) const {
     (void)values;
     return Status::NotSupported("GetValues");
+  }
+  // A view decoding the current record's fields on demand (see record_view.h);
+  // valid until the cursor moves.
+  virtual Status GetRecordView(RecordView* view) const {
+    (void)view;
+    return Status::NotSupported("GetRecordView");
+  }
+  // Views of the current record and of those after it in the same block, for
+  // scans that take a block at a time; the cursor moves to the last of them
+  // (Next goes on after it). In an index order, the current record alone.
+  virtual Status GetRecordViews(std::vector<RecordView>* views) {
+    (void)views;
+    return Status::NotSupported("GetRecordViews");
   }
 };
 

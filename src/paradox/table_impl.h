@@ -45,6 +45,7 @@ class TableImpl final : public Table {
     std::vector<Item> shorts, longs, doubles, alphas, others;
   };
   const DecodePlan& plan() const { return plan_; }
+  const std::vector<FieldSlot>& slots() const { return info_.slots; }
   // The name used in error messages ("orders.db").
   std::string tableLabel() const;
 

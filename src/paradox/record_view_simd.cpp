@@ -1,0 +1,237 @@
+// Vector decoding of a record's shorts and numbers (AVX-512 with byte
+// permutes), used by ScanPlan where the processor has it.
+//
+// Layout: a short is 2 bytes big-endian with the sign bit flipped (0 = blank);
+// a number 8 bytes big-endian, positive values with the sign bit set, negative
+// ones with every bit inverted (all zero = blank). The record is loaded 64 bytes
+// at a time (masked, so never past the record); one byte permute per chunk puts
+// each field's bytes, reversed, in its output lane: 16-bit lanes for shorts
+// (lane = output index), 64-bit lanes for numbers. The flips are then undone on
+// whole vectors.
+#include <algorithm>
+#include <cstring>
+
+#include "paradox/record_view.h"
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// GCC's AVX-512 intrinsics start from deliberately undefined vectors, which
+// its optimiser then reports as maybe uninitialised.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+#define PDX_HAVE_VECTOR_SCAN 1
+#endif
+
+namespace pdx {
+
+#ifdef PDX_HAVE_VECTOR_SCAN
+namespace {
+
+bool ProcessorHasVectors() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512cd");
+}
+
+// Fields sorted by offset are packed into windows of 64 record bytes, each
+// field wholly inside one; lanes(out) gives the output bytes of a field and
+// fill() writes, for field byte j, which output byte receives it.
+template <class Lane>
+bool Pack(const std::vector<FieldSlot>& fields, const std::vector<uint32_t>& out, uint32_t recordSize,
+          uint32_t width, Lane lane, std::vector<ScanPlan::VectorPlan::Chunk>* chunks) {
+  std::vector<size_t> order(fields.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return fields[a].offset < fields[b].offset; });
+  ScanPlan::VectorPlan::Chunk* cur = nullptr;
+  for (size_t k : order) {
+    const FieldSlot& f = fields[k];
+    if (f.size != width || f.offset + width > recordSize) return false;
+    uint32_t vec = 0, firstByte = 0;
+    lane(out[k], &vec, &firstByte);
+    if (!cur || f.offset + width > cur->start + 64 || cur->vector != vec) {
+      chunks->emplace_back();
+      cur = &chunks->back();
+      cur->start = f.offset;
+      cur->vector = vec;
+      const uint32_t avail = std::min<uint32_t>(64, recordSize - f.offset);
+      cur->load = avail == 64 ? ~0ull : ((1ull << avail) - 1);
+    }
+    for (uint32_t j = 0; j < width; ++j) {
+      // Output bytes are little-endian: the field's last byte comes first.
+      const uint32_t dst = firstByte + (width - 1 - j);
+      cur->index[dst] = static_cast<uint8_t>(f.offset - cur->start + j);
+      cur->bytes |= 1ull << dst;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd"))) uint64_t DecodeVectorized(
+    const ScanPlan::VectorPlan& vp, const char* rec, int64_t* ints, double* doubles, std::string_view* texts) {
+  if (!vp.shorts.empty()) {
+    __m512i raw = _mm512_setzero_si512();
+    for (const auto& c : vp.shorts) {
+      const __m512i data = _mm512_maskz_loadu_epi8(c.load, rec + c.start);
+      const __m512i idx = _mm512_loadu_si512(c.index);
+      raw = _mm512_mask_permutexvar_epi8(raw, c.bytes, idx, data);
+    }
+    const __mmask32 filled = _mm512_test_epi16_mask(raw, raw);
+    const __m512i val = _mm512_maskz_mov_epi16(filled, _mm512_xor_si512(raw, _mm512_set1_epi16(-32768)));
+    const __m128i parts[4] = {_mm512_maskz_extracti32x4_epi32(0xF, val, 0), _mm512_maskz_extracti32x4_epi32(0xF, val, 1),
+                              _mm512_maskz_extracti32x4_epi32(0xF, val, 2), _mm512_maskz_extracti32x4_epi32(0xF, val, 3)};
+    for (uint32_t q = 0; q < 4 && vp.intStore[q]; ++q)
+      _mm512_mask_storeu_epi64(ints + q * 8, vp.intStore[q], _mm512_cvtepi16_epi64(parts[q]));
+  }
+  if (!vp.numbers.empty()) {
+    // Chunks come sorted by output vector (see MakeVectorPlan).
+    __m512i raw[2] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
+    size_t c = 0;
+    for (uint32_t v = 0; v < 2; ++v) {
+      __m512i acc = _mm512_setzero_si512();
+      for (; c < vp.numbers.size() && vp.numbers[c].vector == v; ++c) {
+        const auto& ch = vp.numbers[c];
+        const __m512i data = _mm512_maskz_loadu_epi8(ch.load, rec + ch.start);
+        acc = _mm512_mask_permutexvar_epi8(acc, ch.bytes, _mm512_loadu_si512(ch.index), data);
+      }
+      raw[v] = acc;
+    }
+    const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
+    for (uint32_t v = 0; v < 2 && vp.doubleStore[v]; ++v) {
+      const __m512i r = raw[v];
+      // Sign bit set: clear it; clear: invert everything. Blank (0) stays 0.
+      const __m512i neg = _mm512_srai_epi64(r, 63);
+      const __m512i flip = _mm512_or_si512(_mm512_andnot_si512(neg, _mm512_set1_epi64(-1)), sign);
+      const __mmask8 filled = _mm512_test_epi64_mask(r, r);
+      const __m512i val = _mm512_maskz_xor_epi64(filled, r, flip);
+      _mm512_mask_storeu_pd(doubles + v * 8, vp.doubleStore[v], _mm512_castsi512_pd(val));
+    }
+  }
+  if (vp.texts.empty()) return ~0ull;
+  // Text: up to the first NUL; ASCII text is its own UTF-8, the rest is
+  // converted by the caller.
+  // One load per chunk gives the NUL and high-bit masks of its 64 bytes; the
+  // lengths of eight texts then come from those masks at once.
+  // (Built in registers: a vector load right after narrow stores would wait.)
+  alignas(64) uint64_t lens[64];
+  __m512i zerosV = _mm512_setzero_si512(), highsV = _mm512_setzero_si512();
+  for (size_t c = 0; c < vp.textChunks.size(); ++c) {
+    const auto& tc = vp.textChunks[c];
+    const __m512i data = _mm512_maskz_loadu_epi8(tc.load, rec + tc.start);
+    const auto lane = static_cast<__mmask8>(1u << c);
+    zerosV = _mm512_mask_set1_epi64(zerosV, lane, static_cast<long long>(_mm512_testn_epi8_mask(data, data)));
+    highsV = _mm512_mask_set1_epi64(highsV, lane, static_cast<long long>(_mm512_movepi8_mask(data)));
+  }
+  const __m512i one = _mm512_set1_epi64(1);
+  uint64_t slow = 0;
+  for (size_t g = 0; g < vp.textGroups.size(); ++g) {
+    const auto& tg = vp.textGroups[g];
+    const __m512i idx = _mm512_loadu_si512(tg.chunk), sh = _mm512_loadu_si512(tg.shift);
+    const __m512i z = _mm512_or_si512(_mm512_srlv_epi64(_mm512_permutexvar_epi64(idx, zerosV), sh),
+                                      _mm512_loadu_si512(tg.stop));
+    // Length = index of the lowest set bit (the first NUL, or the size).
+    const __m512i low = _mm512_and_si512(z, _mm512_sub_epi64(_mm512_setzero_si512(), z));
+    const __m512i len = _mm512_sub_epi64(_mm512_set1_epi64(63), _mm512_lzcnt_epi64(low));
+    const __m512i before = _mm512_sub_epi64(_mm512_sllv_epi64(one, len), one);
+    const __m512i high = _mm512_and_si512(_mm512_srlv_epi64(_mm512_permutexvar_epi64(idx, highsV), sh), before);
+    slow |= static_cast<uint64_t>(_mm512_test_epi64_mask(high, high)) << (8 * g);
+    _mm512_store_si512(lens + 8 * g, len);
+  }
+  for (size_t k = 0; k < vp.texts.size(); ++k) {
+    const auto& t = vp.texts[k];
+    texts[t.out] = std::string_view(rec + t.offset, lens[k]);
+  }
+  return slow;
+}
+
+std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
+                                                           const std::vector<uint32_t>& shortOut,
+                                                           const std::vector<FieldSlot>& numbers,
+                                                           const std::vector<uint32_t>& numberOut,
+                                                           const std::vector<FieldSlot>& texts,
+                                                           const std::vector<uint32_t>& textOut, uint32_t recordSize,
+                                                           size_t intCount, size_t doubleCount) {
+  static const bool have = ProcessorHasVectors();
+  if (!have || (shorts.empty() && numbers.empty() && texts.empty()) || intCount > 32 || doubleCount > 16)
+    return nullptr;
+  auto vp = std::make_shared<ScanPlan::VectorPlan>();
+  vp->intLanes = shorts.empty() ? 0 : static_cast<uint32_t>(intCount);
+  vp->doubleLanes = numbers.empty() ? 0 : static_cast<uint32_t>(doubleCount);
+  auto shortLane = [](uint32_t out, uint32_t* vec, uint32_t* first) {
+    *vec = 0;
+    *first = 2 * out;
+  };
+  auto numberLane = [](uint32_t out, uint32_t* vec, uint32_t* first) {
+    *vec = out / 8;
+    *first = 8 * (out % 8);
+  };
+  if (!Pack(shorts, shortOut, recordSize, 2, shortLane, &vp->shorts)) return nullptr;
+  if (!Pack(numbers, numberOut, recordSize, 8, numberLane, &vp->numbers)) return nullptr;
+  std::stable_sort(vp->numbers.begin(), vp->numbers.end(),
+                   [](const auto& x, const auto& y) { return x.vector < y.vector; });
+  auto lanes = [](uint32_t count, uint32_t q) -> uint8_t {
+    if (count <= q * 8) return 0;
+    const uint32_t left = count - q * 8;
+    return left >= 8 ? 0xFF : static_cast<uint8_t>((1u << left) - 1);
+  };
+  for (uint32_t q = 0; q < 4; ++q) vp->intStore[q] = lanes(vp->intLanes, q);
+  for (uint32_t q = 0; q < 2; ++q) vp->doubleStore[q] = lanes(vp->doubleLanes, q);
+  // Texts of at most 63 bytes, at most 64 of them in at most eight windows;
+  // otherwise all go the scalar way.
+  bool textsFit = texts.size() <= 64;
+  for (const FieldSlot& t : texts) textsFit = textsFit && t.size >= 1 && t.size <= 63 && t.offset + t.size <= recordSize;
+  if (textsFit && !texts.empty()) {
+    std::vector<size_t> order(texts.size());
+    for (size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::sort(order.begin(), order.end(), [&](size_t x, size_t y) { return texts[x].offset < texts[y].offset; });
+    vp->texts.resize(texts.size());
+    vp->textGroups.resize((texts.size() + 7) / 8);
+    for (auto& g : vp->textGroups)
+      for (uint64_t& st : g.stop) st = ~0ull;  // unused lanes: length 0
+    for (size_t k : order) {
+      const FieldSlot& f = texts[k];
+      if (vp->textChunks.empty() || f.offset + f.size > vp->textChunks.back().start + 64) {
+        ScanPlan::VectorPlan::TextChunk c;
+        c.start = f.offset;
+        const uint32_t avail = std::min<uint32_t>(64, recordSize - f.offset);
+        c.load = avail == 64 ? ~0ull : (1ull << avail) - 1;
+        vp->textChunks.push_back(c);
+      }
+      ScanPlan::VectorPlan::Text& t = vp->texts[k];
+      t.offset = f.offset;
+      t.out = textOut[k];
+      t.chunk = static_cast<uint32_t>(vp->textChunks.size() - 1);
+      t.shift = f.offset - vp->textChunks.back().start;
+      auto& g = vp->textGroups[k / 8];
+      g.chunk[k % 8] = t.chunk;
+      g.shift[k % 8] = t.shift;
+      g.stop[k % 8] = ~((1ull << f.size) - 1);
+    }
+    if (vp->textChunks.size() > 8) {
+      vp->texts.clear();
+      vp->textChunks.clear();
+      vp->textGroups.clear();
+    }
+  }
+  return vp;
+}
+
+#else
+
+uint64_t DecodeVectorized(const ScanPlan::VectorPlan&, const char*, int64_t*, double*, std::string_view*) {
+  return ~0ull;
+}
+
+std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
+                                                           const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
+                                                           const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
+                                                           uint32_t, size_t, size_t) {
+  return nullptr;
+}
+
+#endif
+
+}  // namespace pdx

@@ -1,0 +1,321 @@
+// Record views and scan plans read exactly what GetValues reads: on tables
+// written with every kind of value (blanks, signs, accents, long texts, more
+// fields than one vector holds), on every sample, through the vector path and
+// the scalar one.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+
+#include "paradox/record_view.h"
+#include "paradox/table.h"
+#include "paradox/writer.h"
+#include "support/test_util.h"
+
+namespace {
+
+using pdx::FieldType;
+using pdx::Value;
+
+struct Kinds {
+  std::vector<int> ints, doubles, texts;
+};
+
+// Every field a plan can hold, by kind.
+Kinds KindsOf(const pdx::TableInfo& info) {
+  Kinds k;
+  for (size_t i = 0; i < info.fields.size(); ++i) {
+    const int f = static_cast<int>(i) + 1;
+    switch (info.fields[i].type) {
+      case FieldType::kShort:
+      case FieldType::kLong:
+      case FieldType::kAutoInc: k.ints.push_back(f); break;
+      case FieldType::kNumber:
+      case FieldType::kMoney:
+      case FieldType::kDate:
+      case FieldType::kTime:
+      case FieldType::kTimestamp: k.doubles.push_back(f); break;
+      case FieldType::kAlpha: k.texts.push_back(f); break;
+      default: break;
+    }
+  }
+  return k;
+}
+
+// Scans the table three ways (values, a plan with vectors where the machine
+// has them, a scalar plan) and compares every field of every record; the
+// record views' own accessors too. Returns the records seen.
+uint64_t ExpectScansAgree(pdx::Table* table, bool* vectorized = nullptr) {
+  const pdx::TableInfo& info = table->info();
+  const Kinds k = KindsOf(info);
+  pdx::ScanPlan vec, scalar;
+  const auto size = static_cast<uint32_t>(info.recordSize);
+  EXPECT_TRUE(pdx::ScanPlan::Make(info.slots, size, k.ints, k.doubles, k.texts, &vec).ok());
+  EXPECT_TRUE(pdx::ScanPlan::Make(info.slots, size, k.ints, k.doubles, k.texts, &scalar).ok());
+  scalar.DisableVectors();
+  if (vectorized) *vectorized = vec.vectorized();
+  std::vector<int64_t> ints[2] = {std::vector<int64_t>(k.ints.size()), std::vector<int64_t>(k.ints.size())};
+  std::vector<double> doubles[2] = {std::vector<double>(k.doubles.size()), std::vector<double>(k.doubles.size())};
+  std::vector<std::string_view> texts[2] = {std::vector<std::string_view>(k.texts.size()),
+                                            std::vector<std::string_view>(k.texts.size())};
+  auto cur = table->NewCursor();
+  std::vector<Value> values;
+  std::vector<pdx::RecordView> views;
+  uint64_t n = 0;
+  for (pdx::Status s = cur->First(); s.ok() && !cur->AtEnd(); s = cur->Next()) {
+    EXPECT_TRUE(cur->GetRecordViews(&views).ok());
+    for (size_t b = 0; b < views.size(); ++b, ++n) {
+      const pdx::RecordView& view = views[b];
+      EXPECT_TRUE(vec.Decode(view, ints[0].data(), doubles[0].data(), texts[0].data()));
+      EXPECT_TRUE(scalar.Decode(view, ints[1].data(), doubles[1].data(), texts[1].data()));
+      for (int w = 0; w < 2; ++w) {
+        for (size_t i = 0; i < k.ints.size(); ++i) EXPECT_EQ(ints[w][i], view.Int(k.ints[i])) << "record " << n;
+        for (size_t i = 0; i < k.doubles.size(); ++i) {
+          const double want = view.Double(k.doubles[i]);
+          EXPECT_TRUE(doubles[w][i] == want || (std::isnan(want) && std::isnan(doubles[w][i])))
+              << "record " << n << " field " << k.doubles[i] << ": " << doubles[w][i] << " vs " << want;
+          EXPECT_EQ(std::signbit(doubles[w][i]), std::signbit(want)) << "record " << n;
+        }
+        std::string scratch;
+        for (size_t i = 0; i < k.texts.size(); ++i)
+          EXPECT_EQ(texts[w][i], view.Text(k.texts[i], &scratch)) << "record " << n << " field " << k.texts[i];
+      }
+    }
+  }
+  // The views' accessors against GetValues, record by record.
+  uint64_t m = 0;
+  for (pdx::Status s = cur->First(); s.ok() && !cur->AtEnd(); s = cur->Next(), ++m) {
+    pdx::RecordView view;
+    EXPECT_TRUE(cur->GetRecordView(&view).ok());
+    (void)cur->GetValues(&values);  // blob failures leave the other fields filled
+    std::string scratch;
+    for (int f = 1; f <= view.fieldCount(); ++f) {
+      const Value& v = values[f - 1];
+      const FieldType t = info.fields[f - 1].type;
+      EXPECT_EQ(view.IsBlank(f), v.blank) << "record " << m << " field " << f;
+      switch (t) {
+        case FieldType::kShort:
+        case FieldType::kLong:
+        case FieldType::kAutoInc: EXPECT_EQ(view.Int(f), v.blank ? 0 : v.i); break;
+        case FieldType::kLogical: EXPECT_EQ(view.Int(f), v.blank ? 0 : (v.b ? 1 : 0)); break;
+        case FieldType::kNumber:
+        case FieldType::kMoney:
+        case FieldType::kDate:
+        case FieldType::kTime:
+        case FieldType::kTimestamp: EXPECT_EQ(view.Double(f), v.blank ? 0 : v.d) << "record " << m; break;
+        case FieldType::kAlpha:
+        case FieldType::kBcd:
+        case FieldType::kBytes: EXPECT_EQ(view.Text(f, &scratch), v.blank ? "" : v.text) << "record " << m; break;
+        default: break;
+      }
+    }
+  }
+  EXPECT_EQ(n, m);
+  return n;
+}
+
+pdx::FieldDesc F(const std::string& name, FieldType t, uint16_t size = 0) {
+  uint16_t s = size;
+  if (t == FieldType::kShort) s = 2;
+  if (t == FieldType::kLong || t == FieldType::kDate || t == FieldType::kTime || t == FieldType::kAutoInc) s = 4;
+  if (t == FieldType::kNumber || t == FieldType::kMoney || t == FieldType::kTimestamp) s = 8;
+  return pdx::FieldDesc{name, t, s, false};
+}
+
+// A table of random values, blanks included, large enough to be read from a
+// mapping. shorts: how many short fields (more than 32 leaves the vector path).
+void MakeRandomTable(const std::string& dir, int shorts, bool longTexts, int records, unsigned seed) {
+  pdx::TableDefinition d;
+  d.fields.push_back(F("Id", FieldType::kLong));
+  for (int i = 0; i < shorts; ++i) d.fields.push_back(F("S" + std::to_string(i), FieldType::kShort));
+  std::vector<uint16_t> alphaSizes = {1, 2, 7, 8, 9, 50, 63};
+  if (longTexts) alphaSizes.insert(alphaSizes.end(), {64, 100});
+  for (uint16_t a : alphaSizes) d.fields.push_back(F("A" + std::to_string(a), FieldType::kAlpha, a));
+  for (int i = 0; i < 9; ++i) d.fields.push_back(F("N" + std::to_string(i), FieldType::kNumber));
+  d.fields.push_back(F("Prix", FieldType::kMoney));
+  d.fields.push_back(F("Jour", FieldType::kDate));
+  d.fields.push_back(F("Heure", FieldType::kTime));
+  d.fields.push_back(F("Quand", FieldType::kTimestamp));
+  d.fields.push_back(F("L", FieldType::kLong));
+  d.keyFieldCount = 1;
+  d.codePage = 1252;
+  d.sortOrder = "ANSIINTL";
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(pdx::Env::Default(), dir, "SCAN.DB", d, {}, &w).ok());
+  std::mt19937 rng(seed);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  const char* words[] = {"", "a", "Élève", "façade", "ABCDEFGH", "porte-fenêtre", "€uro", "x"};
+  for (int r = 0; r < records; ++r) {
+    std::vector<Value> v(d.fields.size());
+    v[0] = Value::Int(r + 1);
+    for (size_t f = 1; f < d.fields.size(); ++f) {
+      if (pick(7) == 0) continue;  // blank
+      const pdx::FieldDesc& fd = d.fields[f];
+      switch (fd.type) {
+        case FieldType::kShort: {
+          const int choices[] = {-32767, -1, 0, 1, 32767, pick(65535) - 32767};
+          v[f] = Value::Int(choices[pick(6)]);
+          break;
+        }
+        case FieldType::kLong: v[f] = Value::Int(static_cast<int32_t>(rng()) | 1); break;
+        case FieldType::kNumber:
+        case FieldType::kMoney: {
+          const double choices[] = {0.0, -0.0, 1.5, -1.5, 1e300, -1e-300, 123456.789, -98765.4321,
+                                    std::ldexp(static_cast<double>(rng()), -pick(40))};
+          v[f] = Value::Double(choices[pick(9)]);
+          break;
+        }
+        case FieldType::kDate: v[f] = Value::Double(36000 + pick(20000)); break;
+        case FieldType::kTime: v[f] = Value::Double(pick(86400000) / 86400000.0); break;
+        case FieldType::kTimestamp: v[f] = Value::Double(36000 + pick(20000) + pick(86400) / 86400.0); break;
+        case FieldType::kAlpha: {
+          std::string t;
+          while (t.size() < fd.size) {
+            std::string w2 = words[pick(8)];
+            if (t.size() + w2.size() > fd.size) break;
+            t += w2;
+            if (pick(3) == 0) break;
+          }
+          // Fill some fields to the last byte (no NUL stored).
+          if (pick(4) == 0) t = std::string(fd.size, static_cast<char>('A' + pick(26)));
+          if (!t.empty()) v[f] = Value::Text(t);
+          break;
+        }
+        default: break;
+      }
+    }
+    pdx::Status s = w->Insert(v);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+  }
+  ASSERT_TRUE(w->Close().ok());
+}
+
+bool MachineHasVectors() {
+#if defined(__x86_64__)
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512cd");
+#else
+  return false;
+#endif
+}
+
+TEST(ScanPlan, AgreesWithValuesOnRandomTables) {
+  // Texts of up to 63 bytes go the vector way with the shorts and numbers;
+  // longer ones send the texts the scalar way; over 32 ints, everything.
+  struct Case {
+    int shorts;
+    bool longTexts;
+    bool vector;
+  };
+  for (const Case& c : {Case{29, false, true}, Case{29, true, true}, Case{40, false, false}}) {
+    SCOPED_TRACE(std::to_string(c.shorts) + " shorts, long texts " + std::to_string(c.longTexts));
+    testutil::TempDir dir;
+    MakeRandomTable(dir.path(), c.shorts, c.longTexts, 4000, static_cast<unsigned>(c.shorts + c.longTexts));
+    std::unique_ptr<pdx::Table> t;
+    ASSERT_TRUE(pdx::Table::Open(pdx::Env::Default(), dir.path(), "scan.db", &t).ok());
+    ASSERT_GE(std::filesystem::file_size(dir.file("SCAN.DB")), 1u << 20) << "should be read through a mapping";
+    bool vectorized = false;
+    EXPECT_EQ(ExpectScansAgree(t.get(), &vectorized), 4000u);
+    EXPECT_EQ(vectorized, c.vector && MachineHasVectors());
+  }
+}
+
+TEST(ScanPlan, AgreesWithValuesOnEverySample) {
+  REQUIRE_SAMPLES();
+  int tables = 0;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(testutil::SamplesDir())) {
+    std::string ext = e.path().extension().string();
+    for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (ext != ".DB") continue;
+    std::unique_ptr<pdx::Table> t;
+    if (!pdx::Table::Open(pdx::Env::Default(), e.path().parent_path().string(), e.path().filename().string(), &t)
+             .ok())
+      continue;  // the damaged samples have tests of their own
+    SCOPED_TRACE(e.path().string());
+    ExpectScansAgree(t.get());
+    ++tables;
+  }
+  EXPECT_GE(tables, 8);
+}
+
+TEST(ScanPlan, RefusesFieldsItCannotHold) {
+  std::vector<pdx::FieldSlot> layout = {{0, 10, 0, FieldType::kAlpha}, {10, 2, 0, FieldType::kShort},
+                                        {12, 10, 0, FieldType::kMemo}, {22, 8, 0, FieldType::kNumber}};
+  pdx::ScanPlan p;
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 30, {2}, {4}, {1}, &p).ok());
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 30, {1}, {}, {}, &p).IsInvalidArgument());   // alpha as int
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 30, {}, {}, {3}, &p).IsInvalidArgument());   // memo as text
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 30, {0}, {}, {}, &p).IsInvalidArgument());   // no field 0
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 30, {}, {5}, {}, &p).IsInvalidArgument());   // past the last
+  EXPECT_TRUE(pdx::ScanPlan::Make(layout, 20, {}, {4}, {}, &p).IsInvalidArgument());   // outside the record
+
+  // A view of a record laid out otherwise is refused, nothing written.
+  ASSERT_TRUE(pdx::ScanPlan::Make(layout, 30, {2}, {4}, {1}, &p).ok());
+  const char rec[40] = {};
+  pdx::RecordView other(rec, 40, layout.data(), 4, nullptr);
+  int64_t i = 7;
+  double d = 7;
+  std::string_view s = "x";
+  EXPECT_FALSE(p.Decode(other, &i, &d, &s));
+  EXPECT_FALSE(p.Decode(pdx::RecordView(), &i, &d, &s));
+  EXPECT_EQ(i, 7);
+  EXPECT_EQ(s, "x");
+}
+
+TEST(RecordView, OutOfRangeAndMismatchedFieldsReadBlank) {
+  std::vector<pdx::FieldSlot> layout = {{0, 2, 0, FieldType::kShort}, {2, 4, 0, FieldType::kAlpha}};
+  const char rec[6] = {'\x80', '\x05', 'a', 'b', 0, 0};
+  pdx::RecordView v(rec, 6, layout.data(), 2, nullptr);
+  EXPECT_EQ(v.Int(1), 5);
+  EXPECT_EQ(v.Text(2, nullptr), "ab");
+  EXPECT_EQ(v.Int(2), 0);           // alpha asked as a number
+  EXPECT_EQ(v.Text(1, nullptr), "");  // short asked as text
+  EXPECT_TRUE(v.IsBlank(0));
+  EXPECT_TRUE(v.IsBlank(3));
+  EXPECT_EQ(v.Int(3), 0);
+  // A slot reaching past the record is never read.
+  const pdx::FieldSlot wild{5, 4, 0, FieldType::kAlpha};
+  EXPECT_EQ(v.Text(wild, nullptr), "");
+  EXPECT_TRUE(v.IsBlank(wild));
+}
+
+TEST(RecordViews, BatchesCoverTheTableOnceInOrder) {
+  REQUIRE_SAMPLES();
+  std::unique_ptr<pdx::Table> t;
+  ASSERT_TRUE(pdx::Table::Open(pdx::Env::Default(), testutil::SamplesDir() + "/dbdemos", "customer.db", &t).ok());
+  // Stored order: batches of whole blocks, their records in the order Next
+  // walks them.
+  std::vector<double> walked, batched;  // CustNo
+  auto cur = t->NewCursor();
+  double d = 0;
+  for (pdx::Status st = cur->First(); st.ok() && !cur->AtEnd(); st = cur->Next()) {
+    ASSERT_TRUE(cur->GetDouble(1, &d).ok());
+    walked.push_back(d);
+  }
+  std::vector<pdx::RecordView> views;
+  size_t batches = 0;
+  for (pdx::Status st = cur->First(); st.ok() && !cur->AtEnd(); st = cur->Next(), ++batches) {
+    ASSERT_TRUE(cur->GetRecordViews(&views).ok());
+    ASSERT_FALSE(views.empty());
+    for (const auto& v : views) batched.push_back(v.Double(1));
+    // The cursor stands on the batch's last record.
+    ASSERT_TRUE(cur->GetDouble(1, &d).ok());
+    EXPECT_EQ(d, batched.back());
+  }
+  EXPECT_EQ(batched, walked);
+  EXPECT_LT(batches, walked.size());
+
+  // An index order gives one record at a time.
+  ASSERT_TRUE(cur->SetOrderIndex("ByCompany").ok());
+  ASSERT_TRUE(cur->First().ok());
+  ASSERT_TRUE(cur->GetRecordViews(&views).ok());
+  EXPECT_EQ(views.size(), 1u);
+  cur->ClearRange();
+  while (!cur->AtEnd()) ASSERT_TRUE(cur->Next().ok());
+  EXPECT_TRUE(cur->GetRecordViews(&views).IsInvalidArgument());
+}
+
+}  // namespace
