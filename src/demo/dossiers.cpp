@@ -110,7 +110,7 @@ class Generateur {
  public:
   Generateur(Ecrivain& e, const AgenceDemo& g, Alea a, TableDemo& dossier, TableDemo& piece, TableDemo& ligne,
              TableDemo& sligne)
-      : e_(e), m_(*e.monde), g_(g), a_(a), td_(dossier), tp_(piece), tl_(ligne), ts_(sligne), cp_(piece), cl_(ligne) {
+      : m_(*e.monde), g_(g), a_(a), td_(dossier), tp_(piece), tl_(ligne), ts_(sligne), cp_(piece), cl_(ligne) {
     for (int fi : g.fournisseurs) {
       const FournisseurDemo& f = m_.fournisseurs[static_cast<size_t>(fi)];
       for (const Offre& o : m_.offres.at(f.code))
@@ -136,7 +136,6 @@ class Generateur {
                           const std::string& fournisseur, const std::string& nom, double vente, double achat,
                           bool incomplet, bool sansEtat, BilanAgence* b);
 
-  Ecrivain& e_;
   const Monde& m_;
   const AgenceDemo& g_;
   Alea a_;
