@@ -1,7 +1,7 @@
 #pragma once
 // The key order of a keyed table's rows in memory: row ids in chunks of up to
 // a few hundred, each chunk sorted and holding its rows' sort keys
-// (sort_key.h) side by side in one allocation, plus one flat array of each
+// (sort_key.h) beside their ids in one allocation, plus one flat array of each
 // chunk's first key and one of their row counts. A search binary-
 // searches that array, then one chunk's keys, with memcmp on small contiguous
 // arrays: it never reads a record scattered in memory, nor walks a collation.
@@ -28,6 +28,7 @@ class KeyOrder {
   using Id = uint32_t;
   explicit KeyOrder(size_t keyBytes = 0)
       : keyBytes_(keyBytes),
+        entry_(keyBytes + sizeof(Id)),
         max_(std::clamp<size_t>(kChunkBytes / std::max<size_t>(keyBytes, 1), kMinRows, kMaxRows)) {}
 
   size_t size() const { return size_; }
@@ -50,12 +51,9 @@ class KeyOrder {
       firsts_.assign(keyBytes_, '\0');
     }
     const size_t n = counts_[c];
-    char* keys = Keys(c);
-    Id* ids = Ids(c);
-    std::memmove(keys + (i + 1) * keyBytes_, keys + i * keyBytes_, (n - i) * keyBytes_);
-    std::memcpy(keys + i * keyBytes_, key, keyBytes_);
-    std::memmove(ids + i + 1, ids + i, (n - i) * sizeof(Id));
-    ids[i] = id;
+    char* e = Entry(c, i);
+    std::memmove(e + entry_, e, (n - i) * entry_);
+    Put(e, id, key);
     counts_[c] = static_cast<uint32_t>(n + 1);
     if (i == 0) std::memcpy(firsts_.data() + c * keyBytes_, key, keyBytes_);
     ++size_;
@@ -68,7 +66,7 @@ class KeyOrder {
     found_ = kNone;
     if (!chunks_.empty()) {
       const size_t c = chunks_.size() - 1;
-      if (std::memcmp(Keys(c) + (counts_[c] - 1) * keyBytes_, key, keyBytes_) >= 0) return false;
+      if (std::memcmp(Entry(c, counts_[c] - 1), key, keyBytes_) >= 0) return false;
     }
     if (chunks_.empty() || counts_.back() >= max_ * 3 / 4) {
       chunks_.push_back(NewChunk());
@@ -77,8 +75,7 @@ class KeyOrder {
     }
     const size_t c = chunks_.size() - 1;
     const size_t n = counts_[c];
-    std::memcpy(Keys(c) + n * keyBytes_, key, keyBytes_);
-    Ids(c)[n] = id;
+    Put(Entry(c, n), id, key);
     counts_[c] = static_cast<uint32_t>(n + 1);
     ++size_;
     return true;
@@ -91,15 +88,13 @@ class KeyOrder {
     if (JustFound(id)) {
       c = foundChunk_;  // no second search
       i = foundAt_;
-    } else if (key == nullptr || !Locate(key, &c, &i) || Ids(c)[i] != id) {
+    } else if (key == nullptr || !Locate(key, &c, &i) || IdAt(c, i) != id) {
       return false;
     }
     found_ = kNone;
     const size_t n = counts_[c];
-    char* keys = Keys(c);
-    Id* ids = Ids(c);
-    std::memmove(keys + i * keyBytes_, keys + (i + 1) * keyBytes_, (n - i - 1) * keyBytes_);
-    std::memmove(ids + i, ids + i + 1, (n - i - 1) * sizeof(Id));
+    char* e = Entry(c, i);
+    std::memmove(e, e + entry_, (n - i - 1) * entry_);
     counts_[c] = static_cast<uint32_t>(n - 1);
     --size_;
     if (n == 1) {
@@ -107,7 +102,7 @@ class KeyOrder {
       counts_.erase(counts_.begin() + static_cast<long>(c));
       firsts_.erase(c * keyBytes_, keyBytes_);
     } else if (i == 0) {
-      std::memcpy(firsts_.data() + c * keyBytes_, keys, keyBytes_);
+      std::memcpy(firsts_.data() + c * keyBytes_, Entry(c, 0), keyBytes_);
     }
     return true;
   }
@@ -115,7 +110,7 @@ class KeyOrder {
   bool Find(const char* key, Id* id) const {
     size_t c = 0, i = 0;
     if (!Locate(key, &c, &i)) return false;
-    *id = Ids(c)[i];
+    *id = IdAt(c, i);
     found_ = *id;
     foundChunk_ = c;
     foundAt_ = i;
@@ -123,13 +118,11 @@ class KeyOrder {
   }
   // The key held for row id when it is the row the last Find gave (valid
   // until the order changes), else null.
-  const char* FoundKey(Id id) const { return JustFound(id) ? Keys(foundChunk_) + foundAt_ * keyBytes_ : nullptr; }
+  const char* FoundKey(Id id) const { return JustFound(id) ? Entry(foundChunk_, foundAt_) : nullptr; }
   template <class F>
   void ForEach(F f) const {
-    for (size_t c = 0; c < chunks_.size(); ++c) {
-      const Id* ids = Ids(c);
-      for (size_t i = 0; i < counts_[c]; ++i) f(ids[i]);
-    }
+    for (size_t c = 0; c < chunks_.size(); ++c)
+      for (size_t i = 0; i < counts_[c]; ++i) f(IdAt(c, i));
   }
 
  private:
@@ -137,17 +130,22 @@ class KeyOrder {
   static constexpr size_t kMinRows = 16, kMaxRows = 512;
   static constexpr Id kNone = 0xFFFFFFFFu;
 
-  // A chunk is one allocation: room for max_ + 1 keys, then as many ids.
-  std::unique_ptr<char[]> NewChunk() const {
-    return std::unique_ptr<char[]>(new char[(max_ + 1) * (keyBytes_ + sizeof(Id)) + IdPad()]);
+  // A chunk is one allocation of room for max_ + 1 entries: a row's key,
+  // then its id (beside the key, so that finding a key brings its id along).
+  std::unique_ptr<char[]> NewChunk() const { return std::unique_ptr<char[]>(new char[(max_ + 1) * entry_]); }
+  char* Entry(size_t c, size_t i) const { return chunks_[c].get() + i * entry_; }
+  Id IdAt(size_t c, size_t i) const {
+    Id id;
+    std::memcpy(&id, Entry(c, i) + keyBytes_, sizeof id);
+    return id;
   }
-  char* Keys(size_t c) const { return chunks_[c].get(); }
-  Id* Ids(size_t c) const { return reinterpret_cast<Id*>(chunks_[c].get() + (max_ + 1) * keyBytes_ + IdPad()); }
-  // Ids start aligned.
-  size_t IdPad() const { return (sizeof(Id) - (max_ + 1) * keyBytes_ % sizeof(Id)) % sizeof(Id); }
+  void Put(char* e, Id id, const char* key) const {
+    std::memcpy(e, key, keyBytes_);
+    std::memcpy(e + keyBytes_, &id, sizeof id);
+  }
   bool JustFound(Id id) const {
     return found_ == id && foundChunk_ < chunks_.size() && foundAt_ < counts_[foundChunk_] &&
-           Ids(foundChunk_)[foundAt_] == id;
+           IdAt(foundChunk_, foundAt_) == id;
   }
   // Chunk and position of the first row not below key; true when its key equals key.
   bool Locate(const char* key, size_t* c, size_t* i) const {
@@ -162,33 +160,32 @@ class KeyOrder {
       else hi = mid;
     }
     *c = lo == 0 ? 0 : lo - 1;
-    const char* keys = Keys(*c);
+    const char* entries = Entry(*c, 0);
     const size_t n = counts_[*c];
     // The chunk is most likely not in cache: ask for the keys of the search's
     // first three steps at once rather than one after the other.
-    for (size_t q = 1; q < 8; ++q) __builtin_prefetch(keys + (n * q / 8) * keyBytes_);
+    for (size_t q = 1; q < 8; ++q) __builtin_prefetch(entries + (n * q / 8) * entry_);
     size_t a = 0, b = n;
     while (a < b) {
       size_t mid = (a + b) / 2;
-      if (std::memcmp(keys + mid * keyBytes_, key, keyBytes_) < 0) a = mid + 1;
+      if (std::memcmp(entries + mid * entry_, key, keyBytes_) < 0) a = mid + 1;
       else b = mid;
     }
     *i = a;
-    return a < n && std::memcmp(keys + a * keyBytes_, key, keyBytes_) == 0;
+    return a < n && std::memcmp(entries + a * entry_, key, keyBytes_) == 0;
   }
   void Split(size_t c) {
     std::unique_ptr<char[]> right = NewChunk();
     const size_t n = counts_[c], half = n / 2;
-    char* rightBase = right.get();
-    std::memcpy(rightBase, Keys(c) + half * keyBytes_, (n - half) * keyBytes_);
-    std::memcpy(rightBase + (max_ + 1) * keyBytes_ + IdPad(), Ids(c) + half, (n - half) * sizeof(Id));
+    std::memcpy(right.get(), Entry(c, half), (n - half) * entry_);
     counts_[c] = static_cast<uint32_t>(half);
-    firsts_.insert((c + 1) * keyBytes_, rightBase, keyBytes_);
+    firsts_.insert((c + 1) * keyBytes_, right.get(), keyBytes_);
     chunks_.insert(chunks_.begin() + static_cast<long>(c + 1), std::move(right));
     counts_.insert(counts_.begin() + static_cast<long>(c + 1), static_cast<uint32_t>(n - half));
   }
 
   size_t keyBytes_;
+  size_t entry_;  // bytes of an entry: key, then id
   size_t max_;  // rows in a chunk before it splits
   std::vector<std::unique_ptr<char[]>> chunks_;  // by pointer: a split moves pointers, not chunks
   std::vector<uint32_t> counts_;                 // rows in each chunk

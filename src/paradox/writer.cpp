@@ -188,13 +188,11 @@ Status TableWriterImpl::LoadRows(Env* env) {
   keyed_.clear();
   order_.clear();
   loadedBlocks_.clear();
-  loadedBlockOf_.clear();
   // Room for the rows the header counts, within what the file can hold (a
   // damaged count must not make a huge allocation).
   const uint64_t fits = static_cast<uint64_t>(db.BlocksInFile()) * db.RecordsPerBlock();
   const size_t expected = static_cast<size_t>(std::min<uint64_t>(db.header().recordCount, fits));
   rows_.Reserve(expected);
-  loadedBlockOf_.reserve(expected);
   BlockChain chain(&db);
   uint64_t n = 0;
   for (;;) {
@@ -210,7 +208,6 @@ Status TableWriterImpl::LoadRows(Env* env) {
     }
     for (uint32_t i = 0; i < chain.records(); ++i, ++n) {
       const char* rec = chain.record(i);
-      loadedBlockOf_.push_back(chain.block());
       RowId id = rows_.Add(rec);
       for (int f : blobFields_) {
         const FieldDesc& fd = info_.fields[static_cast<size_t>(f - 1)];

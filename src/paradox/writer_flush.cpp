@@ -198,7 +198,11 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
   if (keepData) {
     if (dirty_) return Status::InvalidArgument(label_ + ": indexes can only be rebuilt over unchanged data");
     blocks = loadedBlocks_;
-    for (RowId id : order) blockOf.push_back(loadedBlockOf_[id]);
+    // Unchanged since loading: row ids follow the loaded blocks' records.
+    std::vector<uint32_t> loadedBlockOf;
+    loadedBlockOf.reserve(rows_.size());
+    for (const auto& b : loadedBlocks_) loadedBlockOf.insert(loadedBlockOf.end(), b.records, b.block);
+    for (RowId id : order) blockOf.push_back(loadedBlockOf[id]);
   } else {
     dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
     PutLE32(&dbHeader, 0x49, autoInc_);

@@ -112,10 +112,9 @@ class TableWriterImpl final : public TableWriter {
   std::string scratch_;        // a record being encoded
   static constexpr RowId kMaxRows = 0xFFFFFFF0u;
   bool dirty_ = false;
-  // The data blocks as loaded (chain order) and the block of each loaded row,
-  // for rebuilding indexes over an unchanged .DB.
+  // The data blocks as loaded (chain order; their records are rows 0, 1, ...
+  // in turn), for rebuilding indexes over an unchanged .DB.
   std::vector<BlockSummary> loadedBlocks_;
-  std::vector<uint32_t> loadedBlockOf_;
   // Further files written in the same commit as the next WriteFiles (name, bytes).
   std::vector<std::pair<std::string, std::string>> extraFiles_;
 
