@@ -77,9 +77,12 @@ class TableWriterImpl final : public TableWriter {
   std::vector<uint32_t> offsets_;  // of each field in a record
   const CodePage* cp_ = nullptr;
   bool asciiSame_ = false;     // the code page holds ASCII as ASCII
-  // By field: a blank needs no check, and a value EncodeCommon takes is all
-  // there is to do (no autoincrement, blob or required field).
-  std::vector<bool> plain_;
+  // By field: kNotPlain, or the kind of a field whose blank needs no check
+  // and whose common values are all there is to encode (no autoincrement,
+  // blob or required field; alpha only where the code page holds ASCII as
+  // ASCII).
+  enum : uint8_t { kNotPlain, kPlainAlpha, kPlainShort, kPlainLong, kPlainNumber };
+  std::vector<uint8_t> plain_;
   TextEncoder encoder_;  // UTF-8 to the table's code page
   Collation collation_;
   KeyLayout primary_;           // over .DB records

@@ -62,6 +62,45 @@ TEST(KeyOrder, MatchesASetThroughSplitsAndEmptiedChunks) {
     order.Insert(static_cast<uint32_t>(rows.size()), above.data());  // forgets the find
     EXPECT_FALSE(order.Erase(id, nullptr));
     EXPECT_EQ(order.size(), model.size() + 1);
+    // Emptied again, in random order: chunks and groups go as they empty.
+    std::vector<std::string> left(model.begin(), model.end());
+    left.push_back(above);
+    idOf[above] = static_cast<uint32_t>(rows.size());
+    std::shuffle(left.begin(), left.end(), rng);
+    for (const auto& k : left) ASSERT_TRUE(order.Erase(idOf[k], k.data()));
+    EXPECT_EQ(order.size(), 0u);
+    EXPECT_FALSE(order.Find(above.data(), &id));
+    size_t visited = 0;
+    order.ForEach([&](uint32_t) { ++visited; });
+    EXPECT_EQ(visited, 0u);
+    EXPECT_TRUE(order.Insert(7, above.data()));
+    ASSERT_TRUE(order.Find(above.data(), &id));
+    EXPECT_EQ(id, 7u);
+  }
+  // Loading many long keys in order (many chunks and groups), then inserting
+  // between and before them.
+  {
+    const size_t width = 300;
+    pdx::KeyOrder order(width);
+    auto keyOf = [&](uint32_t n) {
+      char b[16];
+      std::snprintf(b, sizeof b, "%08u", n);
+      return std::string(width - 8, 'k') + b;
+    };
+    for (uint32_t n = 0; n < 6000; ++n) ASSERT_TRUE(order.Append(n, keyOf(2 * n + 1).data()));
+    for (uint32_t n = 0; n < 6000; n += 2) ASSERT_TRUE(order.Insert(10000 + n, keyOf(2 * n).data()));
+    EXPECT_FALSE(order.Insert(1, keyOf(5).data()));
+    std::vector<uint32_t> ids;
+    order.ForEach([&](uint32_t i) { ids.push_back(i); });
+    ASSERT_EQ(ids.size(), 9000u);
+    for (size_t k = 0; k < ids.size(); ++k) {
+      // Pairs: the inserted even key, then the two loaded odd keys around the next even one.
+      const uint32_t want = k % 3 == 0 ? static_cast<uint32_t>(10000 + 2 * (k / 3)) : static_cast<uint32_t>(2 * (k / 3) + (k % 3 - 1));
+      ASSERT_EQ(ids[k], want) << k;
+    }
+    uint32_t id = 0;
+    ASSERT_TRUE(order.Find(keyOf(2 * 5999 + 1).data(), &id));
+    EXPECT_EQ(id, 5999u);
   }
   // Appending in order, then refusing what does not sort last.
   pdx::KeyOrder loaded(6);
