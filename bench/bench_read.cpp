@@ -135,8 +135,8 @@ std::unique_ptr<pdx::Table> OpenTable(const std::string& dir) {
 }
 
 // n is a multiple of 8.
-template <class T>
-inline void AddTo(T* __restrict totals, const T* __restrict values, size_t n) {
+template <class T, class V>
+inline void AddTo(T* __restrict totals, const V* __restrict values, size_t n) {
   for (size_t k = 0; k < n; k += 8)
     for (size_t j = 0; j < 8; ++j) totals[k + j] += values[k + j];
 }
@@ -163,7 +163,7 @@ __attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* recor
   // Padded to whole vectors with zeros, so that the totals below run as
   // fixed loops.
   const size_t intPad = (intFields.size() + 7) / 8 * 8, doublePad = (doubleFields.size() + 7) / 8 * 8;
-  std::vector<int64_t> ints(intPad);
+  std::vector<int32_t> ints(intPad);
   std::vector<double> doubles(doublePad);
   std::vector<std::string_view> texts(textFields.size());
   std::vector<int64_t> intTotals(intPad);

@@ -197,7 +197,7 @@ inline std::string_view RecordView::Text(const FieldSlot& slot, std::string* scr
 // The fields a scan reads from every record, checked against the table's
 // layout once and grouped by how they decode, so that each record costs one
 // tight loop per kind with no type or bounds test per field.
-//   ints:    short, long, autoincrement        (blank reads as 0)
+//   ints:    short, long, autoincrement (32 bits hold them all; blank reads as 0)
 //   doubles: number, money, date, time, timestamp (day numbers; blank reads as 0)
 //   texts:   alpha, as UTF-8                   (blank reads as empty)
 // A view's IsBlank tells a blank from a stored 0 where that matters.
@@ -218,7 +218,7 @@ class ScanPlan {
   // own buffer for text that needed converting: valid until the next Decode or
   // until the cursor moves. False (nothing written) when the view is not of a
   // record laid out as the plan's.
-  inline bool Decode(const RecordView& view, int64_t* ints, double* doubles, std::string_view* texts);
+  inline bool Decode(const RecordView& view, int32_t* ints, double* doubles, std::string_view* texts);
   // Whether Decode moves shorts and numbers with vector instructions (set by
   // Make where the processor has them; tests turn it off to compare).
   bool vectorized() const { return vector_ != nullptr; }
@@ -271,11 +271,12 @@ struct ScanPlan::VectorPlan {
   std::vector<TextChunk> textChunks;  // at most eight
   std::vector<TextGroup> textGroups;
   uint32_t intLanes = 0, doubleLanes = 0;  // outputs written (ints, doubles)
-  uint8_t intStore[4] = {}, doubleStore[2] = {};  // lanes stored, eight outputs each
+  uint16_t intStore[2] = {};   // int lanes stored, sixteen outputs each
+  uint8_t doubleStore[2] = {};  // double lanes stored, eight outputs each
 };
 // Returns the texts (bit k for the plan's k-th) left to the scalar loop:
 // those that need converting, or all when the plan has no vector texts.
-uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int64_t* ints, double* doubles,
+uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints, double* doubles,
                           std::string_view* texts);
 // Builds the vector plan, or returns null when the processor lacks the
 // instructions or the fields do not fit it.
@@ -287,7 +288,7 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
                                                            const std::vector<uint32_t>& textOut, uint32_t recordSize,
                                                            size_t intCount, size_t doubleCount);
 
-inline bool ScanPlan::Decode(const RecordView& view, int64_t* ints, double* doubles, std::string_view* texts) {
+inline bool ScanPlan::Decode(const RecordView& view, int32_t* ints, double* doubles, std::string_view* texts) {
   if (!view.rec_ || view.recordSize_ != recordSize_) return false;
   const char* const rec = view.rec_;
   uint64_t slowTexts = ~0ull;  // texts the loop below decodes

@@ -71,7 +71,7 @@ bool Pack(const std::vector<FieldSlot>& fields, const std::vector<uint32_t>& out
 }  // namespace
 
 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd"))) uint64_t DecodeVectorized(
-    const ScanPlan::VectorPlan& vp, const char* rec, int64_t* ints, double* doubles, std::string_view* texts) {
+    const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints, double* doubles, std::string_view* texts) {
   if (!vp.shorts.empty()) {
     __m512i raw = _mm512_setzero_si512();
     for (const auto& c : vp.shorts) {
@@ -81,10 +81,12 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd"))) uint64_
     }
     const __mmask32 filled = _mm512_test_epi16_mask(raw, raw);
     const __m512i val = _mm512_maskz_mov_epi16(filled, _mm512_xor_si512(raw, _mm512_set1_epi16(-32768)));
-    const __m128i parts[4] = {_mm512_maskz_extracti32x4_epi32(0xF, val, 0), _mm512_maskz_extracti32x4_epi32(0xF, val, 1),
-                              _mm512_maskz_extracti32x4_epi32(0xF, val, 2), _mm512_maskz_extracti32x4_epi32(0xF, val, 3)};
-    for (uint32_t q = 0; q < 4 && vp.intStore[q]; ++q)
-      _mm512_mask_storeu_epi64(ints + q * 8, vp.intStore[q], _mm512_cvtepi16_epi64(parts[q]));
+    // Widened to 32 bits, sixteen lanes a store.
+    if (vp.intStore[0])
+      _mm512_mask_storeu_epi32(ints, vp.intStore[0], _mm512_cvtepi16_epi32(_mm512_castsi512_si256(val)));
+    if (vp.intStore[1])
+      _mm512_mask_storeu_epi32(ints + 16, vp.intStore[1],
+                               _mm512_cvtepi16_epi32(_mm512_maskz_extracti64x4_epi64(0xF, val, 1)));
   }
   if (!vp.numbers.empty()) {
     // Chunks come sorted by output vector (see MakeVectorPlan).
@@ -172,13 +174,14 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
   if (!Pack(numbers, numberOut, recordSize, 8, numberLane, &vp->numbers)) return nullptr;
   std::stable_sort(vp->numbers.begin(), vp->numbers.end(),
                    [](const auto& x, const auto& y) { return x.vector < y.vector; });
-  auto lanes = [](uint32_t count, uint32_t q) -> uint8_t {
-    if (count <= q * 8) return 0;
-    const uint32_t left = count - q * 8;
-    return left >= 8 ? 0xFF : static_cast<uint8_t>((1u << left) - 1);
+  // Lanes w*q .. w*q + w - 1 of count outputs, as a store mask.
+  auto lanes = [](uint32_t count, uint32_t q, uint32_t w) -> uint32_t {
+    if (count <= q * w) return 0;
+    const uint32_t left = count - q * w;
+    return left >= w ? (1u << w) - 1 : (1u << left) - 1;
   };
-  for (uint32_t q = 0; q < 4; ++q) vp->intStore[q] = lanes(vp->intLanes, q);
-  for (uint32_t q = 0; q < 2; ++q) vp->doubleStore[q] = lanes(vp->doubleLanes, q);
+  for (uint32_t q = 0; q < 2; ++q) vp->intStore[q] = static_cast<uint16_t>(lanes(vp->intLanes, q, 16));
+  for (uint32_t q = 0; q < 2; ++q) vp->doubleStore[q] = static_cast<uint8_t>(lanes(vp->doubleLanes, q, 8));
   // Texts of at most 63 bytes, at most 64 of them in at most eight windows;
   // otherwise all go the scalar way.
   bool textsFit = texts.size() <= 64;
@@ -221,7 +224,7 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
 
 #else
 
-uint64_t DecodeVectorized(const ScanPlan::VectorPlan&, const char*, int64_t*, double*, std::string_view*) {
+uint64_t DecodeVectorized(const ScanPlan::VectorPlan&, const char*, int32_t*, double*, std::string_view*) {
   return ~0ull;
 }
 

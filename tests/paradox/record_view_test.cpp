@@ -55,7 +55,7 @@ uint64_t ExpectScansAgree(pdx::Table* table, bool* vectorized = nullptr) {
   EXPECT_TRUE(pdx::ScanPlan::Make(info.slots, size, k.ints, k.doubles, k.texts, &scalar).ok());
   scalar.DisableVectors();
   if (vectorized) *vectorized = vec.vectorized();
-  std::vector<int64_t> ints[2] = {std::vector<int64_t>(k.ints.size()), std::vector<int64_t>(k.ints.size())};
+  std::vector<int32_t> ints[2] = {std::vector<int32_t>(k.ints.size()), std::vector<int32_t>(k.ints.size())};
   std::vector<double> doubles[2] = {std::vector<double>(k.doubles.size()), std::vector<double>(k.doubles.size())};
   std::vector<std::string_view> texts[2] = {std::vector<std::string_view>(k.texts.size()),
                                             std::vector<std::string_view>(k.texts.size())};
@@ -256,7 +256,7 @@ TEST(ScanPlan, RefusesFieldsItCannotHold) {
   ASSERT_TRUE(pdx::ScanPlan::Make(layout, 30, {2}, {4}, {1}, &p).ok());
   const char rec[40] = {};
   pdx::RecordView other(rec, 40, layout.data(), 4, nullptr);
-  int64_t i = 7;
+  int32_t i = 7;
   double d = 7;
   std::string_view s = "x";
   EXPECT_FALSE(p.Decode(other, &i, &d, &s));
