@@ -34,7 +34,7 @@ struct TableInfo {
   int keyFieldCount = 0;     // primary key = fields 1..keyFieldCount
   uint32_t autoIncrement = 0;
   std::vector<FieldDesc> fields;
-  std::vector<FieldSlot> slots;    // where each field lies in the record, in field order
+  std::vector<FieldSlot> slots;    // where each field lies in the record (filled by Table::Open)
   std::vector<IndexDesc> indexes;  // primary first (when keyed), then secondaries
 };
 
