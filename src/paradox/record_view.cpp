@@ -51,6 +51,7 @@ Status ScanPlan::Make(const std::vector<FieldSlot>& layout, uint32_t recordSize,
   for (size_t i = 0; i < doubles.size(); ++i) PDX_RETURN_IF_ERROR(add(doubles[i], static_cast<uint32_t>(i), "double"));
   for (size_t i = 0; i < texts.size(); ++i) PDX_RETURN_IF_ERROR(add(texts[i], static_cast<uint32_t>(i), "text"));
   // A byte of any code page takes at most three bytes of UTF-8.
+  p.textBytes_ = textBytes;
   p.converted_.reserve(3 * textBytes);
   std::vector<FieldSlot> shorts, numbers;
   std::vector<uint32_t> shortOut, numberOut;
@@ -72,6 +73,29 @@ Status ScanPlan::Make(const std::vector<FieldSlot>& layout, uint32_t recordSize,
                              p.doubleCount_);
   *out = std::move(p);
   return Status::OK();
+}
+
+bool ScanPlan::DecodeBlock(const RecordView* views, size_t n, int32_t* ints, double* doubles,
+                           std::string_view* texts) {
+  for (size_t r = 0; r < n; ++r)
+    if (!Fits(views[r])) return false;
+  converted_.clear();
+  // Room for every text of the block converted, before any view points in.
+  if (converted_.capacity() < 3 * textBytes_ * n) converted_.reserve(3 * textBytes_ * n);
+  if (vector_) {
+    slow_.resize(n);
+    DecodeVectorizedBlock(*vector_, views, n, ints, intCount_, doubles, doubleCount_, texts, texts_.size(),
+                          slow_.data());
+  }
+  const bool finish = !longs_.empty() || !dates_.empty() || !texts_.empty();
+  for (size_t r = 0; r < n; ++r) {
+    int32_t* ri = ints + r * intCount_;
+    double* rd = doubles + r * doubleCount_;
+    const uint64_t slow = vector_ ? slow_[r] : DecodeFixed(views[r].rec_, ri, rd);
+    if (finish && (slow != 0 || !longs_.empty() || !dates_.empty()))
+      Finish(views[r].rec_, views[r].cp_, slow, ri, rd, texts + r * texts_.size());
+  }
+  return true;
 }
 
 }  // namespace pdx

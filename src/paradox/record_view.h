@@ -42,6 +42,9 @@ class RecordView {
       : rec_(record), recordSize_(recordSize), slots_(slots), count_(count), cp_(cp) {}
 
   bool valid() const { return rec_ != nullptr; }
+  // The record's bytes (recordSize() of them).
+  const char* raw() const { return rec_; }
+  uint32_t recordSize() const { return recordSize_; }
   int fieldCount() const { return static_cast<int>(count_); }
   // Where field lies (the same for every record of the table); null when out
   // of range. Scans look their fields up once and decode through the slot.
@@ -219,6 +222,12 @@ class ScanPlan {
   // until the cursor moves. False (nothing written) when the view is not of a
   // record laid out as the plan's.
   inline bool Decode(const RecordView& view, int32_t* ints, double* doubles, std::string_view* texts);
+  // The same for n records at once (a block's, from GetRecordViews), into
+  // arrays laid record after record: record r's ints from ints + r *
+  // intCount(), its doubles and texts likewise. Converted texts stay valid
+  // until the next Decode or DecodeBlock. False (nothing written) when a view
+  // is not of a record laid out as the plan's.
+  bool DecodeBlock(const RecordView* views, size_t n, int32_t* ints, double* doubles, std::string_view* texts);
   // Whether Decode moves shorts and numbers with vector instructions (set by
   // Make where the processor has them; tests turn it off to compare).
   bool vectorized() const { return vector_ != nullptr; }
@@ -233,10 +242,18 @@ class ScanPlan {
     uint32_t size;  // bytes in the record
     FieldType type;
   };
+  bool Fits(const RecordView& v) const { return v.rec_ && v.recordSize_ == recordSize_; }
+  // Shorts and numbers without vectors; every text is left to Finish.
+  inline uint64_t DecodeFixed(const char* rec, int32_t* ints, double* doubles) const;
+  // Longs, dates, and the texts of slow (bit k for the k-th text; all from 64).
+  inline void Finish(const char* rec, const CodePage* cp, uint64_t slow, int32_t* ints, double* doubles,
+                     std::string_view* texts);
+
   uint32_t recordSize_ = 0;
-  size_t intCount_ = 0, doubleCount_ = 0;
+  size_t intCount_ = 0, doubleCount_ = 0, textBytes_ = 0;
   std::vector<Item> shorts_, longs_, numbers_, dates_, texts_;
-  std::string converted_;  // reserved once: appending never moves it
+  std::string converted_;  // reserved ahead: appending never moves it
+  std::vector<uint64_t> slow_;  // per record of a block
   std::shared_ptr<const VectorPlan> vector_;  // null: the scalar loops do all
 };
 
@@ -278,6 +295,10 @@ struct ScanPlan::VectorPlan {
 // those that need converting, or all when the plan has no vector texts.
 uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints, double* doubles,
                           std::string_view* texts);
+// The same for n records, outputs laid record after record; slow[r] for record r.
+void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n, int32_t* ints,
+                           size_t intCount, double* doubles, size_t doubleCount, std::string_view* texts,
+                           size_t textCount, uint64_t* slow);
 // Builds the vector plan, or returns null when the processor lacks the
 // instructions or the fields do not fit it.
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
@@ -288,34 +309,31 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
                                                            const std::vector<uint32_t>& textOut, uint32_t recordSize,
                                                            size_t intCount, size_t doubleCount);
 
-inline bool ScanPlan::Decode(const RecordView& view, int32_t* ints, double* doubles, std::string_view* texts) {
-  if (!view.rec_ || view.recordSize_ != recordSize_) return false;
-  const char* const rec = view.rec_;
-  uint64_t slowTexts = ~0ull;  // texts the loop below decodes
-  if (vector_) {
-    slowTexts = DecodeVectorized(*vector_, rec, ints, doubles, texts);
-  } else {
-    for (const Item& it : shorts_) {
-      const uint16_t raw = detail::BE16(rec + it.offset);
-      ints[it.out] = raw == 0 ? 0 : static_cast<int16_t>(raw ^ 0x8000u);
-    }
-    for (const Item& it : numbers_) {
-      const char* p = rec + it.offset;
-      doubles[it.out] = detail::AllZero(p, 8) ? 0 : detail::Double8(p);
-    }
+inline uint64_t ScanPlan::DecodeFixed(const char* rec, int32_t* ints, double* doubles) const {
+  for (const Item& it : shorts_) {
+    const uint16_t raw = detail::BE16(rec + it.offset);
+    ints[it.out] = raw == 0 ? 0 : static_cast<int16_t>(raw ^ 0x8000u);
   }
+  for (const Item& it : numbers_) {
+    const char* p = rec + it.offset;
+    doubles[it.out] = detail::AllZero(p, 8) ? 0 : detail::Double8(p);
+  }
+  return ~0ull;
+}
+
+inline void ScanPlan::Finish(const char* rec, const CodePage* cp, uint64_t slow, int32_t* ints, double* doubles,
+                             std::string_view* texts) {
   for (const Item& it : longs_) {
     const uint32_t raw = detail::BE32(rec + it.offset);
     ints[it.out] = raw == 0 ? 0 : static_cast<int32_t>(raw ^ 0x80000000u);
   }
-  for (const Item& it : dates_) {
-    const FieldSlot s{it.offset, static_cast<uint16_t>(it.size), 0, it.type};
-    doubles[it.out] = view.Double(s);
+  if (!dates_.empty()) {
+    const RecordView view(rec, recordSize_, nullptr, 0, cp);
+    for (const Item& it : dates_) doubles[it.out] = view.Double(FieldSlot{it.offset, static_cast<uint16_t>(it.size), 0, it.type});
   }
-  if (slowTexts == 0) return true;
-  converted_.clear();
+  if (slow == 0) return;
   for (size_t k = 0; k < texts_.size(); ++k) {
-    if (k < 64 && !(slowTexts >> k & 1)) continue;
+    if (k < 64 && !(slow >> k & 1)) continue;
     const Item& it = texts_[k];
     const char* p = rec + it.offset;
     if (p[0] == 0) {
@@ -328,10 +346,18 @@ inline bool ScanPlan::Decode(const RecordView& view, int32_t* ints, double* doub
       texts[it.out] = std::string_view(p, len);
     } else {
       const size_t from = converted_.size();
-      view.cp_->Decode(p, len, &converted_);
+      cp->Decode(p, len, &converted_);
       texts[it.out] = std::string_view(converted_.data() + from, converted_.size() - from);
     }
   }
+}
+
+inline bool ScanPlan::Decode(const RecordView& view, int32_t* ints, double* doubles, std::string_view* texts) {
+  if (!Fits(view)) return false;
+  converted_.clear();
+  const uint64_t slow =
+      vector_ ? DecodeVectorized(*vector_, view.rec_, ints, doubles, texts) : DecodeFixed(view.rec_, ints, doubles);
+  Finish(view.rec_, view.cp_, slow, ints, doubles, texts);
   return true;
 }
 

@@ -70,8 +70,13 @@ bool Pack(const std::vector<FieldSlot>& fields, const std::vector<uint32_t>& out
 
 }  // namespace
 
-__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd"))) uint64_t DecodeVectorized(
-    const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints, double* doubles, std::string_view* texts) {
+#define PDX_VECTOR_TARGET __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd")))
+
+namespace {
+
+PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const ScanPlan::VectorPlan& vp, const char* rec,
+                                                                    int32_t* ints, double* doubles,
+                                                                    std::string_view* texts) {
   if (!vp.shorts.empty()) {
     __m512i raw = _mm512_setzero_si512();
     for (const auto& c : vp.shorts) {
@@ -147,6 +152,20 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vl,avx512cd"))) uint64_
     texts[t.out] = std::string_view(rec + t.offset, lens[k]);
   }
   return slow;
+}
+
+}  // namespace
+
+PDX_VECTOR_TARGET uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints,
+                                            double* doubles, std::string_view* texts) {
+  return One(vp, rec, ints, doubles, texts);
+}
+
+PDX_VECTOR_TARGET void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n,
+                                             int32_t* ints, size_t intCount, double* doubles, size_t doubleCount,
+                                             std::string_view* texts, size_t textCount, uint64_t* slow) {
+  for (size_t r = 0; r < n; ++r)
+    slow[r] = One(vp, views[r].raw(), ints + r * intCount, doubles + r * doubleCount, texts + r * textCount);
 }
 
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
@@ -227,6 +246,9 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
 uint64_t DecodeVectorized(const ScanPlan::VectorPlan&, const char*, int32_t*, double*, std::string_view*) {
   return ~0ull;
 }
+
+void DecodeVectorizedBlock(const ScanPlan::VectorPlan&, const RecordView*, size_t, int32_t*, size_t, double*, size_t,
+                           std::string_view*, size_t, uint64_t*) {}
 
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
                                                            const std::vector<FieldSlot>&, const std::vector<uint32_t>&,

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <random>
 
@@ -65,10 +66,21 @@ uint64_t ExpectScansAgree(pdx::Table* table, bool* vectorized = nullptr) {
   uint64_t n = 0;
   for (pdx::Status s = cur->First(); s.ok() && !cur->AtEnd(); s = cur->Next()) {
     EXPECT_TRUE(cur->GetRecordViews(&views).ok());
+    // The whole block at once gives what record by record gives (below).
+    const size_t nb = views.size();
+    std::vector<int32_t> bi(nb * k.ints.size());
+    std::vector<double> bd(nb * k.doubles.size());
+    std::vector<std::string_view> bt(nb * k.texts.size());
+    EXPECT_TRUE(vec.DecodeBlock(views.data(), nb, bi.data(), bd.data(), bt.data()));
+    std::vector<std::string> blockTexts(bt.begin(), bt.end());  // the next Decode reuses the buffer
     for (size_t b = 0; b < views.size(); ++b, ++n) {
       const pdx::RecordView& view = views[b];
       EXPECT_TRUE(vec.Decode(view, ints[0].data(), doubles[0].data(), texts[0].data()));
       EXPECT_TRUE(scalar.Decode(view, ints[1].data(), doubles[1].data(), texts[1].data()));
+      for (size_t i = 0; i < k.ints.size(); ++i) EXPECT_EQ(bi[b * k.ints.size() + i], ints[1][i]);
+      for (size_t i = 0; i < k.doubles.size(); ++i)
+        EXPECT_EQ(std::memcmp(&bd[b * k.doubles.size() + i], &doubles[1][i], sizeof(double)), 0) << "record " << n;
+      for (size_t i = 0; i < k.texts.size(); ++i) EXPECT_EQ(blockTexts[b * k.texts.size() + i], texts[1][i]);
       for (int w = 0; w < 2; ++w) {
         for (size_t i = 0; i < k.ints.size(); ++i) EXPECT_EQ(ints[w][i], view.Int(k.ints[i])) << "record " << n;
         for (size_t i = 0; i < k.doubles.size(); ++i) {
