@@ -74,68 +74,96 @@ bool Pack(const std::vector<FieldSlot>& fields, const std::vector<uint32_t>& out
 
 namespace {
 
-PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const ScanPlan::VectorPlan& vp, const char* rec,
-                                                                    int32_t* ints, double* doubles,
-                                                                    std::string_view* texts) {
-  if (!vp.shorts.empty()) {
-    __m512i raw = _mm512_setzero_si512();
-    for (const auto& c : vp.shorts) {
-      const __m512i data = _mm512_maskz_loadu_epi8(c.load, rec + c.start);
-      const __m512i idx = _mm512_loadu_si512(c.index);
-      raw = _mm512_mask_permutexvar_epi8(raw, c.bytes, idx, data);
-    }
+// The plan's arrays as plain pointers and counts, taken once: the outputs
+// could alias the plan's vectors as far as the compiler knows, which would
+// make it reload their sizes after every store.
+struct Spans {
+  const ScanPlan::VectorPlan::Chunk* shorts;
+  size_t shortCount;
+  const ScanPlan::VectorPlan::Chunk* numbers;
+  size_t numberCount[2];  // chunks of output vector 0, then of 1
+  const ScanPlan::VectorPlan::TextChunk* textChunks;
+  size_t textChunkCount;
+  const ScanPlan::VectorPlan::TextGroup* groups;
+  size_t groupCount;
+  const ScanPlan::VectorPlan::Text* texts;
+  size_t textCount;
+  uint16_t intStore[2];
+  uint8_t doubleStore[2];
+};
+
+Spans SpansOf(const ScanPlan::VectorPlan& vp) {
+  Spans s{};
+  s.shorts = vp.shorts.data();
+  s.shortCount = vp.shorts.size();
+  s.numbers = vp.numbers.data();
+  for (const auto& c : vp.numbers) ++s.numberCount[c.vector];
+  s.textChunks = vp.textChunks.data();
+  s.textChunkCount = vp.textChunks.size();
+  s.groups = vp.textGroups.data();
+  s.groupCount = vp.textGroups.size();
+  s.texts = vp.texts.data();
+  s.textCount = vp.texts.size();
+  s.intStore[0] = vp.intStore[0];
+  s.intStore[1] = vp.intStore[1];
+  s.doubleStore[0] = vp.doubleStore[0];
+  s.doubleStore[1] = vp.doubleStore[1];
+  return s;
+}
+
+PDX_VECTOR_TARGET inline __attribute__((always_inline)) __m512i Gather(const ScanPlan::VectorPlan::Chunk* c, size_t n,
+                                                                      const char* rec) {
+  __m512i acc = _mm512_setzero_si512();
+  for (size_t i = 0; i < n; ++i) {
+    const __m512i data = _mm512_maskz_loadu_epi8(c[i].load, rec + c[i].start);
+    acc = _mm512_mask_permutexvar_epi8(acc, c[i].bytes, _mm512_loadu_si512(c[i].index), data);
+  }
+  return acc;
+}
+
+PDX_VECTOR_TARGET inline __attribute__((always_inline)) void Numbers(__m512i r, double* out, uint8_t store) {
+  // Sign bit set: clear it; clear: invert everything. Blank (0) stays 0.
+  const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
+  const __m512i neg = _mm512_srai_epi64(r, 63);
+  const __m512i flip = _mm512_or_si512(_mm512_andnot_si512(neg, _mm512_set1_epi64(-1)), sign);
+  const __m512i val = _mm512_maskz_xor_epi64(_mm512_test_epi64_mask(r, r), r, flip);
+  _mm512_mask_storeu_pd(out, store, _mm512_castsi512_pd(val));
+}
+
+PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const Spans& sp, const char* rec, int32_t* ints,
+                                                                    double* doubles, std::string_view* texts) {
+  if (sp.shortCount) {
+    const __m512i raw = Gather(sp.shorts, sp.shortCount, rec);
     const __mmask32 filled = _mm512_test_epi16_mask(raw, raw);
     const __m512i val = _mm512_maskz_mov_epi16(filled, _mm512_xor_si512(raw, _mm512_set1_epi16(-32768)));
     // Widened to 32 bits, sixteen lanes a store.
-    if (vp.intStore[0])
-      _mm512_mask_storeu_epi32(ints, vp.intStore[0], _mm512_cvtepi16_epi32(_mm512_castsi512_si256(val)));
-    if (vp.intStore[1])
-      _mm512_mask_storeu_epi32(ints + 16, vp.intStore[1],
+    if (sp.intStore[0])
+      _mm512_mask_storeu_epi32(ints, sp.intStore[0], _mm512_cvtepi16_epi32(_mm512_castsi512_si256(val)));
+    if (sp.intStore[1])
+      _mm512_mask_storeu_epi32(ints + 16, sp.intStore[1],
                                _mm512_cvtepi16_epi32(_mm512_maskz_extracti64x4_epi64(0xF, val, 1)));
   }
-  if (!vp.numbers.empty()) {
-    // Chunks come sorted by output vector (see MakeVectorPlan).
-    __m512i raw[2] = {_mm512_setzero_si512(), _mm512_setzero_si512()};
-    size_t c = 0;
-    for (uint32_t v = 0; v < 2; ++v) {
-      __m512i acc = _mm512_setzero_si512();
-      for (; c < vp.numbers.size() && vp.numbers[c].vector == v; ++c) {
-        const auto& ch = vp.numbers[c];
-        const __m512i data = _mm512_maskz_loadu_epi8(ch.load, rec + ch.start);
-        acc = _mm512_mask_permutexvar_epi8(acc, ch.bytes, _mm512_loadu_si512(ch.index), data);
-      }
-      raw[v] = acc;
-    }
-    const __m512i sign = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
-    for (uint32_t v = 0; v < 2 && vp.doubleStore[v]; ++v) {
-      const __m512i r = raw[v];
-      // Sign bit set: clear it; clear: invert everything. Blank (0) stays 0.
-      const __m512i neg = _mm512_srai_epi64(r, 63);
-      const __m512i flip = _mm512_or_si512(_mm512_andnot_si512(neg, _mm512_set1_epi64(-1)), sign);
-      const __mmask8 filled = _mm512_test_epi64_mask(r, r);
-      const __m512i val = _mm512_maskz_xor_epi64(filled, r, flip);
-      _mm512_mask_storeu_pd(doubles + v * 8, vp.doubleStore[v], _mm512_castsi512_pd(val));
-    }
-  }
-  if (vp.texts.empty()) return ~0ull;
+  if (sp.doubleStore[0]) Numbers(Gather(sp.numbers, sp.numberCount[0], rec), doubles, sp.doubleStore[0]);
+  if (sp.doubleStore[1])
+    Numbers(Gather(sp.numbers + sp.numberCount[0], sp.numberCount[1], rec), doubles + 8, sp.doubleStore[1]);
+  if (!sp.textCount) return ~0ull;
   // Text: up to the first NUL; ASCII text is its own UTF-8, the rest is
-  // converted by the caller.
-  // One load per chunk gives the NUL and high-bit masks of its 64 bytes; the
-  // lengths of eight texts then come from those masks at once.
-  // (Built in registers: a vector load right after narrow stores would wait.)
+  // converted by the caller. One load per chunk gives the NUL and high-bit
+  // masks of its 64 bytes; the lengths of eight texts then come from those
+  // masks at once. (Built in registers: a vector load right after narrow
+  // stores would wait.)
   alignas(64) uint64_t lens[64];
   __m512i zerosV = _mm512_setzero_si512(), highsV = _mm512_setzero_si512();
-  for (size_t c = 0; c < vp.textChunks.size(); ++c) {
-    const auto& tc = vp.textChunks[c];
-    const __m512i data = _mm512_maskz_loadu_epi8(tc.load, rec + tc.start);
+  for (size_t c = 0; c < sp.textChunkCount; ++c) {
+    const __m512i data = _mm512_maskz_loadu_epi8(sp.textChunks[c].load, rec + sp.textChunks[c].start);
     const auto lane = static_cast<__mmask8>(1u << c);
     zerosV = _mm512_mask_set1_epi64(zerosV, lane, static_cast<long long>(_mm512_testn_epi8_mask(data, data)));
     highsV = _mm512_mask_set1_epi64(highsV, lane, static_cast<long long>(_mm512_movepi8_mask(data)));
   }
   const __m512i one = _mm512_set1_epi64(1);
   uint64_t slow = 0;
-  for (size_t g = 0; g < vp.textGroups.size(); ++g) {
-    const auto& tg = vp.textGroups[g];
+  for (size_t g = 0; g < sp.groupCount; ++g) {
+    const auto& tg = sp.groups[g];
     const __m512i idx = _mm512_loadu_si512(tg.chunk), sh = _mm512_loadu_si512(tg.shift);
     const __m512i z = _mm512_or_si512(_mm512_srlv_epi64(_mm512_permutexvar_epi64(idx, zerosV), sh),
                                       _mm512_loadu_si512(tg.stop));
@@ -147,10 +175,7 @@ PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const ScanP
     slow |= static_cast<uint64_t>(_mm512_test_epi64_mask(high, high)) << (8 * g);
     _mm512_store_si512(lens + 8 * g, len);
   }
-  for (size_t k = 0; k < vp.texts.size(); ++k) {
-    const auto& t = vp.texts[k];
-    texts[t.out] = std::string_view(rec + t.offset, lens[k]);
-  }
+  for (size_t k = 0; k < sp.textCount; ++k) texts[sp.texts[k].out] = std::string_view(rec + sp.texts[k].offset, lens[k]);
   return slow;
 }
 
@@ -158,14 +183,15 @@ PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const ScanP
 
 PDX_VECTOR_TARGET uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints,
                                             double* doubles, std::string_view* texts) {
-  return One(vp, rec, ints, doubles, texts);
+  return One(SpansOf(vp), rec, ints, doubles, texts);
 }
 
 PDX_VECTOR_TARGET void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n,
                                              int32_t* ints, size_t intCount, double* doubles, size_t doubleCount,
                                              std::string_view* texts, size_t textCount, uint64_t* slow) {
+  const Spans sp = SpansOf(vp);
   for (size_t r = 0; r < n; ++r)
-    slow[r] = One(vp, views[r].raw(), ints + r * intCount, doubles + r * doubleCount, texts + r * textCount);
+    slow[r] = One(sp, views[r].raw(), ints + r * intCount, doubles + r * doubleCount, texts + r * textCount);
 }
 
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
