@@ -4,8 +4,9 @@
 // copied when it is ASCII).
 //
 // Contract:
-//  - A view is valid until its cursor moves or goes away; the string_views it
-//    returns likewise.
+//  - A view is valid until its cursor's next move (GetRecordViews leaves the
+//    cursor on the last view it gives) or until the cursor goes away; the
+//    string_views it returns likewise.
 //  - Field numbers start at 1. A number out of range, or an accessor that does
 //    not fit the field's type, gives a blank result (0, empty text), never a read
 //    outside the record.
