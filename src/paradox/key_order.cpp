@@ -1,7 +1,8 @@
 #include "paradox/key_order.h"
 
 #include <algorithm>
-#include <bit>
+
+#include "paradox/prefetch.h"
 
 namespace pdx {
 namespace {
@@ -9,18 +10,22 @@ namespace {
 // memcmp's sign, inline: keys are a few dozen bytes, often alike up to their
 // last ones, and a search compares some twenty of them.
 inline int KeyCompare(const char* a, const char* b, size_t n) {
+  // Eight bytes at a time, read big-endian so that integer order is byte order.
+  auto load = [](const char* p) {
+#if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return __builtin_bswap64(v);
+#else
+    uint64_t v = 0;
+    for (int k = 0; k < 8; ++k) v = (v << 8) | static_cast<unsigned char>(p[k]);
+    return v;
+#endif
+  };
   size_t i = 0;
   for (; i + 8 <= n; i += 8) {
-    uint64_t x, y;
-    std::memcpy(&x, a + i, 8);
-    std::memcpy(&y, b + i, 8);
-    if (x != y) {
-      if constexpr (std::endian::native == std::endian::little) {
-        x = __builtin_bswap64(x);
-        y = __builtin_bswap64(y);
-      }
-      return x < y ? -1 : 1;
-    }
+    const uint64_t x = load(a + i), y = load(b + i);
+    if (x != y) return x < y ? -1 : 1;
   }
   for (; i < n; ++i)
     if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
@@ -42,7 +47,7 @@ size_t LastNotAbove(const char* keys, size_t n, size_t stride, size_t keyBytes, 
 // The array is most likely not in cache: ask for the keys of a binary
 // search's first three steps at once rather than one after the other.
 void PrefetchSearch(const char* keys, size_t n, size_t stride) {
-  for (size_t q = 1; q < 8; ++q) __builtin_prefetch(keys + (n * q / 8) * stride);
+  for (size_t q = 1; q < 8; ++q) Prefetch(keys + (n * q / 8) * stride);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "paradox/commit.h"
 #include "paradox/field_codec.h"
+#include "paradox/prefetch.h"
 #include "paradox/table_impl.h"
 #include "paradox/writer_impl.h"
 
@@ -421,7 +422,7 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
   {
     const char* v = reinterpret_cast<const char*>(values.data());
     const size_t bytes = values.size() * sizeof(Value);
-    for (size_t at = 0; at < bytes; at += 64) __builtin_prefetch(v + at);
+    for (size_t at = 0; at < bytes; at += 64) Prefetch(v + at);
   }
   rec->assign(recordSize_, '\0');
   *autoIncUsed = 0;
@@ -513,7 +514,7 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
   char* rec = rows_.at(row);
   // Its lines arrive while the values are encoded.
-  for (uint32_t at = 0; at < recordSize_; at += 64) __builtin_prefetch(rec + at, 1);
+  for (uint32_t at = 0; at < recordSize_; at += 64) PrefetchForWrite(rec + at);
   std::map<int, std::string> blobs;
   uint32_t used = 0;
   PDX_RETURN_IF_ERROR(EncodeRow(values, &scratch_, &blobs, false, &used));
