@@ -30,4 +30,19 @@ void SortKeyMaker::Make(const char* buf, char* out) const {
   }
 }
 
+void SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const {
+  for (const Part& p : parts_) {
+    if (p.type == FieldType::kAlpha && std::memcmp(buf + p.offset, prevBuf + p.offset, p.size) == 0) {
+      std::memcpy(out, prevKey, p.keySize);
+    } else {
+      if (p.type == FieldType::kAlpha) collation_->SortKey(buf + p.offset, p.size, caseInsensitive_, out);
+      else std::memcpy(out, buf + p.offset, p.size);
+      if (descending_)
+        for (size_t i = 0; i < p.keySize; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
+    }
+    out += p.keySize;
+    prevKey += p.keySize;
+  }
+}
+
 }  // namespace pdx

@@ -199,6 +199,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
   rows_.Reserve(expected);
   BlockChain chain(&db);
   uint64_t n = 0;
+  const char* prevRec = nullptr;  // the row loaded last (keyed tables)
   for (;;) {
     bool done = false;
     PDX_RETURN_IF_ERROR(chain.Next(&done));
@@ -230,9 +231,14 @@ Status TableWriterImpl::LoadRows(Env* env) {
         blobs_[BlobKey(id, f)] = std::move(slot);
       }
       if (Keyed()) {
-        const char* key = SortKeyOf(rec, &key_);
+        // The previous row's key (in oldKey_) spares work on shared first fields.
+        if (prevRec == nullptr) primaryKey_.Make(rec, key_.data());
+        else primaryKey_.MakeAfter(rec, prevRec, oldKey_.data(), key_.data());
+        const char* key = key_.data();
         if (!keyed_.Append(id, key) && !keyed_.Insert(id, key))
           return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
+        key_.swap(oldKey_);
+        prevRec = rows_.at(id);
       } else {
         order_.push_back(id);
       }

@@ -149,3 +149,36 @@ TEST(SortKey, CompositeKeysOrderAsTheLayout) {
 }
 
 }  // namespace
+
+namespace {
+
+// Made after a previous buffer, a key is the key made afresh, whether the
+// fields are shared or not (ascending and descending).
+TEST(SortKey, MadeAfterThePreviousRowEqualsMadeAfresh) {
+  pdx::Collation c;
+  ASSERT_TRUE(pdx::Collation::Make("ANSIINTL", MapOf(1252), &c).ok());
+  std::mt19937 rng(9);
+  const std::vector<std::string> names = Values(&rng, 5, 6), tails = Values(&rng, 3, 6);
+  for (bool desc : {false, true}) {
+    pdx::KeyLayout layout;
+    layout.collation = &c;
+    layout.descending = desc;
+    layout.parts = {{pdx::FieldType::kAlpha, 0, 5}, {pdx::FieldType::kShort, 5, 2}, {pdx::FieldType::kAlpha, 7, 3}};
+    pdx::SortKeyMaker maker(layout);
+    std::string prev, prevKey;
+    for (int r = 0; r < 400; ++r) {
+      std::string rec = names[rng() % 3] + std::string(1, static_cast<char>(0x80)) +
+                        std::string(1, static_cast<char>(rng() % 4)) + tails[rng() % tails.size()];
+      std::string fresh(maker.size(), '\0'), after(maker.size(), '\x7F');
+      maker.Make(rec.data(), fresh.data());
+      if (!prev.empty()) {
+        maker.MakeAfter(rec.data(), prev.data(), prevKey.data(), after.data());
+        ASSERT_EQ(after, fresh) << "row " << r;
+      }
+      prev = rec;
+      prevKey = fresh;
+    }
+  }
+}
+
+}  // namespace
