@@ -283,11 +283,15 @@ struct ScanPlan::VectorPlan {
     uint64_t chunk[8] = {};  // in textChunks
     uint64_t shift[8] = {};  // offset - that chunk's start
     uint64_t stop[8] = {};   // bits from the field's size up (a NUL stands there)
+    uint64_t offset[8] = {};  // in the record
   };
   std::vector<Chunk> shorts, numbers;
   std::vector<Text> texts;  // empty: the scalar loop reads them all
   std::vector<TextChunk> textChunks;  // at most eight
   std::vector<TextGroup> textGroups;
+  // Texts come out in plan order and string_view holds (size, pointer) in
+  // that order (checked at run time): views are then stored four at a time.
+  bool storeTextPairs = false;
   uint32_t intLanes = 0, doubleLanes = 0;  // outputs written (ints, doubles)
   uint16_t intStore[2] = {};   // int lanes stored, sixteen outputs each
   uint8_t doubleStore[2] = {};  // double lanes stored, eight outputs each

@@ -10,6 +10,7 @@
 // whole vectors.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "paradox/record_view.h"
 
@@ -33,6 +34,17 @@ bool ProcessorHasVectors() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
          __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vl") &&
          __builtin_cpu_supports("avx512cd");
+}
+
+// Whether a string_view's bytes are its size then its pointer, so that views
+// can be written as such pairs (string_view is trivially copyable).
+bool ViewIsSizeThenPointer() {
+  static_assert(std::is_trivially_copyable_v<std::string_view> && sizeof(std::string_view) == 16);
+  static const char probe[3] = {};
+  const std::string_view v(probe + 1, 2);
+  uint64_t w[2];
+  std::memcpy(w, &v, sizeof w);
+  return w[0] == 2 && w[1] == reinterpret_cast<uintptr_t>(probe + 1);
 }
 
 // Fields sorted by offset are packed into windows of 64 record bytes, each
@@ -88,6 +100,7 @@ struct Spans {
   size_t groupCount;
   const ScanPlan::VectorPlan::Text* texts;
   size_t textCount;
+  bool pairs;
   uint16_t intStore[2];
   uint8_t doubleStore[2];
 };
@@ -104,6 +117,7 @@ Spans SpansOf(const ScanPlan::VectorPlan& vp) {
   s.groupCount = vp.textGroups.size();
   s.texts = vp.texts.data();
   s.textCount = vp.texts.size();
+  s.pairs = vp.storeTextPairs;
   s.intStore[0] = vp.intStore[0];
   s.intStore[1] = vp.intStore[1];
   s.doubleStore[0] = vp.doubleStore[0];
@@ -173,9 +187,24 @@ PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const Spans
     const __m512i before = _mm512_sub_epi64(_mm512_sllv_epi64(one, len), one);
     const __m512i high = _mm512_and_si512(_mm512_srlv_epi64(_mm512_permutexvar_epi64(idx, highsV), sh), before);
     slow |= static_cast<uint64_t>(_mm512_test_epi64_mask(high, high)) << (8 * g);
-    _mm512_store_si512(lens + 8 * g, len);
+    if (sp.pairs) {
+      // (size, pointer) pairs, four views a store; lanes past the last text
+      // are not stored.
+      const __m512i ptr = _mm512_add_epi64(_mm512_set1_epi64(reinterpret_cast<long long>(rec)),
+                                           _mm512_loadu_si512(tg.offset));
+      const __m512i lo = _mm512_permutex2var_epi64(len, _mm512_setr_epi64(0, 8, 1, 9, 2, 10, 3, 11), ptr);
+      const __m512i hi = _mm512_permutex2var_epi64(len, _mm512_setr_epi64(4, 12, 5, 13, 6, 14, 7, 15), ptr);
+      const size_t left = sp.textCount - 8 * g;
+      const auto m = [](size_t views) { return static_cast<__mmask8>(views >= 4 ? 0xFF : (1u << (2 * views)) - 1); };
+      _mm512_mask_storeu_epi64(texts + 8 * g, m(left), lo);
+      if (left > 4) _mm512_mask_storeu_epi64(texts + 8 * g + 4, m(left - 4), hi);
+    } else {
+      _mm512_store_si512(lens + 8 * g, len);
+    }
   }
-  for (size_t k = 0; k < sp.textCount; ++k) texts[sp.texts[k].out] = std::string_view(rec + sp.texts[k].offset, lens[k]);
+  if (!sp.pairs)
+    for (size_t k = 0; k < sp.textCount; ++k)
+      texts[sp.texts[k].out] = std::string_view(rec + sp.texts[k].offset, lens[k]);
   return slow;
 }
 
@@ -257,7 +286,11 @@ std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<Fie
       g.chunk[k % 8] = t.chunk;
       g.shift[k % 8] = t.shift;
       g.stop[k % 8] = ~((1ull << f.size) - 1);
+      g.offset[k % 8] = f.offset;
     }
+    bool inOrder = true;
+    for (size_t k = 0; k < vp->texts.size(); ++k) inOrder = inOrder && vp->texts[k].out == k;
+    vp->storeTextPairs = inOrder && ViewIsSizeThenPointer();
     if (vp->textChunks.size() > 8) {
       vp->texts.clear();
       vp->textChunks.clear();
