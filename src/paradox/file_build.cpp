@@ -25,18 +25,13 @@
 #include "paradox/file_build.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
-#include <thread>
 
 namespace pdx {
 namespace {
 
 constexpr uint32_t kMaxBlocks = 65535;
 constexpr size_t kBatchBlocks = 64;
-// Batches from which a helper thread builds blocks while the caller writes.
-constexpr uint32_t kThreadedBatches = 8;
 
 void PutBlockHeader(char* b, uint16_t next, uint16_t prev, int32_t records, uint32_t recordSize) {
   int32_t add = (records - 1) * static_cast<int32_t>(recordSize);
@@ -94,30 +89,23 @@ Status WriteDataFile(const DataFileLayout& layout, const std::vector<const char*
   PutLE16(&header, 0x4D, 0);
   PDX_RETURN_IF_ERROR(out->Append(header.data(), header.size()));
 
-  // Each block's summary first (the only allocations), then the blocks in
-  // batches; batch j holds blocks 1 + j * kBatchBlocks on, whose records
-  // start at that block's first.
-  blocks->resize(n);
-  for (uint32_t b = 1; b <= n; ++b) {
-    BlockSummary& sum = (*blocks)[b - 1];
-    const size_t first = static_cast<size_t>(b - 1) * per;
-    sum.block = b;
-    sum.records = static_cast<uint32_t>(std::min<size_t>(per, records.size() - first));
-    sum.firstKey.assign(records[first], std::min<size_t>(layout.keyBytes, layout.recordSize));
-  }
-  const uint32_t batches = static_cast<uint32_t>((n + kBatchBlocks - 1) / kBatchBlocks);
+  blocks->reserve(nblocks);
+  std::string buf;
+  size_t r = 0;
   const size_t rs = layout.recordSize;
-  // Fills buf (sized for kBatchBlocks blocks) with batch j; its size in bytes.
-  auto build = [&](uint32_t j, char* buf) -> size_t {
-    const uint32_t b0 = 1 + j * static_cast<uint32_t>(kBatchBlocks);
-    const uint32_t count = static_cast<uint32_t>(std::min<uint64_t>(kBatchBlocks, n - b0 + 1));
-    size_t r = static_cast<size_t>(b0 - 1) * per;
-    for (uint32_t k = 0; k < count; ++k) {
-      const uint32_t b = b0 + k;
-      char* blk = buf + static_cast<size_t>(k) * layout.blockSize;
-      const uint32_t cnt = (*blocks)[b - 1].records;
+  for (uint32_t b = 1; b <= n;) {
+    const uint32_t batch = static_cast<uint32_t>(std::min<uint64_t>(kBatchBlocks, n - b + 1));
+    buf.resize(static_cast<size_t>(batch) * layout.blockSize);  // every byte is written below
+    for (uint32_t k = 0; k < batch; ++k, ++b) {
+      char* blk = buf.data() + static_cast<size_t>(k) * layout.blockSize;
+      const uint32_t cnt = static_cast<uint32_t>(std::min<size_t>(per, records.size() - r));
       PutBlockHeader(blk, static_cast<uint16_t>(b == n ? 0 : b + 1), static_cast<uint16_t>(b - 1),
                      static_cast<int32_t>(cnt), layout.recordSize);
+      BlockSummary sum;
+      sum.block = b;
+      sum.records = cnt;
+      sum.firstKey.assign(records[r], std::min<size_t>(layout.keyBytes, layout.recordSize));
+      blocks->push_back(std::move(sum));
       // Records that lie side by side in memory (rows loaded together) are
       // copied as one run.
       char* at = blk + 6;
@@ -131,61 +119,9 @@ Status WriteDataFile(const DataFileLayout& layout, const std::vector<const char*
       }
       std::memset(at, 0, static_cast<size_t>(blk + layout.blockSize - at));
     }
-    return static_cast<size_t>(count) * layout.blockSize;
-  };
-  const size_t batchBytes = kBatchBlocks * layout.blockSize;
-  if (batches < kThreadedBatches) {
-    std::string buf(batchBytes, '\0');
-    for (uint32_t j = 0; j < batches; ++j) PDX_RETURN_IF_ERROR(out->Append(buf.data(), build(j, buf.data())));
-    return Status::OK();
+    PDX_RETURN_IF_ERROR(out->Append(buf.data(), buf.size()));
   }
-  // A large file: a helper thread builds the next batch while this one
-  // writes the last, so that copying records overlaps the system's copy into
-  // the file. It only copies into the two buffers made here; every write
-  // stays on this thread, in order.
-  struct Slot {
-    std::string buf;
-    size_t bytes = 0;
-    bool full = false;
-  };
-  Slot slots[2];
-  for (Slot& sl : slots) sl.buf.assign(batchBytes, '\0');
-  std::mutex m;
-  std::condition_variable cv;
-  bool stop = false;
-  std::thread builder([&] {
-    for (uint32_t j = 0; j < batches; ++j) {
-      Slot& sl = slots[j % 2];
-      {
-        std::unique_lock<std::mutex> lock(m);
-        cv.wait(lock, [&] { return !sl.full || stop; });
-        if (stop) return;
-      }
-      sl.bytes = build(j, sl.buf.data());
-      {
-        std::lock_guard<std::mutex> lock(m);
-        sl.full = true;
-      }
-      cv.notify_all();
-    }
-  });
-  Status s;
-  for (uint32_t j = 0; j < batches && s.ok(); ++j) {
-    Slot& sl = slots[j % 2];
-    {
-      std::unique_lock<std::mutex> lock(m);
-      cv.wait(lock, [&] { return sl.full; });
-    }
-    s = out->Append(sl.buf.data(), sl.bytes);
-    {
-      std::lock_guard<std::mutex> lock(m);
-      sl.full = false;
-      if (!s.ok()) stop = true;
-    }
-    cv.notify_all();
-  }
-  builder.join();
-  return s;
+  return Status::OK();
 }
 
 Status WriteIndexFile(const IndexFileLayout& layout, const std::vector<BlockSummary>& dataBlocks, WritableFile* out) {

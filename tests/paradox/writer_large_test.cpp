@@ -13,8 +13,8 @@ namespace {
 using pdx::FieldType;
 using pdx::Value;
 
-// A table large enough for its data file to be built by a helper thread
-// while it is written (about 600 blocks of 1 KiB, before and after changes).
+// A table whose data file takes many batches of blocks (about 600 blocks of
+// 1 KiB, before and after the changes).
 pdx::TableDefinition Def() {
   pdx::TableDefinition def;
   def.fields = {{"Code", FieldType::kLong, 4, false}, {"Nom", FieldType::kAlpha, 8, false}};
