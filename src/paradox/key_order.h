@@ -4,7 +4,7 @@
 // sorted and holding its rows' sort keys (sort_key.h) beside their ids in one
 // allocation; chunks in groups of up to kGroupMax, each group holding its
 // chunks' first keys side by side; and one array of the groups' first keys.
-// A search binary-searches three small contiguous arrays with memcmp: it
+// A search binary-searches three small contiguous arrays by byte order: it
 // never reads a record scattered in memory, nor walks a collation. Inserting
 // or removing a row costs log n comparisons plus moves inside one chunk and
 // one group, whatever the table's size, so the cost per row grows as log n

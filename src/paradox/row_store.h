@@ -4,7 +4,8 @@
 // letting it go frees a few dozen blocks instead of a heap object per row.
 //
 // Contract: records are recordSize bytes; a row's id is its place in the
-// order of Add, and is never given again (not even after Kill or Clear), so
+// order of Add, and is never given again (not after Kill, nor after a Clear
+// that keeps ids; Clear(false) starts a new numbering, for a reload), so
 // an id a caller holds never names another row. A record stays at the same
 // address until Clear. at() is for live rows only (a cleared row's block may
 // be gone).
