@@ -4,6 +4,7 @@
 
 #include "paradox/commit.h"
 #include "paradox/field_codec.h"
+#include "paradox/field_decode_inl.h"
 #include "paradox/prefetch.h"
 #include "paradox/table_impl.h"
 #include "paradox/writer_impl.h"
@@ -308,6 +309,25 @@ Status TableWriterImpl::Get(RowId row, std::vector<Value>* values) const {
 
 namespace {
 
+// Stored forms of the common kinds (see field_codec.cpp for the layouts).
+inline void StoreShort(int64_t i, char* dst) {
+  const uint16_t x = static_cast<uint16_t>(i) ^ 0x8000u;
+  dst[0] = static_cast<char>(x >> 8);
+  dst[1] = static_cast<char>(x & 0xFF);
+}
+inline void StoreLong(int64_t i, char* dst) {
+  const uint32_t x = static_cast<uint32_t>(i) ^ 0x80000000u;
+  for (int k = 0; k < 4; ++k) dst[k] = static_cast<char>((x >> (8 * (3 - k))) & 0xFF);
+}
+inline void StoreNumber(const Value& v, char* dst) {
+  double d = v.d != 0 ? v.d : static_cast<double>(v.i);
+  if (d == 0) d = 0;  // -0 sorts with 0
+  uint64_t bits;
+  std::memcpy(&bits, &d, 8);
+  bits = (bits & 0x8000000000000000ULL) ? ~bits : (bits | 0x8000000000000000ULL);
+  for (int k = 0; k < 8; ++k) dst[k] = static_cast<char>((bits >> (8 * (7 - k))) & 0xFF);
+}
+
 // The stored bytes of the most common values written straight into the
 // record (which is zeroed beforehand), as EncodeKeyValue makes them, without
 // its temporary strings. False when the value needs EncodeKeyValue: another
@@ -320,16 +340,7 @@ bool EncodeCommon(const FieldDesc& f, const Value& v, const CodePage& cp, bool a
       const std::string& t = v.text;
       if (t.size() > f.size) return false;
       if (asciiSame) {
-        // No byte above 0x7F, eight at a time.
-        uint64_t high = 0;
-        size_t k = 0;
-        for (; k + 8 <= t.size(); k += 8) {
-          uint64_t x;
-          std::memcpy(&x, t.data() + k, 8);
-          high |= x;
-        }
-        for (; k < t.size(); ++k) high |= static_cast<unsigned char>(t[k]);
-        if (high & 0x8080808080808080ull) return false;
+        if (!detail::IsAscii(t.data(), t.size())) return false;
       } else {
         for (unsigned char c : t)
           if (c >= 0x80 || cp.CodePoint(c) != c) return false;
@@ -339,27 +350,19 @@ bool EncodeCommon(const FieldDesc& f, const Value& v, const CodePage& cp, bool a
     }
     case FieldType::kShort: {
       if (f.size != 2 || v.i < -32767 || v.i > 32767) return false;
-      const uint16_t x = static_cast<uint16_t>(v.i) ^ 0x8000u;
-      dst[0] = static_cast<char>(x >> 8);
-      dst[1] = static_cast<char>(x & 0xFF);
+      StoreShort(v.i, dst);
       return true;
     }
     case FieldType::kLong:
     case FieldType::kAutoInc: {
       if (f.size != 4 || v.i < -2147483647LL || v.i > 2147483647LL) return false;
-      const uint32_t x = static_cast<uint32_t>(v.i) ^ 0x80000000u;
-      for (int k = 0; k < 4; ++k) dst[k] = static_cast<char>((x >> (8 * (3 - k))) & 0xFF);
+      StoreLong(v.i, dst);
       return true;
     }
     case FieldType::kNumber:
     case FieldType::kMoney: {
       if (f.size != 8 || (!v.text.empty() && v.d == 0 && v.i == 0)) return false;
-      double d = v.d != 0 ? v.d : static_cast<double>(v.i);
-      if (d == 0) d = 0;  // -0 sorts with 0
-      uint64_t bits;
-      std::memcpy(&bits, &d, 8);
-      bits = (bits & 0x8000000000000000ULL) ? ~bits : (bits | 0x8000000000000000ULL);
-      for (int k = 0; k < 8; ++k) dst[k] = static_cast<char>((bits >> (8 * (7 - k))) & 0xFF);
+      StoreNumber(v, dst);
       return true;
     }
     default:
@@ -375,40 +378,23 @@ inline bool EncodePlain(uint8_t kind, const Value& v, uint16_t size, char* dst) 
     case TableWriterImpl::kPlainAlpha: {
       const size_t n = v.text.size();
       if (n > size) return false;
-      const char* t = v.text.data();
-      uint64_t high = 0;
-      size_t k = 0;
-      for (; k + 8 <= n; k += 8) {
-        uint64_t x;
-        std::memcpy(&x, t + k, 8);
-        high |= x;
-      }
-      for (; k < n; ++k) high |= static_cast<unsigned char>(t[k]);
-      if (high & 0x8080808080808080ull) return false;
-      std::memcpy(dst, t, n);
+      if (!detail::IsAscii(v.text.data(), n)) return false;
+      std::memcpy(dst, v.text.data(), n);
       return true;
     }
     case TableWriterImpl::kPlainShort: {
       if (v.i < -32767 || v.i > 32767) return false;
-      const uint16_t x = static_cast<uint16_t>(v.i) ^ 0x8000u;
-      dst[0] = static_cast<char>(x >> 8);
-      dst[1] = static_cast<char>(x & 0xFF);
+      StoreShort(v.i, dst);
       return true;
     }
     case TableWriterImpl::kPlainLong: {
       if (v.i < -2147483647LL || v.i > 2147483647LL) return false;
-      const uint32_t x = static_cast<uint32_t>(v.i) ^ 0x80000000u;
-      for (int k = 0; k < 4; ++k) dst[k] = static_cast<char>((x >> (8 * (3 - k))) & 0xFF);
+      StoreLong(v.i, dst);
       return true;
     }
     case TableWriterImpl::kPlainNumber: {
       if (!v.text.empty() && v.d == 0 && v.i == 0) return false;
-      double d = v.d != 0 ? v.d : static_cast<double>(v.i);
-      if (d == 0) d = 0;  // -0 sorts with 0
-      uint64_t bits;
-      std::memcpy(&bits, &d, 8);
-      bits = (bits & 0x8000000000000000ULL) ? ~bits : (bits | 0x8000000000000000ULL);
-      for (int k = 0; k < 8; ++k) dst[k] = static_cast<char>((bits >> (8 * (7 - k))) & 0xFF);
+      StoreNumber(v, dst);
       return true;
     }
     default:
