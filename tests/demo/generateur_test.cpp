@@ -165,7 +165,9 @@ TEST(DemoInstallation, CountsReadBackThroughTheCoreAreThoseAsked) {
   EXPECT_EQ(absentes, 1);
   EXPECT_FALSE(fs::exists(Demo().dir + "/Agences/MAR02/Administration"));  // the shared one
   // Head office's counts equal what was written.
-  for (const auto& [fichier, n] : Demo().bilan.tablesSiege) {
+  for (const auto& entree : Demo().bilan.tablesSiege) {
+    const auto& fichier = entree.first;
+    const auto& n = entree.second;
     auto it = std::find_if(b.tablesSiege.begin(), b.tablesSiege.end(), [&](const auto& p) { return p.first == fichier; });
     ASSERT_NE(it, b.tablesSiege.end()) << fichier;
     EXPECT_EQ(it->second, n) << fichier;
