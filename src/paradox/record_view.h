@@ -62,7 +62,7 @@ class RecordView {
   double Double(int field) const { return slot(field) ? Double(*slot(field)) : 0; }
   // Alpha as UTF-8, BCD as exact decimal text, bytes as they are. A view of
   // the record itself when no conversion is needed; otherwise the text is built
-  // in *scratch and the view shows it.
+  // in *scratch (required) and the view shows it.
   std::string_view Text(int field, std::string* scratch) const {
     return slot(field) ? Text(*slot(field), scratch) : std::string_view();
   }

@@ -281,16 +281,17 @@ TEST(RecordView, OutOfRangeAndMismatchedFieldsReadBlank) {
   std::vector<pdx::FieldSlot> layout = {{0, 2, 0, FieldType::kShort}, {2, 4, 0, FieldType::kAlpha}};
   const char rec[6] = {'\x80', '\x05', 'a', 'b', 0, 0};
   pdx::RecordView v(rec, 6, layout.data(), 2, nullptr);
+  std::string scratch;
   EXPECT_EQ(v.Int(1), 5);
-  EXPECT_EQ(v.Text(2, nullptr), "ab");
+  EXPECT_EQ(v.Text(2, &scratch), "ab");
   EXPECT_EQ(v.Int(2), 0);           // alpha asked as a number
-  EXPECT_EQ(v.Text(1, nullptr), "");  // short asked as text
+  EXPECT_EQ(v.Text(1, &scratch), "");  // short asked as text
   EXPECT_TRUE(v.IsBlank(0));
   EXPECT_TRUE(v.IsBlank(3));
   EXPECT_EQ(v.Int(3), 0);
   // A slot reaching past the record is never read.
   const pdx::FieldSlot wild{5, 4, 0, FieldType::kAlpha};
-  EXPECT_EQ(v.Text(wild, nullptr), "");
+  EXPECT_EQ(v.Text(wild, &scratch), "");
   EXPECT_TRUE(v.IsBlank(wild));
 }
 
