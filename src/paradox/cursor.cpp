@@ -268,27 +268,27 @@ Status CursorImpl::GetValues(std::vector<Value>* values) const {
   return first;
 }
 
+RecordView CursorImpl::ViewOf(const char* rec) const {
+  const std::vector<FieldSlot>& slots = t_->slots();
+  return RecordView(rec, static_cast<uint32_t>(t_->db().header().recordSize), slots.data(),
+                    static_cast<uint32_t>(slots.size()), t_->db().codePage());
+}
+
 Status CursorImpl::GetRecordView(RecordView* view) const {
   if (atEnd_) return Status::InvalidArgument(t_->tableLabel() + ": the cursor is not on a record");
-  const std::vector<FieldSlot>& slots = t_->slots();
-  *view = RecordView(rec_, static_cast<uint32_t>(t_->db().header().recordSize), slots.data(),
-                     static_cast<uint32_t>(slots.size()), t_->db().codePage());
+  *view = ViewOf(rec_);
   return Status::OK();
 }
 
 Status CursorImpl::GetRecordViews(std::vector<RecordView>* views) {
   views->clear();
   if (atEnd_) return Status::InvalidArgument(t_->tableLabel() + ": the cursor is not on a record");
-  const std::vector<FieldSlot>& slots = t_->slots();
-  const auto size = static_cast<uint32_t>(t_->db().header().recordSize);
-  const auto count = static_cast<uint32_t>(slots.size());
-  const CodePage* cp = t_->db().codePage();
   if (useOrder_) {
-    views->emplace_back(rec_, size, slots.data(), count, cp);
+    views->push_back(ViewOf(rec_));
     return Status::OK();
   }
   const uint32_t last = chain_.records() - 1;
-  for (uint32_t k = slot_; k <= last; ++k) views->emplace_back(chain_.record(k), size, slots.data(), count, cp);
+  for (uint32_t k = slot_; k <= last; ++k) views->push_back(ViewOf(chain_.record(k)));
   ordinal_ += last - slot_;
   slot_ = last;
   rec_ = chain_.record(slot_);

@@ -52,6 +52,8 @@ class CursorImpl final : public Cursor {
   Status LoadAt(size_t pos);
   Status CheckField(int field) const;
   std::string RecordLabel() const;
+  // A view of rec, a record of this table.
+  RecordView ViewOf(const char* rec) const;
 
   const TableImpl* t_;
   const IndexDesc* index_ = nullptr;  // null: stored order
