@@ -7,7 +7,7 @@
 #include "data/creation.h"
 #include "data/dm.h"
 #include "data/fonctions_bd.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "support/scripted_dialogs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"

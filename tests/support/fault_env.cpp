@@ -1,4 +1,4 @@
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 
 namespace pdx {
 namespace {

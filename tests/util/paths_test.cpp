@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "util/session.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
 #include "util/chemins.h"
