@@ -1,4 +1,4 @@
-#include "paradox/table_files.h"
+#include "paradox/file/table_files.h"
 
 #include <cctype>
 

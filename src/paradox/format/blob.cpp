@@ -1,4 +1,4 @@
-#include "paradox/blob.h"
+#include "paradox/format/blob.h"
 
 namespace pdx {
 namespace {

@@ -16,15 +16,15 @@
 //   Y  bytes      size raw bytes; all zero = blank
 //   M F B O G     blobs: (size - 10) leading bytes of the value, then
 //      u32 LE offset in the .MB, u32 LE length, u16 LE modifier
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "paradox/field_decode_inl.h"
-#include "paradox/header.h"
+#include "paradox/format/field_decode_inl.h"
+#include "paradox/format/header.h"
 
 namespace pdx {
 namespace {

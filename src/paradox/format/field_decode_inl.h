@@ -7,7 +7,7 @@
 #include <string>
 
 #include "paradox/codepage.h"
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 
 namespace pdx {
 namespace detail {

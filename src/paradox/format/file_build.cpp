@@ -22,7 +22,7 @@
 // The lowest level comes first (blocks 1..k), each level follows the one it
 // indexes; the root is the last block, and the only one when everything fits
 // one block, which is how every sample table's index is built.
-#include "paradox/file_build.h"
+#include "paradox/format/file_build.h"
 
 #include <algorithm>
 #include <cstring>

@@ -18,7 +18,7 @@
 // NUL-terminated field names, one u16 field number per field and the
 // NUL-terminated sort order name. Composite index files follow it with their
 // index name. Pointers are memory addresses of the writer and are ignored.
-#include "paradox/header.h"
+#include "paradox/format/header.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 
 #include <algorithm>
 

@@ -21,7 +21,7 @@
 
 #include "paradox/codepage.h"
 #include "paradox/env.h"
-#include "paradox/header.h"
+#include "paradox/format/header.h"
 #include "paradox/status.h"
 
 namespace pdx {

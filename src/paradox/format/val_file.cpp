@@ -9,9 +9,9 @@
 //          n NUL-terminated field names (table code page)
 // Between the header and T lie the checks themselves, by field identifier;
 // they are kept as they are.
-#include "paradox/val_file.h"
+#include "paradox/format/val_file.h"
 
-#include "paradox/file_build.h"
+#include "paradox/format/file_build.h"
 
 namespace pdx {
 

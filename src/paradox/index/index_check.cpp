@@ -1,12 +1,12 @@
-#include "paradox/index_check.h"
+#include "paradox/index/index_check.h"
 
 #include <map>
 #include <memory>
 #include <unordered_map>
 
-#include "paradox/index_order.h"
-#include "paradox/index_secondary.h"
-#include "paradox/index_tree.h"
+#include "paradox/index/index_order.h"
+#include "paradox/index/index_secondary.h"
+#include "paradox/index/index_tree.h"
 
 namespace pdx {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "paradox/status.h"
-#include "paradox/table_impl.h"
+#include "paradox/read/table_impl.h"
 
 namespace pdx {
 

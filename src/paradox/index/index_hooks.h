@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 
 namespace pdx {

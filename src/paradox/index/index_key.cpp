@@ -14,7 +14,7 @@
 //                 digit nibbles inverted (15 - d)
 //   Y  bytes      raw, NUL-padded
 // Blank is all NUL for every type, which sorts below every stored value.
-#include "paradox/index_key.h"
+#include "paradox/index/index_key.h"
 
 #include <cmath>
 #include <cstdio>

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 

@@ -1,4 +1,4 @@
-#include "paradox/index_order.h"
+#include "paradox/index/index_order.h"
 
 #include <algorithm>
 #include <cstring>

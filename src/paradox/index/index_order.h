@@ -17,12 +17,12 @@
 #include <string>
 #include <vector>
 
-#include "paradox/collation.h"
-#include "paradox/index_hooks.h"
-#include "paradox/index_key.h"
-#include "paradox/index_secondary.h"
-#include "paradox/index_tree.h"
-#include "paradox/table_impl.h"
+#include "paradox/text/collation.h"
+#include "paradox/index/index_hooks.h"
+#include "paradox/index/index_key.h"
+#include "paradox/index/index_secondary.h"
+#include "paradox/index/index_tree.h"
+#include "paradox/read/table_impl.h"
 
 namespace pdx {
 

@@ -38,14 +38,14 @@
 // the primary key. The .Ynn/.YGn tree (index_tree.cpp) has one lowest-level
 // entry per entry block: the block's first entry without its hint, the block
 // number and its entry count.
-#include "paradox/index_secondary.h"
+#include "paradox/index/index_secondary.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "paradox/codepage.h"
-#include "paradox/index_tree.h"
-#include "paradox/paradox_file.h"
+#include "paradox/index/index_tree.h"
+#include "paradox/format/paradox_file.h"
 
 namespace pdx {
 

@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 #include "paradox/env.h"
-#include "paradox/header.h"
-#include "paradox/index_key.h"
+#include "paradox/format/header.h"
+#include "paradox/index/index_key.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 

@@ -36,7 +36,7 @@
 // 0x49 varies (1..0x15); 0x51 0xAD for .PX, 0xAF for .Y files; 0x58.. the key
 // descriptors; the u32 memory pointers at 0x2C..0x37 and after the
 // descriptors vary and are not read.
-#include "paradox/index_tree.h"
+#include "paradox/index/index_tree.h"
 
 #include <cstring>
 

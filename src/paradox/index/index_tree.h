@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "paradox/env.h"
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/status.h"
 
 namespace pdx {

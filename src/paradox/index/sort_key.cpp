@@ -5,7 +5,7 @@
 //                 numbers, dates, times and logicals already order as
 //                 unsigned bytes, blank lowest).
 // A descending index inverts every byte of each region.
-#include "paradox/sort_key.h"
+#include "paradox/index/sort_key.h"
 
 #include <cstring>
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "paradox/index_key.h"
+#include "paradox/index/index_key.h"
 
 namespace pdx {
 

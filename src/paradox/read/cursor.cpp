@@ -2,10 +2,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "paradox/cursor_impl.h"
-#include "paradox/field_codec.h"
-#include "paradox/field_decode_inl.h"
-#include "paradox/table_impl.h"
+#include "paradox/read/cursor_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/field_decode_inl.h"
+#include "paradox/read/table_impl.h"
 
 namespace pdx {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "paradox/index_hooks.h"
-#include "paradox/paradox_file.h"
+#include "paradox/index/index_hooks.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 
 namespace pdx {

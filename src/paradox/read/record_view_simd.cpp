@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "paradox/record_view.h"
+#include "paradox/read/vector_plan.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 // GCC's AVX-512 intrinsics start from deliberately undefined vectors, which

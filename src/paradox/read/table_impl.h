@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "paradox/blob.h"
-#include "paradox/paradox_file.h"
+#include "paradox/format/blob.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
-#include "paradox/table_files.h"
+#include "paradox/file/table_files.h"
 
 namespace pdx {
 

@@ -1,10 +1,10 @@
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
-#include "paradox/collation_letters.h"
+#include "paradox/text/collation_letters.h"
 
 namespace pdx {
 

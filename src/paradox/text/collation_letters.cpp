@@ -5,7 +5,7 @@
 // Made from the Unicode character database: a letter's base is its canonical
 // decomposition's first character; ligatures and stroked letters are listed by
 // hand. Sorted by code point. Written by scripts/gen_collation_letters.py.
-#include "paradox/collation_letters.h"
+#include "paradox/text/collation_letters.h"
 
 namespace pdx {
 namespace collation_internal {

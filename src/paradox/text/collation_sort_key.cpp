@@ -18,7 +18,7 @@
 #include <cstring>
 #include <vector>
 
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 
 namespace pdx {
 

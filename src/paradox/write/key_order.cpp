@@ -1,8 +1,8 @@
-#include "paradox/key_order.h"
+#include "paradox/write/key_order.h"
 
 #include <algorithm>
 
-#include "paradox/prefetch.h"
+#include "paradox/read/prefetch.h"
 
 namespace pdx {
 namespace {

@@ -33,9 +33,9 @@
 #include <ctime>
 
 #include "paradox/commit.h"
-#include "paradox/file_build.h"
-#include "paradox/paradox_file.h"
-#include "paradox/writer_impl.h"
+#include "paradox/format/file_build.h"
+#include "paradox/format/paradox_file.h"
+#include "paradox/write/writer_impl.h"
 
 namespace pdx {
 namespace {

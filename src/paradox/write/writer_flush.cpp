@@ -24,8 +24,8 @@
 #include <ctime>
 
 #include "paradox/commit.h"
-#include "paradox/file_build.h"
-#include "paradox/writer_impl.h"
+#include "paradox/format/file_build.h"
+#include "paradox/write/writer_impl.h"
 
 namespace pdx {
 namespace {

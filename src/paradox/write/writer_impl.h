@@ -14,15 +14,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "paradox/blob.h"
+#include "paradox/format/blob.h"
 #include "paradox/codepage.h"
-#include "paradox/collation.h"
-#include "paradox/file_build.h"
-#include "paradox/header.h"
-#include "paradox/index_key.h"
-#include "paradox/key_order.h"
-#include "paradox/row_store.h"
-#include "paradox/sort_key.h"
+#include "paradox/text/collation.h"
+#include "paradox/format/file_build.h"
+#include "paradox/format/header.h"
+#include "paradox/index/index_key.h"
+#include "paradox/write/key_order.h"
+#include "paradox/write/row_store.h"
+#include "paradox/index/sort_key.h"
 #include "paradox/table_lock.h"
 #include "paradox/writer.h"
 
