@@ -11,8 +11,8 @@
 
 #include "fuzz_files.h"
 #include "paradox/env.h"
-#include "paradox/index_check.h"
-#include "paradox/table_impl.h"
+#include "paradox/index/index_check.h"
+#include "paradox/read/table_impl.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "fuzz_files.h"
 #include "paradox/env.h"
-#include "paradox/index_tree.h"
+#include "paradox/index/index_tree.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::unique_ptr<pdx::Env> env = pdx::NewMemEnv();

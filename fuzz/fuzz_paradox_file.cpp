@@ -5,7 +5,7 @@
 
 #include "fuzz_files.h"
 #include "paradox/env.h"
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto env = pdx::NewMemEnv();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs, builds and runs the whole test suite: the normal build (warnings as
-# errors), the engine's tests again under address and undefined-behaviour
-# sanitizers, and a short bounded run of each fuzzer.
+# errors; it fails on an include crossing the layers), the engine's, util's and
+# data's tests again under address and undefined-behaviour sanitizers, and a
+# short bounded run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -11,9 +12,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR
 cmake --build build -j"$JOBS"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANES_WERROR=ON -DCORVANES_SANITIZE=ON
-cmake --build build-asan -j"$JOBS" --target paradox_tests
+cmake --build build-asan -j"$JOBS" --target paradox_tests util_tests data_tests
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan -L paradox --output-on-failure -j"$JOBS"
+  ctest --test-dir build-asan -L '^(paradox|util|data)$' --output-on-failure -j"$JOBS"
 
 if [ -f fuzz/CMakeLists.txt ]; then
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

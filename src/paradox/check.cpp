@@ -4,9 +4,9 @@
 
 #include <set>
 
-#include "paradox/field_codec.h"
-#include "paradox/index_check.h"
-#include "paradox/table_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/index/index_check.h"
+#include "paradox/read/table_impl.h"
 
 namespace pdx {
 namespace {

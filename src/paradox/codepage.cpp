@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "paradox/codepage_tables.h"
+#include "paradox/text/codepage_tables.h"
 
 namespace pdx {
 

@@ -1,4 +1,5 @@
 #include "paradox/record_view.h"
+#include "paradox/read/vector_plan.h"
 
 namespace pdx {
 

@@ -6,9 +6,9 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "paradox/field_codec.h"
-#include "paradox/val_file.h"
-#include "paradox/writer_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/val_file.h"
+#include "paradox/write/writer_impl.h"
 
 namespace pdx {
 namespace {

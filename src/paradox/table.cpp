@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "paradox/cursor_impl.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_hooks.h"
-#include "paradox/table_impl.h"
+#include "paradox/read/cursor_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/index/index_hooks.h"
+#include "paradox/read/table_impl.h"
 
 namespace pdx {
 namespace {

@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "paradox/commit.h"
-#include "paradox/field_codec.h"
-#include "paradox/field_decode_inl.h"
-#include "paradox/prefetch.h"
-#include "paradox/table_impl.h"
-#include "paradox/writer_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/format/field_decode_inl.h"
+#include "paradox/read/prefetch.h"
+#include "paradox/read/table_impl.h"
+#include "paradox/write/writer_impl.h"
 
 namespace pdx {
 namespace {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "paradox/codepage.h"
-#include "paradox/index_secondary.h"
-#include "paradox/table_impl.h"
+#include "paradox/index/index_secondary.h"
+#include "paradox/read/table_impl.h"
 #include "support/test_util.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "paradox/commit.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "support/test_util.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/field_decode_inl.h"
+#include "paradox/format/field_decode_inl.h"
 #include "paradox/table.h"
 #include "paradox/writer.h"
 

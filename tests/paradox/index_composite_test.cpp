@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "paradox/index_check.h"
-#include "paradox/index_key.h"
-#include "paradox/index_secondary.h"
-#include "paradox/table_impl.h"
+#include "paradox/index/index_check.h"
+#include "paradox/index/index_key.h"
+#include "paradox/index/index_secondary.h"
+#include "paradox/read/table_impl.h"
 #include "support/test_util.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "paradox/index_check.h"
-#include "paradox/index_order.h"
-#include "paradox/table_impl.h"
+#include "paradox/index/index_check.h"
+#include "paradox/index/index_order.h"
+#include "paradox/read/table_impl.h"
 #include "support/test_util.h"
 
 namespace {

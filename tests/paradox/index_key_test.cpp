@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "paradox/field_codec.h"
-#include "paradox/index_key.h"
-#include "paradox/table_impl.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/index/index_key.h"
+#include "paradox/read/table_impl.h"
 #include "support/test_util.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "paradox/key_order.h"
+#include "paradox/write/key_order.h"
 
 #include <gtest/gtest.h>
 

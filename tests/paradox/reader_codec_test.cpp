@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // block chain.
 #include <gtest/gtest.h>
 
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 #include "support/test_util.h"
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "paradox/file_build.h"
+#include "paradox/format/file_build.h"
 #include "paradox/restructure.h"
 #include "paradox/table.h"
 #include "support/table_check.h"

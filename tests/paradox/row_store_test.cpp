@@ -1,4 +1,4 @@
-#include "paradox/row_store.h"
+#include "paradox/write/row_store.h"
 
 #include <gtest/gtest.h>
 

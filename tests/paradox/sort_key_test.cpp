@@ -1,4 +1,4 @@
-#include "paradox/sort_key.h"
+#include "paradox/index/sort_key.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "paradox/codepage.h"
-#include "paradox/collation.h"
+#include "paradox/text/collation.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "paradox/commit.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "paradox/writer.h"
 #include "support/table_check.h"
 #include "support/test_util.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "paradox/env.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "paradox/writer.h"
 #include "support/table_check.h"
 

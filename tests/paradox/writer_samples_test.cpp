@@ -6,7 +6,7 @@
 #include <map>
 #include <random>
 
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 #include "paradox/writer.h"
 #include "support/table_check.h"

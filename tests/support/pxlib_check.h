@@ -15,7 +15,7 @@ extern "C" {
 #include <string>
 
 #include "paradox/codepage.h"
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 #include "paradox/table.h"
 
 namespace testutil {

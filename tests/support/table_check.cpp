@@ -1,10 +1,10 @@
 #include "support/table_check.h"
 
 #include "paradox/check.h"
-#include "paradox/field_codec.h"
-#include "paradox/index_check.h"
+#include "paradox/format/field_codec.h"
+#include "paradox/index/index_check.h"
 #include "paradox/table.h"
-#include "paradox/table_impl.h"
+#include "paradox/read/table_impl.h"
 #include "paradox/writer.h"
 
 namespace testutil {

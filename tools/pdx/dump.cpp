@@ -1,7 +1,7 @@
 // pdx dump: every record as JSON lines or CSV, in stored or index order.
 #include <cstdio>
 
-#include "paradox/field_codec.h"
+#include "paradox/format/field_codec.h"
 #include "paradox/table.h"
 #include "pdx.h"
 

@@ -1,7 +1,7 @@
 // pdx info: what a table (or any file of the table family) declares.
 #include <cstdio>
 
-#include "paradox/paradox_file.h"
+#include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 #include "pdx.h"
 

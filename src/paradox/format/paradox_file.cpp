@@ -1,0 +1,174 @@
+#include "paradox/format/paradox_file.h"
+
+#include <algorithm>
+
+namespace pdx {
+namespace {
+
+uint16_t U16(const char* p) {
+  return static_cast<uint16_t>(static_cast<uint8_t>(p[0]) | (static_cast<uint8_t>(p[1]) << 8));
+}
+
+}  // namespace
+
+Status ParadoxFile::Open(Env* env, const std::string& path, std::unique_ptr<ParadoxFile>* out) {
+  std::unique_ptr<ParadoxFile> f(new ParadoxFile);
+  f->path_ = path;
+  PDX_RETURN_IF_ERROR(env->NewRandomAccessFile(path, &f->file_));
+  f->fileSize_ = f->file_->Size();
+  // The header size is a u16, so 64 KiB always hold the whole header.
+  size_t want = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, 65535));
+  std::string head(want, '\0');
+  size_t got = 0;
+  PDX_RETURN_IF_ERROR(f->file_->Read(0, want, head.data(), &got));
+  PDX_RETURN_IF_ERROR(ParseHeader(path, head.data(), got, f->fileSize_, &f->header_));
+  PDX_RETURN_IF_ERROR(CodePage::Find(f->header_.EffectiveCodePage(), &f->codePage_));
+  *out = std::move(f);
+  return Status::OK();
+}
+
+uint32_t ParadoxFile::BlocksInFile() const {
+  if (fileSize_ <= header_.headerSize) return 0;
+  return static_cast<uint32_t>((fileSize_ - header_.headerSize) / header_.blockSize);
+}
+
+Status ParadoxFile::ReadBlock(uint32_t n, std::string* buf) const {
+  if (n == 0 || n > BlocksInFile())
+    return Status::Corruption(path_ + ": block " + std::to_string(n) + " lies outside the file (" +
+                              std::to_string(BlocksInFile()) + " blocks)");
+  buf->resize(header_.blockSize);
+  uint64_t off = header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
+  size_t got = 0;
+  PDX_RETURN_IF_ERROR(file_->Read(off, header_.blockSize, buf->data(), &got));
+  if (got != header_.blockSize)
+    return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
+  return Status::OK();
+}
+
+Status ParadoxFile::ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const {
+  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
+    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
+                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
+  size_t bytes = static_cast<size_t>(count) * header_.blockSize;
+  buf->resize(bytes);
+  uint64_t off = header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
+  size_t got = 0;
+  PDX_RETURN_IF_ERROR(file_->Read(off, bytes, buf->data(), &got));
+  if (got != bytes) return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
+  return Status::OK();
+}
+
+Status ParadoxFile::ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const {
+  const char* map = file_->MappedData();
+  if (!map) {
+    PDX_RETURN_IF_ERROR(ReadBlocks(n, count, buf));
+    *data = buf->data();
+    return Status::OK();
+  }
+  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
+    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
+                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
+  *data = map + header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
+  return Status::OK();
+}
+
+Status ParadoxFile::ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const {
+  bh->next = U16(block);
+  bh->prev = U16(block + 2);
+  int16_t add = static_cast<int16_t>(U16(block + 4));
+  if (add < 0) {
+    bh->records = 0;
+  } else {
+    if (add % header_.recordSize != 0)
+      return Status::Corruption(path_ + ": block " + std::to_string(n) + ": record area of " +
+                                std::to_string(add) + " bytes is not a whole number of records");
+    bh->records = static_cast<uint32_t>(add / header_.recordSize) + 1;
+    if (bh->records > RecordsPerBlock())
+      return Status::Corruption(path_ + ": block " + std::to_string(n) + " claims " +
+                                std::to_string(bh->records) + " records, it can hold " +
+                                std::to_string(RecordsPerBlock()));
+  }
+  return Status::OK();
+}
+
+Status ParadoxFile::LoadBlock(uint32_t n, std::string* buf, BlockHeader* bh) const {
+  PDX_RETURN_IF_ERROR(ReadBlock(n, buf));
+  return ParseBlockHeader(n, *buf, bh);
+}
+
+Status ParadoxFile::ReadRecord(const RecordRef& ref, std::string* buf, const char** rec) const {
+  BlockHeader bh;
+  PDX_RETURN_IF_ERROR(LoadBlock(ref.block, buf, &bh));
+  if (ref.slot >= bh.records)
+    return Status::Corruption(path_ + ": record " + std::to_string(ref.slot) + " of block " +
+                              std::to_string(ref.block) + " does not exist (the block holds " +
+                              std::to_string(bh.records) + ")");
+  *rec = RecordPtr(*buf, ref.slot);
+  return Status::OK();
+}
+
+BlockChain::BlockChain(const ParadoxFile* file) : file_(file) { Reset(); }
+
+void BlockChain::Reset() {
+  block_ = 0;
+  bh_ = BlockHeader{};
+  nextBlock_ = file_->header().recordCount == 0 && file_->header().firstBlock == 0 ? 0 : file_->header().firstBlock;
+  finished_ = false;
+  recordsSeen_ = 0;
+  blocksSeen_ = 0;
+  visited_.assign(file_->BlocksInFile() + 1, false);
+  block_data_ = nullptr;
+}
+
+Status BlockChain::Next(bool* done) {
+  const std::string& path = file_->path();
+  const FileHeader& h = file_->header();
+  *done = false;
+  if (finished_) {
+    *done = true;
+    return Status::OK();
+  }
+  if (nextBlock_ == 0) {
+    if (recordsSeen_ != h.recordCount)
+      return Status::Corruption(path + ": the header counts " + std::to_string(h.recordCount) +
+                                " records, the data blocks hold " + std::to_string(recordsSeen_));
+    finished_ = true;
+    bh_ = BlockHeader{};
+    block_ = 0;
+    *done = true;
+    return Status::OK();
+  }
+  uint32_t n = nextBlock_;
+  if (n >= visited_.size())
+    return Status::Corruption(path + ": block chain points to block " + std::to_string(n) +
+                              ", outside the file (" + std::to_string(file_->BlocksInFile()) + " blocks)");
+  if (visited_[n])
+    return Status::Corruption(path + ": block chain loops back to block " + std::to_string(n));
+  visited_[n] = true;
+  if (n < windowFirst_ || n >= windowFirst_ + windowCount_) {
+    windowCount_ = 0;
+    uint32_t count = std::max<uint32_t>(1, kWindowBytes / file_->header().blockSize);
+    count = std::min(count, file_->BlocksInFile() - n + 1);
+    PDX_RETURN_IF_ERROR(file_->ViewBlocks(n, count, &window_, &windowData_));
+    windowFirst_ = n;
+    windowCount_ = count;
+  }
+  const char* data = windowData_ + static_cast<size_t>(n - windowFirst_) * file_->header().blockSize;
+  BlockHeader bh;
+  PDX_RETURN_IF_ERROR(file_->ParseBlockHeader(n, data, &bh));
+  if (bh.prev != block_)
+    return Status::Corruption(path + ": block " + std::to_string(n) + " names block " + std::to_string(bh.prev) +
+                              " as previous, the chain came from block " + std::to_string(block_));
+  recordsSeen_ += bh.records;
+  if (recordsSeen_ > h.recordCount)
+    return Status::Corruption(path + ": the data blocks hold more records than the " +
+                              std::to_string(h.recordCount) + " the header counts");
+  ++blocksSeen_;
+  bh_ = bh;
+  block_ = n;
+  block_data_ = data;
+  nextBlock_ = bh.next;
+  return Status::OK();
+}
+
+}  // namespace pdx

@@ -1,0 +1,123 @@
+#pragma once
+// Generic access to a Paradox table-family file (.DB, .PX, .Xnn, .Ynn, .XGn,
+// .YGn): the parsed header, blocks by number, and the walk along the chain of
+// data blocks. Used by the table reader and by the index readers.
+//
+// Block n (from 1) starts at headerSize + (n - 1) * blockSize and begins with
+//   u16 next block (0 = last), u16 previous block, i16 "add data size" =
+//   (records in the block - 1) * record size; negative when the block is empty.
+// Records follow from byte 6, back to back.
+//
+// Contract:
+//  - Open reads only the header. Every later read is bounds-checked against the
+//    file's real size; a damaged file gives Corruption naming the file and the
+//    block, never a read past a buffer or an endless walk.
+//  - A ParadoxFile is immutable after Open; ReadBlock may be called from
+//    several cursors at once (each with its own buffer).
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "paradox/codepage.h"
+#include "paradox/env.h"
+#include "paradox/format/header.h"
+#include "paradox/status.h"
+
+namespace pdx {
+
+// Position of a record: data block number (from 1) and slot in it (from 0).
+struct RecordRef {
+  uint32_t block = 0;
+  uint32_t slot = 0;
+  bool operator==(const RecordRef&) const = default;
+};
+
+struct BlockHeader {
+  uint16_t next = 0;
+  uint16_t prev = 0;
+  uint32_t records = 0;  // records the block holds
+};
+
+class ParadoxFile {
+ public:
+  static Status Open(Env* env, const std::string& path, std::unique_ptr<ParadoxFile>* out);
+
+  const std::string& path() const { return path_; }
+  const FileHeader& header() const { return header_; }
+  const CodePage* codePage() const { return codePage_; }
+  uint64_t fileSize() const { return fileSize_; }
+  // Blocks that lie wholly inside the file (the header may claim more).
+  uint32_t BlocksInFile() const;
+  // Most records one block can hold.
+  uint32_t RecordsPerBlock() const { return (header_.blockSize - 6) / header_.recordSize; }
+
+  // Reads block n (1..BlocksInFile()) into *buf (resized to blockSize).
+  Status ReadBlock(uint32_t n, std::string* buf) const;
+  // Reads count consecutive blocks from n (all inside the file) into *buf.
+  Status ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const;
+  // Like ReadBlocks, but *data points at the bytes: into the file's mapping
+  // when it has one (no copy), else into *buf.
+  Status ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const;
+  // Parses and checks the 6-byte header of block n held in buf.
+  Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
+    return ParseBlockHeader(n, buf.data(), bh);
+  }
+  Status ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const;
+  // Reads block n and checks its header.
+  Status LoadBlock(uint32_t n, std::string* buf, BlockHeader* bh) const;
+  // Start of record slot in a block buffer (slot < records of that block).
+  const char* RecordPtr(const std::string& buf, uint32_t slot) const { return RecordPtr(buf.data(), slot); }
+  const char* RecordPtr(const char* block, uint32_t slot) const {
+    return block + 6 + static_cast<size_t>(slot) * header_.recordSize;
+  }
+  // Reads block ref.block into *buf and checks ref.slot lies among its records.
+  Status ReadRecord(const RecordRef& ref, std::string* buf, const char** rec) const;
+
+ private:
+  ParadoxFile() = default;
+  std::string path_;
+  std::unique_ptr<RandomAccessFile> file_;
+  uint64_t fileSize_ = 0;
+  FileHeader header_;
+  const CodePage* codePage_ = nullptr;
+};
+
+// Walks the data blocks from the header's first block along the next pointers.
+// Detects loops, pointers out of range, broken back pointers, and (at the end)
+// a record or block count different from the header's. Reads ahead a window of
+// consecutive blocks, as chains mostly run in file order.
+class BlockChain {
+ public:
+  explicit BlockChain(const ParadoxFile* file);
+
+  // Back to the first block (nothing loaded until Next).
+  void Reset();
+  // Loads the next block of the chain into the internal buffer. *done becomes
+  // true after the last block, once the counts have been cross-checked.
+  Status Next(bool* done);
+
+  uint32_t block() const { return block_; }
+  uint32_t records() const { return bh_.records; }
+  const char* record(uint32_t slot) const { return file_->RecordPtr(block_data_, slot); }
+  uint64_t recordsSeen() const { return recordsSeen_; }
+  uint32_t blocksSeen() const { return blocksSeen_; }
+
+ private:
+  static constexpr uint32_t kWindowBytes = 128 * 1024;
+  const ParadoxFile* file_;
+  std::string window_;  // read-ahead buffer of an unmapped file
+  const char* windowData_ = nullptr;  // blocks windowFirst_ .. windowFirst_ + windowCount_ - 1
+  uint32_t windowFirst_ = 0;
+  uint32_t windowCount_ = 0;
+  const char* block_data_ = nullptr;
+  BlockHeader bh_;
+  uint32_t block_ = 0;     // block loaded, 0 before the first
+  uint32_t nextBlock_ = 0;
+  bool finished_ = false;
+  uint64_t recordsSeen_ = 0;
+  uint32_t blocksSeen_ = 0;
+  std::vector<bool> visited_;
+};
+
+}  // namespace pdx

@@ -1,0 +1,48 @@
+// Sort keys of an index key: the fields' regions back to back, in key order.
+//   alpha field:  the collation's sort key of the stored value
+//                 (Collation::SortKey, SortKeySize bytes);
+//   other fields: the stored bytes as they are (the stored encodings of
+//                 numbers, dates, times and logicals already order as
+//                 unsigned bytes, blank lowest).
+// A descending index inverts every byte of each region.
+#include "paradox/index/sort_key.h"
+
+#include <cstring>
+
+namespace pdx {
+
+SortKeyMaker::SortKeyMaker(const KeyLayout& layout)
+    : collation_(layout.collation), caseInsensitive_(layout.caseInsensitive), descending_(layout.descending) {
+  for (const KeyPart& p : layout.parts) {
+    size_t keySize = p.type == FieldType::kAlpha ? collation_->SortKeySize(p.size, caseInsensitive_) : p.size;
+    parts_.push_back({p.type, p.offset, p.size, keySize});
+    size_ += keySize;
+  }
+}
+
+void SortKeyMaker::Make(const char* buf, char* out) const {
+  for (const Part& p : parts_) {
+    if (p.type == FieldType::kAlpha) collation_->SortKey(buf + p.offset, p.size, caseInsensitive_, out);
+    else std::memcpy(out, buf + p.offset, p.size);
+    if (descending_)
+      for (size_t i = 0; i < p.keySize; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
+    out += p.keySize;
+  }
+}
+
+void SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const {
+  for (const Part& p : parts_) {
+    if (p.type == FieldType::kAlpha && std::memcmp(buf + p.offset, prevBuf + p.offset, p.size) == 0) {
+      std::memcpy(out, prevKey, p.keySize);
+    } else {
+      if (p.type == FieldType::kAlpha) collation_->SortKey(buf + p.offset, p.size, caseInsensitive_, out);
+      else std::memcpy(out, buf + p.offset, p.size);
+      if (descending_)
+        for (size_t i = 0; i < p.keySize; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
+    }
+    out += p.keySize;
+    prevKey += p.keySize;
+  }
+}
+
+}  // namespace pdx

@@ -1,0 +1,48 @@
+#pragma once
+// Sort keys of an index key: each key made once into a fixed-size byte string
+// whose memcmp order is the key's order, so that searches in memory compare
+// with memcmp instead of going through the collation at every step.
+//
+// Contract: for buffers a and b laid out as the KeyLayout says,
+//   sign(memcmp(Make(a), Make(b), size())) == sign(layout.Compare(a, b))
+// for every key the layout can compare (blank, accented, mixed case, alpha
+// values past their first NUL, case-insensitive and descending indexes).
+// Each field has its own region of the key (Collation::SortKeySize for an
+// alpha field, its stored size for the others); a descending index inverts
+// the bytes of each region. The layout's collation must outlive the maker.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "paradox/index/index_key.h"
+
+namespace pdx {
+
+class SortKeyMaker {
+ public:
+  SortKeyMaker() = default;
+  explicit SortKeyMaker(const KeyLayout& layout);
+
+  size_t size() const { return size_; }
+  // Writes size() bytes to out.
+  void Make(const char* buf, char* out) const;
+  // The same, given the previous buffer made and its key (rows loaded in
+  // order often share their first fields): an alpha field whose stored
+  // bytes equal the previous one's takes its region of prevKey as it is.
+  void MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const;
+
+ private:
+  struct Part {
+    FieldType type;
+    size_t offset;   // in the buffer
+    size_t size;     // stored bytes
+    size_t keySize;  // bytes in the sort key
+  };
+  std::vector<Part> parts_;
+  const Collation* collation_ = nullptr;
+  bool caseInsensitive_ = false;
+  bool descending_ = false;
+  size_t size_ = 0;
+};
+
+}  // namespace pdx
