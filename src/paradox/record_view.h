@@ -21,6 +21,7 @@
 
 #include "paradox/codepage.h"
 #include "paradox/field_decode_inl.h"
+#include "paradox/scan_path.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 
@@ -209,9 +210,11 @@ class ScanPlan {
  public:
   ScanPlan() = default;
   // Fields by number (from 1), in the order their values come out. Fails
-  // naming the field when a number is out of range or of another kind.
+  // naming the field when a number is out of range or of another kind. path:
+  // the instructions to decode with (scan_path.h; kAuto: the default).
   static Status Make(const std::vector<FieldSlot>& layout, uint32_t recordSize, const std::vector<int>& ints,
-                     const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out);
+                     const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out,
+                     ScanPath path = ScanPath::kAuto);
 
   size_t intCount() const { return intCount_; }
   size_t doubleCount() const { return doubleCount_; }
@@ -233,6 +236,8 @@ class ScanPlan {
   // Make where the processor has them; tests turn it off to compare).
   bool vectorized() const { return vector_ != nullptr; }
   void DisableVectors() { vector_.reset(); }
+  // The path this plan decodes with (kScalar when no vector plan fits).
+  ScanPath path() const;
 
   struct VectorPlan;  // internal to the engine
 
@@ -295,6 +300,10 @@ struct ScanPlan::VectorPlan {
   uint32_t intLanes = 0, doubleLanes = 0;  // outputs written (ints, doubles)
   uint16_t intStore[2] = {};   // int lanes stored, sixteen outputs each
   uint8_t doubleStore[2] = {};  // double lanes stored, eight outputs each
+  // Set for the AVX2 path (record_view_avx2.cpp), which keeps its own plan;
+  // the fields above then stay empty.
+  struct Avx2;
+  std::shared_ptr<const Avx2> avx2;
 };
 // Returns the texts (bit k for the plan's k-th) left to the scalar loop:
 // those that need converting, or all when the plan has no vector texts.
@@ -304,15 +313,15 @@ uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32
 void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n, int32_t* ints,
                            size_t intCount, double* doubles, size_t doubleCount, std::string_view* texts,
                            size_t textCount, uint64_t* slow);
-// Builds the vector plan, or returns null when the processor lacks the
-// instructions or the fields do not fit it.
+// Builds the vector plan for the path (kAvx512 or kAvx2), or returns null when
+// the processor lacks the instructions or the fields do not fit it.
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
                                                            const std::vector<uint32_t>& shortOut,
                                                            const std::vector<FieldSlot>& numbers,
                                                            const std::vector<uint32_t>& numberOut,
                                                            const std::vector<FieldSlot>& texts,
                                                            const std::vector<uint32_t>& textOut, uint32_t recordSize,
-                                                           size_t intCount, size_t doubleCount);
+                                                           size_t intCount, size_t doubleCount, ScanPath path);
 
 inline uint64_t ScanPlan::DecodeFixed(const char* rec, int32_t* ints, double* doubles) const {
   for (const Item& it : shorts_) {
