@@ -4,6 +4,8 @@
 // The table (a quote-line layout without blobs) is made with pxlib's writer the
 // first time. Last line: ratio_vs_pxlib=X ratio_vs_raw_read=Y
 // (X = our records/s over pxlib's, Y = our time over the raw read's).
+// The scan path (AVX-512, AVX2 or scalar) is the best the processor has;
+// CORVANES_SCAN_PATH=scalar|avx2|avx512 forces one. The output names it.
 #ifndef CORVANES_HAVE_PXLIB
 #include <cstdio>
 int main() {
@@ -24,6 +26,7 @@ extern "C" {
 #include <string>
 #include <vector>
 
+#include "paradox/scan_path.h"
 #include "paradox/table.h"
 
 namespace {
@@ -136,7 +139,8 @@ std::unique_ptr<pdx::Table> OpenTable(const std::string& dir) {
 
 // Through a scan plan: the fields looked up once, then each record decoded
 // into flat arrays, the way a scan of the program reads every field.
-__attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* records, double* sum) {
+__attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* records, double* sum,
+                                         pdx::ScanPath* path) {
   double t0 = Now();
   std::unique_ptr<pdx::Table> t = OpenTable(dir);
   auto cur = t->NewCursor();
@@ -153,6 +157,7 @@ __attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* recor
   pdx::Status s = pdx::ScanPlan::Make(t->info().slots, static_cast<uint32_t>(t->info().recordSize), intFields,
                                       doubleFields, textFields, &plan);
   if (!s.ok()) Fail(s);
+  *path = plan.path();
   // A block's values, record after record.
   const size_t intPad = intFields.size(), doublePad = doubleFields.size();
   const size_t textCount = textFields.size();
@@ -285,10 +290,11 @@ int main(int argc, char** argv) {
   RawRead(path, &rawSum);  // warms the cache
   double tRaw = 1e9, tOurs = 1e9, tValues = 1e9, tPx = 1e9;
   uint64_t valuesCount = 0;
+  pdx::ScanPath path = pdx::ScanPath::kAuto;
   double valuesSum = 0;
   for (int rep = 0; rep < 5; ++rep) {
     tRaw = std::min(tRaw, RawRead(path, &rawSum));
-    tOurs = std::min(tOurs, OurScan(dir, &ours, &ourSum));
+    tOurs = std::min(tOurs, OurScan(dir, &ours, &ourSum, &path));
     tValues = std::min(tValues, ValuesScan(dir, &valuesCount, &valuesSum));
   }
   // pxlib slows down as tables grow; BENCH_PXLIB_RECORDS limits its share.
@@ -297,6 +303,9 @@ int main(int argc, char** argv) {
   const double ourRate = static_cast<double>(ours) / tOurs;
   const double pxRate = static_cast<double>(px) / tPx;
   std::printf("records: %llu, fields: %d\n", static_cast<unsigned long long>(ours), kNumCols);
+  const char* asked = std::getenv("CORVANES_SCAN_PATH");
+  std::printf("scan path: %s%s%s%s\n", pdx::ScanPathName(path), asked ? " (CORVANES_SCAN_PATH=" : "",
+              asked ? asked : "", asked ? ")" : "");
   std::printf("raw read: %.3f s\n", tRaw);
   std::printf("corvanes: %.3f s, %.0f records/s (checksum %.6g)\n", tOurs, ourRate, ourSum);
   std::printf("corvanes, every field into a Value: %.3f s (checksum %.6g)\n", tValues, valuesSum);

@@ -4,7 +4,8 @@
 namespace pdx {
 
 Status ScanPlan::Make(const std::vector<FieldSlot>& layout, uint32_t recordSize, const std::vector<int>& ints,
-                      const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out) {
+                      const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out,
+                      ScanPath path) {
   ScanPlan p;
   p.recordSize_ = recordSize;
   p.intCount_ = ints.size();
@@ -70,10 +71,17 @@ Status ScanPlan::Make(const std::vector<FieldSlot>& layout, uint32_t recordSize,
     textSlots.push_back(FieldSlot{it.offset, static_cast<uint16_t>(it.size), 0, it.type});
     textOut.push_back(it.out);
   }
-  p.vector_ = MakeVectorPlan(shorts, shortOut, numbers, numberOut, textSlots, textOut, recordSize, p.intCount_,
-                             p.doubleCount_);
+  const ScanPath use = ResolveScanPath(path);
+  if (use != ScanPath::kScalar)
+    p.vector_ = MakeVectorPlan(shorts, shortOut, numbers, numberOut, textSlots, textOut, recordSize, p.intCount_,
+                               p.doubleCount_, use);
   *out = std::move(p);
   return Status::OK();
+}
+
+ScanPath ScanPlan::path() const {
+  if (!vector_) return ScanPath::kScalar;
+  return vector_->avx2 ? ScanPath::kAvx2 : ScanPath::kAvx512;
 }
 
 bool ScanPlan::DecodeBlock(const RecordView* views, size_t n, int32_t* ints, double* doubles,

@@ -21,6 +21,7 @@
 
 #include "paradox/codepage.h"
 #include "paradox/format/field_decode_inl.h"
+#include "paradox/scan_path.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 
@@ -209,9 +210,11 @@ class ScanPlan {
  public:
   ScanPlan() = default;
   // Fields by number (from 1), in the order their values come out. Fails
-  // naming the field when a number is out of range or of another kind.
+  // naming the field when a number is out of range or of another kind. path:
+  // the instructions to decode with (scan_path.h; kAuto: the default).
   static Status Make(const std::vector<FieldSlot>& layout, uint32_t recordSize, const std::vector<int>& ints,
-                     const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out);
+                     const std::vector<int>& doubles, const std::vector<int>& texts, ScanPlan* out,
+                     ScanPath path = ScanPath::kAuto);
 
   size_t intCount() const { return intCount_; }
   size_t doubleCount() const { return doubleCount_; }
@@ -233,6 +236,8 @@ class ScanPlan {
   // Make where the processor has them; tests turn it off to compare).
   bool vectorized() const { return vector_ != nullptr; }
   void DisableVectors() { vector_.reset(); }
+  // The path this plan decodes with (kScalar when no vector plan fits).
+  ScanPath path() const;
 
   struct VectorPlan;  // internal to the engine (read/vector_plan.h)
 

@@ -5,6 +5,7 @@
 #include "paradox/commit.h"
 #include "paradox/format/field_codec.h"
 #include "paradox/format/field_decode_inl.h"
+#include "paradox/format/graphic_value.h"
 #include "paradox/read/prefetch.h"
 #include "paradox/read/table_impl.h"
 #include "paradox/write/writer_impl.h"
@@ -445,6 +446,10 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
         bytes = v.text;
       }
       if (bytes.empty()) continue;
+      if (f.type == FieldType::kGraphic && !IsGraphicValue(bytes))
+        return Status::InvalidArgument(label_ + ": field \"" + f.name +
+                                       "\": a graphic value starts with its 8-byte header (01 00 00 01, then the "
+                                       "picture's length)");
       (*blobs)[static_cast<int>(i + 1)] = std::move(bytes);
       continue;
     }

@@ -33,10 +33,10 @@ TEST(ChangerRepertoireBase, BuildsRootSubdirectoryAndBackslash) {
 class SampleTable : public ::testing::Test {
  protected:
   void SetUp() override {
+    session.SetAlias("Essai", t.path() + "\\PAYS");
     if (testutil::SamplesDir().empty()) return;
     for (const char* f : {"country.db", "country.px"})
       testutil::CopyFile(testutil::SamplesDir() + "/dbdemos/" + f, t.file(std::string("Pays/") + f));
-    session.SetAlias("Essai", t.path() + "\\PAYS");
   }
   TableDef Def(const std::string& file) {
     TableDef d;

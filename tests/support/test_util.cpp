@@ -11,9 +11,13 @@
 
 namespace testutil {
 
-std::string SamplesDir() {
+std::string SamplesDirSought() {
   const char* env = std::getenv("CORVANES_SAMPLES_DIR");
-  std::string dir = env && *env ? env : CORVANES_SAMPLES_DIR;
+  return env && *env ? env : CORVANES_SAMPLES_DIR;
+}
+
+std::string SamplesDir() {
+  const std::string dir = SamplesDirSought();
   std::error_code ec;
   if (std::filesystem::is_directory(dir + "/dbdemos", ec)) return dir;
   return "";

@@ -10,12 +10,15 @@ namespace testutil {
 
 // Directory of the real Paradox sample tables ("" when absent).
 std::string SamplesDir();
+// Where they are looked for: $CORVANES_SAMPLES_DIR, else the folder beside the
+// repository (for skip messages).
+std::string SamplesDirSought();
 
 // Skips the current test with a clear message when the samples are absent.
 #define REQUIRE_SAMPLES()                                                              \
   do {                                                                                 \
     if (::testutil::SamplesDir().empty())                                              \
-      GTEST_SKIP() << "Paradox samples not found at " CORVANES_SAMPLES_DIR;            \
+      GTEST_SKIP() << "Paradox samples not found at " << ::testutil::SamplesDirSought(); \
   } while (0)
 
 // A fresh empty directory, removed when the object dies.

@@ -1,5 +1,6 @@
 // Vector decoding of a record's shorts and numbers (AVX-512 with byte
-// permutes), used by ScanPlan where the processor has it.
+// permutes), used by ScanPlan where the processor has it; the AVX2 path lives
+// in record_view_avx2.cpp, and the entry points below send its plans there.
 //
 // Layout: a short is 2 bytes big-endian with the sign bit flipped (0 = blank);
 // a number 8 bytes big-endian, positive values with the sign bit set, negative
@@ -13,6 +14,7 @@
 #include <type_traits>
 
 #include "paradox/record_view.h"
+#include "paradox/read/record_view_avx2.h"
 #include "paradox/read/vector_plan.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -29,13 +31,6 @@ namespace pdx {
 
 #ifdef PDX_HAVE_VECTOR_SCAN
 namespace {
-
-bool ProcessorHasVectors() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vl") &&
-         __builtin_cpu_supports("avx512cd");
-}
 
 // Whether a string_view's bytes are its size then its pointer, so that views
 // can be written as such pairs (string_view is trivially copyable).
@@ -211,14 +206,16 @@ PDX_VECTOR_TARGET inline __attribute__((always_inline)) uint64_t One(const Spans
 
 }  // namespace
 
-PDX_VECTOR_TARGET uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints,
-                                            double* doubles, std::string_view* texts) {
+namespace {
+
+PDX_VECTOR_TARGET uint64_t DecodeAvx512(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints,
+                                        double* doubles, std::string_view* texts) {
   return One(SpansOf(vp), rec, ints, doubles, texts);
 }
 
-PDX_VECTOR_TARGET void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n,
-                                             int32_t* ints, size_t intCount, double* doubles, size_t doubleCount,
-                                             std::string_view* texts, size_t textCount, uint64_t* slow) {
+PDX_VECTOR_TARGET void DecodeAvx512Block(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n,
+                                         int32_t* ints, size_t intCount, double* doubles, size_t doubleCount,
+                                         std::string_view* texts, size_t textCount, uint64_t* slow) {
   const Spans sp = SpansOf(vp);
   // Decoding outruns the hardware's prefetching, which stops at each page:
   // ask for the record about a page ahead (blocks mostly follow each other in
@@ -233,15 +230,35 @@ PDX_VECTOR_TARGET void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, con
   }
 }
 
+}  // namespace
+
+// Plain functions (no target attribute): they run on any processor and only
+// then enter the code of the plan's path.
+uint64_t DecodeVectorized(const ScanPlan::VectorPlan& vp, const char* rec, int32_t* ints, double* doubles,
+                          std::string_view* texts) {
+  if (vp.avx2) return DecodeAvx2(*vp.avx2, rec, ints, doubles, texts);
+  return DecodeAvx512(vp, rec, ints, doubles, texts);
+}
+
+void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n, int32_t* ints,
+                           size_t intCount, double* doubles, size_t doubleCount, std::string_view* texts,
+                           size_t textCount, uint64_t* slow) {
+  if (vp.avx2) return DecodeAvx2Block(*vp.avx2, views, n, ints, intCount, doubles, doubleCount, texts, textCount, slow);
+  DecodeAvx512Block(vp, views, n, ints, intCount, doubles, doubleCount, texts, textCount, slow);
+}
+
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
                                                            const std::vector<uint32_t>& shortOut,
                                                            const std::vector<FieldSlot>& numbers,
                                                            const std::vector<uint32_t>& numberOut,
                                                            const std::vector<FieldSlot>& texts,
                                                            const std::vector<uint32_t>& textOut, uint32_t recordSize,
-                                                           size_t intCount, size_t doubleCount) {
-  static const bool have = ProcessorHasVectors();
-  if (!have || (shorts.empty() && numbers.empty() && texts.empty()) || intCount > 32 || doubleCount > 16)
+                                                           size_t intCount, size_t doubleCount, ScanPath path) {
+  if (path == ScanPath::kAvx2)
+    return MakeAvx2VectorPlan(shorts, shortOut, numbers, numberOut, texts, textOut, recordSize, intCount,
+                              doubleCount);
+  static const bool have = ScanPathSupported(ScanPath::kAvx512);
+  if (path != ScanPath::kAvx512 || !have || (shorts.empty() && numbers.empty() && texts.empty()) || intCount > 32 || doubleCount > 16)
     return nullptr;
   auto vp = std::make_shared<ScanPlan::VectorPlan>();
   vp->intLanes = shorts.empty() ? 0 : static_cast<uint32_t>(intCount);
@@ -322,7 +339,7 @@ void DecodeVectorizedBlock(const ScanPlan::VectorPlan&, const RecordView*, size_
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
                                                            const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
                                                            const std::vector<FieldSlot>&, const std::vector<uint32_t>&,
-                                                           uint32_t, size_t, size_t) {
+                                                           uint32_t, size_t, size_t, ScanPath) {
   return nullptr;
 }
 

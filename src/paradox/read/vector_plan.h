@@ -49,19 +49,23 @@ struct ScanPlan::VectorPlan {
   uint32_t intLanes = 0, doubleLanes = 0;  // outputs written (ints, doubles)
   uint16_t intStore[2] = {};   // int lanes stored, sixteen outputs each
   uint8_t doubleStore[2] = {};  // double lanes stored, eight outputs each
+  // Set for the AVX2 path (record_view_avx2.cpp), which keeps its own plan;
+  // the fields above then stay empty.
+  struct Avx2;
+  std::shared_ptr<const Avx2> avx2;
 };
 // The same for n records, outputs laid record after record; slow[r] for record r.
 void DecodeVectorizedBlock(const ScanPlan::VectorPlan& vp, const RecordView* views, size_t n, int32_t* ints,
                            size_t intCount, double* doubles, size_t doubleCount, std::string_view* texts,
                            size_t textCount, uint64_t* slow);
-// Builds the vector plan, or returns null when the processor lacks the
-// instructions or the fields do not fit it.
+// Builds the vector plan for the path (kAvx512 or kAvx2), or returns null when
+// the processor lacks the instructions or the fields do not fit it.
 std::shared_ptr<const ScanPlan::VectorPlan> MakeVectorPlan(const std::vector<FieldSlot>& shorts,
                                                            const std::vector<uint32_t>& shortOut,
                                                            const std::vector<FieldSlot>& numbers,
                                                            const std::vector<uint32_t>& numberOut,
                                                            const std::vector<FieldSlot>& texts,
                                                            const std::vector<uint32_t>& textOut, uint32_t recordSize,
-                                                           size_t intCount, size_t doubleCount);
+                                                           size_t intCount, size_t doubleCount, ScanPath path);
 
 }  // namespace pdx

@@ -10,7 +10,7 @@
 //   modifier, the value from byte 9, zero up to the end of the run.
 //   No free blocks remain: space of deleted or replaced values is released.
 // A blob field in a record: its first (size - 10) bytes hold the leading bytes
-// of the value, then u32 LE offset (run offset | 0xFF; 0 when the value fits in
+// of the value (of a graphic's picture, past its 8-byte header), then u32 LE offset (run offset | 0xFF; 0 when the value fits in
 // the record), u32 LE length, u16 LE modifier (1 for values in the .MB).
 //
 // Change counters, so that the engine takes every index as current:
@@ -25,6 +25,7 @@
 
 #include "paradox/commit.h"
 #include "paradox/format/file_build.h"
+#include "paradox/format/graphic_value.h"
 #include "paradox/write/writer_impl.h"
 
 namespace pdx {
@@ -166,7 +167,10 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
         s = BlobBytes(it->second, &v);
         if (!s.ok()) return Status::Corruption(label_ + ": field \"" + fd.name + "\": " + s.message());
         if (v.empty()) continue;
-        std::memcpy(p, v.data(), std::min(head, v.size()));
+        // A value kept whole in the record is copied as it is; otherwise the
+        // record keeps the leading bytes the engine copies there.
+        const std::string_view lead = v.size() > head ? RecordHeadSource(fd.type, v) : std::string_view(v);
+        std::memcpy(p, lead.data(), std::min(head, lead.size()));
         std::string tail(10, '\0');
         uint32_t ref = 0;
         uint16_t modifier = 0;
