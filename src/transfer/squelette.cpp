@@ -137,6 +137,7 @@ ResultatRun TransfertAgences::Executer() {
 
   pdx::Status s = Lecture();
   if (s.ok()) s = Parcourir(&r);
+  if (s.ok()) s = ApresAgences(r.fin == ResultatRun::Fin::kArretee);
   Restaurer();
   if (sauvegardeOuverte_) {
     options_.sauvegarde->Fin(s.ok() && r.fin == ResultatRun::Fin::kTerminee);
@@ -214,6 +215,7 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
       Erreur(Prefixe(a) + "possède son propre répertoire Administration");
     } else if (a.repertoire.empty() || !host_.DirExists(a.repertoire)) {
       Erreur(Prefixe(a) + "Le répertoire n'existe pas : " + a.repertoire);
+      RepertoireAbsent(a);
     } else {
       std::string texte = TexteIntegration() + a.nom;
       report_.AgencyLabel(texte);

@@ -36,7 +36,8 @@
 //
 // For a kind: Lecture() does the reading phase; TraiterAgence() the work in one
 // agency (the run's QuintrelAdministration, or QuintrelDossiers for the
-// clean-up, already points at it); Terminer() runs after the end lines.
+// clean-up, already points at it); ApresAgences() after the walk, before the
+// end lines; Terminer() runs after the end lines.
 // Helpers for kinds: Message/Erreur (log lines, kept for log files),
 // Prefixe(agence) (" => Agence  : NOM - "), OuvrirTable, Ecrivain, Valider,
 // dm(), session(), chemins(), host(), Simulation(), CoefficientGeneral().
@@ -162,6 +163,14 @@ class TransfertAgences {
   virtual pdx::Status TraiterAgence(const AgenceTransfert& a) = 0;
   // "Fin de l'intégration des remises."
   virtual std::string TexteFin() const = 0;
+  // After the walk of the agencies, before the end lines (not after an
+  // error): the client clean-up's deletion phase. stopped = the walk was
+  // stopped on request, so some agencies were not examined. An error ends the
+  // run like any other.
+  virtual pdx::Status ApresAgences(bool /*stopped*/) { return pdx::Status::OK(); }
+  // An agency that passed the first eligibility test but whose directory is
+  // missing (after its error line): the clean-up then must not delete.
+  virtual void RepertoireAbsent(const AgenceTransfert& /*a*/) {}
   // After the end lines; complete = every agency walked without error.
   virtual void Terminer(bool /*complete*/) {}
   // The client clean-up examines the agencies sharing head office's
