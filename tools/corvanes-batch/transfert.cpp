@@ -1,4 +1,4 @@
-// Commands of the transfers: transfert, nettoyage-clients, restauration.
+// Commands of the transfers: transfert, nettoyage-clients.
 #include <cstdio>
 
 #include "commandes.h"
@@ -8,7 +8,6 @@ namespace corv::batch {
 const char* const kUsageTransfert =
     "  transfert conditions-achat|conditions-vente|personnalisations|messagerie|documents [--reel] [options]\n";
 const char* const kUsageNettoyage = "  nettoyage-clients [--reel]\n";
-const char* const kUsageRestauration = "  restauration --liste | restauration RUN [--agence CODE]\n";
 
 int Transfert(const Contexte&, const std::vector<std::string>&) {
   std::fputs("corvanes-batch : transfert : pas encore disponible\n", stderr);
@@ -17,11 +16,6 @@ int Transfert(const Contexte&, const std::vector<std::string>&) {
 
 int NettoyageClients(const Contexte&, const std::vector<std::string>&) {
   std::fputs("corvanes-batch : nettoyage-clients : pas encore disponible\n", stderr);
-  return kEchec;
-}
-
-int Restauration(const Contexte&, const std::vector<std::string>&) {
-  std::fputs("corvanes-batch : restauration : pas encore disponible\n", stderr);
   return kEchec;
 }
 
