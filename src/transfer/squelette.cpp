@@ -52,6 +52,8 @@ TransfertAgences::TransfertAgences(Application& app, RunReport& report, OptionsR
 
 TransfertAgences::~TransfertAgences() = default;
 
+Dialogs& TransfertAgences::dialogs() { return *dialogs_; }
+
 std::string TransfertAgences::Prefixe(const AgenceTransfert& a) { return " => Agence  : " + a.nom + " - "; }
 
 std::string TransfertAgences::LigneLectureAgence(const AgenceTransfert& a) const {

@@ -140,6 +140,7 @@ class TransfertAgences {
   const std::vector<std::string>& Erreurs() const { return erreurs_; }
 
   bool Simulation() const { return options_.simulation; }
+  const OptionsRun& OptionsDuRun() const { return options_; }
   Session& session() { return session_; }
   TDM& dm() { return *dm_; }
   const Chemins& chemins() const { return chemins_; }
@@ -183,6 +184,8 @@ class TransfertAgences {
   void Message(const std::string& ligne);
   void Erreur(const std::string& ligne);
   RunReport& report() { return report_; }
+  // The run's dialogs (for the database routines): messages become error lines.
+  Dialogs& dialogs();
   // " => Agence  : " + name + " - "
   static std::string Prefixe(const AgenceTransfert& a);
 
