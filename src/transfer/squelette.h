@@ -104,7 +104,11 @@ struct OptionsRun {
   // files go when the executable's directory cannot be written. "" = beside
   // the executable (Chemins::FichierIniBde).
   std::string fichierIniBde;
-  SauvegardeTransfert* sauvegarde = nullptr;  // none: no backup
+  // none: no backup. Front ends give real runs a SauvegardeFichiers
+  // (transfer/sauvegarde.h) on RacineSauvegardesInstallation(app.chemins(),
+  // app.host(), --ini or ""), so every table is saved before it changes and
+  // "corvanes-batch restauration" can put it back.
+  SauvegardeTransfert* sauvegarde = nullptr;
 };
 
 struct ResultatRun {
