@@ -1,21 +1,18 @@
-// Commands of the transfers: transfert, nettoyage-clients.
+// Commands of the transfers: transfert SORTE [--reel] [options].
 #include <cstdio>
 
 #include "commandes.h"
+#include "transfert_autres.h"
 
 namespace corv::batch {
 
 const char* const kUsageTransfert =
     "  transfert conditions-achat|conditions-vente|personnalisations|messagerie|documents [--reel] [options]\n";
-const char* const kUsageNettoyage = "  nettoyage-clients [--reel]\n";
 
-int Transfert(const Contexte&, const std::vector<std::string>&) {
+int Transfert(const Contexte& ctx, const std::vector<std::string>& args) {
+  if (!args.empty() && EstTransfertAutre(args[0]))
+    return TransfertAutre(ctx, args[0], std::vector<std::string>(args.begin() + 1, args.end()));
   std::fputs("corvanes-batch : transfert : pas encore disponible\n", stderr);
-  return kEchec;
-}
-
-int NettoyageClients(const Contexte&, const std::vector<std::string>&) {
-  std::fputs("corvanes-batch : nettoyage-clients : pas encore disponible\n", stderr);
   return kEchec;
 }
 
