@@ -436,6 +436,15 @@ pdx::Status RestaurerTable(pdx::Env* env, const Cible& c) {
 
 }  // namespace
 
+pdx::Status VerrouRestauration(const Session& session, const HostPaths& host, std::unique_ptr<pdx::FileLock>* verrou) {
+  std::string admin = session.Directory(kAliasAdministration).value_or("");
+  if (admin.empty() || !host.DirExists(admin)) return pdx::Status::OK();
+  pdx::Status s = host.env()->LockFile(host.ToHost(AvecBarreFinale(admin) + kFichierVerrouRun), verrou);
+  if (s.IsBusy()) return pdx::Status::Busy(kTexteRestaurationRunEnCours);
+  // Another failure (a read-only directory): no run can write there either.
+  return pdx::Status::OK();
+}
+
 pdx::Status Restaurer(pdx::Env* env, const HostPaths* host, const RunSauve& run, const std::string& codeAgence,
                       RunReport& rapport, int* tablesRestaurees) {
   if (tablesRestaurees) *tablesRestaurees = 0;

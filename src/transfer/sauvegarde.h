@@ -154,6 +154,17 @@ pdx::Status LireSauvegarde(pdx::Env* env, const std::string& racine, const std::
 // Removes the oldest runs so that at most `garder` remain.
 pdx::Status ElaguerSauvegardes(pdx::Env* env, const std::string& racine, int garder);
 
+inline constexpr const char* kTexteRestaurationRunEnCours =
+    "Restauration refusée : un transfert ou un nettoyage est en cours sur cette installation ; "
+    "relancez la restauration quand il sera terminé.";
+
+// Takes the lock the transfers and the clean-up hold while they run (in head
+// office's Administration directory), for the time of a restoration: a run in
+// progress could change again a table just put back, and no run starts while
+// the lock is held. Busy (kTexteRestaurationRunEnCours) while a run is in
+// progress; OK without a lock when head office's directory is unknown.
+pdx::Status VerrouRestauration(const Session& session, const HostPaths& host, std::unique_ptr<pdx::FileLock>* verrou);
+
 // Puts back the tables of `run` (every agency, or only codeAgence when not empty;
 // NotFound when the run holds no such agency). host, when given, converts the
 // recorded Windows directories (so the installation's current mapping applies);

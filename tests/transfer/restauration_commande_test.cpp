@@ -73,6 +73,16 @@ TEST_F(Restauration, ListsRunsAndRestoresARunOrOneAgency) {
         << err;
     EXPECT_TRUE(t3::Lignes(a, "REMISES.DB").empty());
   }
+  // Nor while a transfer runs on the installation (it holds the runs' lock).
+  {
+    std::unique_ptr<pdx::FileLock> run_en_cours;
+    ASSERT_TRUE(pdx::Env::Default()
+                    ->LockFile(demo_->dir + "/Administration/" + corv::kFichierVerrouRun, &run_en_cours)
+                    .ok());
+    EXPECT_EQ(Batch(Ini() + "restauration " + run.Nom(), &out, &err), 1);
+    EXPECT_NE(err.find("un transfert ou un nettoyage est en cours"), std::string::npos) << err;
+    EXPECT_TRUE(t3::Lignes(a, "REMISES.DB").empty());
+  }
   ASSERT_EQ(Batch(Ini() + "restauration " + run.Nom(), &out, &err), 0) << err;
   EXPECT_EQ(t3::Lignes(a, "REMISES.DB"), avantA);
   EXPECT_EQ(t3::Lignes(b, "REMISES.DB"), avantB);

@@ -93,6 +93,14 @@ int Restauration(const Contexte& ctx, const std::vector<std::string>& args) {
   const std::string racine = RacineSauvegardesInstallation(app.chemins(), app.host(), ctx.ini);
   if (liste) return Lister(env, racine);
 
+  // Not while a transfer or a clean-up runs on this installation.
+  std::unique_ptr<pdx::FileLock> verrouRun;
+  pdx::Status v = VerrouRestauration(app.session(), app.host(), &verrouRun);
+  if (!v.ok()) {
+    std::fprintf(stderr, "%s\n", v.message().c_str());
+    return kEchec;
+  }
+
   RunSauve sauvegarde;
   pdx::Status s = LireSauvegarde(env, racine, run, &sauvegarde);
   if (!s.ok()) {
