@@ -74,6 +74,7 @@ struct Resultat {
   corv::ResultatRun run;
   std::vector<std::string> messages, erreurs;
   std::string siegeAvant, siegeApres;  // the program's QuintrelAdministration
+  std::string siegeRun;                // the run's own, once it returned
   double secondes = 0;
 };
 
@@ -96,6 +97,7 @@ Resultat Transferer(pdx::Env* env, const t3::Demo& d, bool simulation, corv::Sau
   res.run = t.Lancer();
   res.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
   res.siegeApres = app.session().Directory(corv::kAliasAdministration).value_or("?");
+  res.siegeRun = t.session().Directory(corv::kAliasAdministration).value_or("?");
   res.messages = rapport.messages;
   res.erreurs = rapport.errors;
   return res;
@@ -151,6 +153,7 @@ void VerifierFinDeRun(const Resultat& r) {
   EXPECT_EQ(r.messages[n - 2], ligne);
   EXPECT_EQ(r.messages[n - 1], "");
   EXPECT_EQ(r.siegeApres, r.siegeAvant);
+  EXPECT_EQ(r.siegeRun, r.siegeAvant);
 }
 
 // The run stopped at the third agency: the two before hold their new rows, the
