@@ -228,6 +228,45 @@ TEST(TransfertConditions, SimulationCountsWithoutWritingThenRealRun) {
                                       "Remises modifiées : 0"}));
 }
 
+TEST(TransfertConditions, WholeSimulationWithDetails) {
+  Installation inst;
+  Petite(inst);
+  OptionsConditions o;
+  o.details = true;
+  o.ajoutFournisseurs = false;
+  RecordingRunReport rep;
+  TransfertConditions run(inst.app(), rep, {}, o);
+  ASSERT_TRUE(run.Lancer().ok());
+  const std::string siege = *inst.app().session().Directory(kAliasAdministration);
+  const std::string p = " => Agence  : Agence Un - ";
+  // Details of what is read; none of what a simulation would add or modify.
+  std::vector<std::string> attendu = {
+      "Lecture de la table remise - Nombre total de remises : 4",
+      "Lecture de la table remise - Ajout de la remise  en mémoire : 2, AL, , 0, , 10, 5, 0",
+      "Lecture de la table remise - Ajout du fournisseur en mémoire : AL",
+      "Lecture de la table remise - Ajout de la remise  en mémoire : 2, BO, , 0, , 0, 0, 0.8",
+      "Lecture de la table remise - Ajout du fournisseur en mémoire : BO",
+      "Lecture de la table remise - Nombre de remises à copier : 2",
+      "Lecture de la table remise - Nombre de fournisseur à copier : 2",
+      "Lecture de la table Agence dans le répertoire : " + siege,
+      "Lecture de l'agence : Agence Un dans le répertoire : Q:\\Agences\\A1",
+      "Intégration des remises pour l'agence : Agence Un",
+      p + "Remises supprimées : 2",
+      p + "Remises conservées (Toutes) : 1",
+      p + "Remises conservées (Client) : 1",
+      p + "Remises ajoutées : 1",
+      p + "Remises modifiées : 0",
+      "Lecture de l'agence : Agence Deux dans le répertoire : Q:\\Agences\\A1",
+      kEgal,
+      "Fin de l'intégration des remises.",
+      kEgal,
+      ""};
+  EXPECT_EQ(rep.messages, attendu);
+  EXPECT_EQ(Rangs(inst, "Agences/A1/Administration").size(), 7u);
+  EXPECT_EQ(testutil::ReadFile(inst.Hote("bin/copie_remises_achat_messages.log")).substr(0, 57),
+            "Lecture de la table remise - Nombre total de remises : 4\n");
+}
+
 TEST(TransfertConditions, BetterConditionRuleWithoutDeletionInBothModes) {
   Installation inst;
   Petite(inst);
