@@ -224,6 +224,25 @@ TEST(Fautes, ATableHeldByAnotherWriterEndsTheRunWithAClearErrorAndEarlierAgencie
   VerifierArretALaTroisieme(*d);
 }
 
+TEST(Fautes, ABackupThatCannotBeWrittenStopsTheRunBeforeTheTableChanges) {
+  const Reference& ref = Ref();
+  auto d = Preparer();
+  const std::string racine = corv::RacineSauvegardes(d->ini());
+  pdx::FaultEnv fault(Rapide());
+  EnvSous env(&fault, racine);
+  fault.SetDiskFull(0);  // the backup folder's disk is full
+  corv::SauvegardeFichiers sauvegarde(&env, racine);
+
+  Resultat r = Transferer(Rapide(), *d, false, &sauvegarde);
+  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
+  EXPECT_EQ(r.run.agencesTraitees, 0);
+  const std::string premiere = d->AgencesPropres().at(0);
+  EXPECT_NE(r.run.erreur.find(Nom(*d, premiere)), std::string::npos) << r.run.erreur;
+  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
+  VerifierFinDeRun(r);
+  EXPECT_EQ(Lire(*d), ref.avant);
+}
+
 // Finishes what a killed writer left (as the next writer's open does), then
 // tells which state each agency is in: 'a' before, 'n' after, '?' neither.
 std::string Etats(const t3::Demo& d, const Reference& ref) {
