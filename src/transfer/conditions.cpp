@@ -1,6 +1,7 @@
 #include "transfer/conditions.h"
 
 #include <set>
+#include <unordered_map>
 
 #include "data/fonctions_bd.h"
 #include "util/ini.h"
@@ -19,6 +20,18 @@ std::string TexteOuVide(const pdx::Value& v) { return v.blank ? std::string() : 
 void CleTexte(std::vector<pdx::Value>* cle, const std::vector<bool>& alpha) {
   for (size_t i = 0; i < cle->size() && i < alpha.size(); ++i)
     if (alpha[i] && (*cle)[i].blank) (*cle)[i] = pdx::Value::Text("");
+}
+
+// A key as text, equal only for equal values (texts length-prefixed).
+std::string CleExacte(const std::vector<pdx::Value>& cle, const std::vector<bool>& alpha) {
+  std::string k;
+  for (size_t i = 0; i < cle.size(); ++i) {
+    const pdx::Value& v = cle[i];
+    if (v.blank) k += "b;";
+    else if (alpha[i]) k += std::to_string(v.text.size()) + ":" + v.text;
+    else k += std::to_string(v.i) + ";";
+  }
+  return k;
 }
 
 }  // namespace
@@ -217,12 +230,12 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   }
   std::vector<bool> alpha;
   for (int i = 1; i <= rem.NombreChamps(); ++i) alpha.push_back(rem.Champ(i).type == pdx::FieldType::kAlpha);
+  std::vector<bool> alphaCle;
+  for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(alpha[pos[f]]);
   auto cleDe = [&](const std::vector<pdx::Value>& v) {
     std::vector<pdx::Value> cle;
     for (size_t f = 0; f < kNbCle; ++f) cle.push_back(v[pos[f]]);
-    std::vector<bool> al;
-    for (size_t f = 0; f < kNbCle; ++f) al.push_back(alpha[pos[f]]);
-    CleTexte(&cle, al);
+    CleTexte(&cle, alphaCle);
     return cle;
   };
 
@@ -283,6 +296,21 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     Message(pre + "Remises conservées (Client) : " + std::to_string(gardeesClient));
   }
 
+  // A simulation writes nothing, so the agency's rows stay those of the file:
+  // one walk keeps them by their exact key, and only a key not found that way
+  // is searched in the table (where the sort order decides equality).
+  std::unordered_map<std::string, std::vector<pdx::Value>> lues;
+  if (!w) {
+    rem.AnnulerPlage();
+    pdx::Status s = rem.Premier();
+    std::vector<pdx::Value> v(nbChamps);
+    for (; s.ok() && !rem.Fin(); s = rem.Suivant()) {
+      for (size_t f = 0; f < kNbChamps && s.ok(); ++f) s = rem.Valeur(static_cast<int>(pos[f] + 1), &v[pos[f]]);
+      if (!s.ok()) break;
+      if (!v[pos[0]].blank && v[pos[0]].i == mode) lues.emplace(CleExacte(cleDe(v), alphaCle), v);
+    }
+    if (!s.ok()) return ErreurTable(rem, &a, s);
+  }
   long ajoutees = 0, modifiees = 0;
   std::vector<pdx::Value> agence;
   for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
@@ -301,6 +329,9 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
       trouve = s.ok();
       if (s.IsNotFound()) s = pdx::Status::OK();
       if (s.ok() && trouve) s = w->Get(row, &agence);
+    } else if (auto it = lues.find(CleExacte(cle, alphaCle)); it != lues.end()) {
+      trouve = true;
+      agence = it->second;
     } else {
       s = rem.Chercher(cle, &trouve);
       if (s.ok() && trouve) s = rem.Enregistrement(&agence);
