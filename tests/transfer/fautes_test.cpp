@@ -279,9 +279,10 @@ int RunEnfant(const t3::Demo& d, double apres) {
 }
 
 TEST(Fautes, AProcessKilledAtAnyMomentLeavesEveryAgencyOldOrNew) {
-  const Reference& ref = Ref();
   auto d = Preparer();
   auto codes = d->AgencesPropres();
+  Reference ref;  // this installation's own before and after
+  ref.avant = Lire(*d);
   // The state every kill starts from, kept aside with the backups' own means.
   corv::SauvegardeRun depart(Rapide(), d->tmp.path() + "/depart", "depart", 0);
   for (const auto& c : codes) ASSERT_TRUE(depart.SauverTable(c, c, "", d->Administration(c), "REMISES.DB").ok());
@@ -298,6 +299,8 @@ TEST(Fautes, AProcessKilledAtAnyMomentLeavesEveryAgencyOldOrNew) {
   int statut = RunEnfant(*d, -1);
   const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
   ASSERT_TRUE(WIFEXITED(statut) && WEXITSTATUS(statut) == 0) << "the run itself failed";
+  ref.apres = Lire(*d);
+  for (const auto& c : codes) ASSERT_NE(ref.avant.at(c), ref.apres.at(c)) << c << ": the run changes nothing here";
   ASSERT_EQ(Etats(*d, ref), "nnnnn");
 
   // Kill moments spread over the whole run, a little jitter, the same each time.
