@@ -179,10 +179,6 @@ pdx::Status LireAgence(pdx::Env* env, const std::string& dirRun, const std::stri
   return pdx::Status::OK();
 }
 
-std::string Chemin(const std::string& dir, const std::string& fichier) {
-  return pdx::JoinPath(dir, fichier);
-}
-
 }  // namespace
 
 std::string RacineSauvegardes(const std::string& fichierIniHote) {
@@ -275,7 +271,7 @@ pdx::Status SauvegardeRun::SauverTable(const std::string& codeAgence, const std:
 
   if (nom_.empty()) {
     pdx::Status s = Commencer();
-    if (!s.ok()) return pdx::Status::IOError("Sauvegarde de " + Chemin(repertoireHote, dbActuel) + " impossible : " + s.message());
+    if (!s.ok()) return pdx::Status::IOError("Sauvegarde de " + pdx::JoinPath(repertoireHote, dbActuel) + " impossible : " + s.message());
   }
 
   // The agency's folder and record.
@@ -340,10 +336,10 @@ pdx::Status SauvegardeRun::SauverTable(const std::string& codeAgence, const std:
   }
   if (!s.ok()) {
     if (nouvelle && a->tables.empty()) agences_.pop_back();
-    return pdx::Status::IOError("Sauvegarde de la table " + Chemin(repertoireHote, dbActuel) + " (agence " + codeAgence +
+    return pdx::Status::IOError("Sauvegarde de la table " + pdx::JoinPath(repertoireHote, dbActuel) + " (agence " + codeAgence +
                                 ") impossible : " + s.message());
   }
-  faites_[cle] = 1;
+  faites_.insert(cle);
   return pdx::Status::OK();
 }
 

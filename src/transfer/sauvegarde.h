@@ -33,8 +33,8 @@
 //    restoration can itself be undone.
 //  - Errors name the file or table and say what went wrong, in French.
 #include <ctime>
-#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -119,7 +119,7 @@ class SauvegardeRun {
   bool elaguer_ = true;
   std::string nom_, repertoire_;
   std::vector<AgenceSauvee> agences_;
-  std::map<std::string, size_t> faites_;  // agency + directory + table (upper case) -> done
+  std::set<std::string> faites_;  // agency + directory + table (upper case) already saved
 };
 
 // The backup hook of the transfers: one SauvegardeRun per run, started at the
