@@ -133,7 +133,6 @@ pdx::Status CollecterStatistiques(const Session& session, HostPaths& host, Dialo
       r.total.Ajouter(ra.bilan.stat);
       r.agences.push_back({a.code, a.nom, ra.bilan.stat, std::move(ra.bilan.fournisseurs)});
     }
-    report.AgencyLabel(a.nom);
     report.AgencyProgress(static_cast<int>(i) + 1, total);
   };
 
@@ -182,6 +181,7 @@ pdx::Status CollecterStatistiques(const Session& session, HostPaths& host, Dialo
         r.interrompu = true;
         break;
       }
+      report.AgencyLabel(agences[i].nom);
       {
         std::unique_lock<std::mutex> g(m);
         cv.wait(g, [&] { return fait[i] != 0; });
