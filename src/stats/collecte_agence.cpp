@@ -356,7 +356,7 @@ class Collecte {
     l->ecoLue = true;
     l->eco = 0;
     if (l->memo.empty()) return pdx::Status::OK();
-    pdx::Value v;
+    pdx::Value& v = memo_;
     pdx::Status s = ligneTable_->DecodeStored(champXml_, l->memo.data(), &v);
     if (!s.ok()) {
       // One unreadable memo counts 0 and is listed; the rest goes on.
@@ -364,7 +364,7 @@ class Collecte {
       return pdx::Status::OK();
     }
     bool illisible = false;
-    l->eco = EcoParticipation(v.text, &illisible);
+    l->eco = EcoParticipationSurPlace(&v.text, &illisible);
     if (illisible)
       bilan_->erreurs.push_back(ligneTable_->info().path + ": the \"Xml\" memo of a line of dossier " + dossierCourant_ +
                                 " is not well-formed XML; its eco-participation counts 0");
@@ -446,6 +446,7 @@ class Collecte {
   const pdx::CodePage* cpPieces_ = nullptr;
   const pdx::CodePage* cpLignes_ = nullptr;  // set when the code pages differ
   std::string converti_;
+  pdx::Value memo_;  // reused: its text keeps its buffer
   std::string dernier_, avant_, dossierCourant_;
   std::vector<Document> docs_;
   std::vector<bool> retenus_;

@@ -22,17 +22,17 @@ double NombreXml(std::string_view texte) {
   return v;
 }
 
-double EcoParticipation(std::string_view xml, bool* illisible) {
-  if (illisible) *illisible = false;
-  if (xml.empty() || xml.find(kEcoParticipation) == std::string_view::npos) return 0;
+namespace {
+
+double Analyser(char* xml, size_t n, bool* illisible) {
   pugi::xml_document doc;
-  pugi::xml_parse_result r = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default, pugi::encoding_utf8);
+  pugi::xml_parse_result r = doc.load_buffer_inplace(xml, n, pugi::parse_default, pugi::encoding_utf8);
   if (!r) {
     if (illisible) *illisible = true;
     return 0;
   }
-  pugi::xml_node eco = doc.document_element().find_node([](const pugi::xml_node& n) {
-    return n.type() == pugi::node_element && std::strcmp(n.name(), "Eco-Participation") == 0;
+  pugi::xml_node eco = doc.document_element().find_node([](const pugi::xml_node& x) {
+    return x.type() == pugi::node_element && std::strcmp(x.name(), "Eco-Participation") == 0;
   });
   if (!eco) return 0;
   double total = 0;
@@ -41,6 +41,20 @@ double EcoParticipation(std::string_view xml, bool* illisible) {
     if (c) total += NombreXml(c.child_value());
   }
   return total;
+}
+
+}  // namespace
+
+double EcoParticipationSurPlace(std::string* xml, bool* illisible) {
+  if (illisible) *illisible = false;
+  // Most memos do not hold the element: a plain search spares them the parser.
+  if (xml->empty() || xml->find(kEcoParticipation) == std::string::npos) return 0;
+  return Analyser(xml->data(), xml->size(), illisible);
+}
+
+double EcoParticipation(std::string_view xml, bool* illisible) {
+  std::string copie(xml);
+  return EcoParticipationSurPlace(&copie, illisible);
 }
 
 }  // namespace corv

@@ -14,6 +14,8 @@ inline constexpr std::string_view kEcoParticipation = "Eco-Participation";
 // *illisible is set when the memo names the element but is not well-formed XML
 // (the amount is then 0).
 double EcoParticipation(std::string_view xml, bool* illisible = nullptr);
+// The same on a text it may overwrite (parsed in place, without a copy).
+double EcoParticipationSurPlace(std::string* xml, bool* illisible = nullptr);
 // A decimal number with "." or "," as separator, blanks around it allowed; 0
 // when the text is not one.
 double NombreXml(std::string_view texte);
