@@ -41,7 +41,7 @@ class TFicheCodeArticle : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
 
- private slots:
+ private Q_SLOTS:
   void sgCodesSelectionChange();
   void btnAjouterClick();
   void btnModifierClick();

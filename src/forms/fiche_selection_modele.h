@@ -42,7 +42,7 @@ class TFicheSelectionModele : public QDialog {
  protected:
   void showEvent(QShowEvent* event) override;
 
- private slots:
+ private Q_SLOTS:
   void cblFamilleClick();
   void cblFamilleClickCheck(QListWidgetItem* item);
   void clbModeleClickCheck(QListWidgetItem* item);
