@@ -27,6 +27,8 @@ std::vector<EtapeCapture> EtapesCapture() {
   std::vector<EtapeCapture> e;
   AjouterCapturesMain(e);
   AjouterCapturesAgence(e);
+  AjouterCapturesSelectionModele(e);
+  AjouterCapturesCodeArticle(e);
   return e;
 }
 

@@ -42,6 +42,9 @@ struct EtapeCapture {
 // The main menu (the program's main window) and the agency card.
 void AjouterCapturesMain(std::vector<EtapeCapture>& etapes);
 void AjouterCapturesAgence(std::vector<EtapeCapture>& etapes);
+// The product selection for one supplier with ticked families, and the article codes.
+void AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes);
+void AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes);
 
 std::vector<EtapeCapture> EtapesCapture();
 

@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 
 #include "catalogue/codes_article.h"
+#include "data/application.h"
+#include "forms/captures.h"
 #include "data/catalogue.h"
 #include "forms/fenetres.h"
 #include "util/dialogs.h"
@@ -77,7 +79,9 @@ TFicheCodeArticle::TFicheCodeArticle(corv::TDM& dm, corv::HostPaths& host, corv:
   QStringList entetes;
   for (const auto& c : champs) entetes << Libelle(c.nom);
   sgCodes_->setHorizontalHeaderLabels(entetes);
-  sgCodes_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Widths measured once per fill on the first rows (measuring at every cell
+  // set costs a whole column's layout each time).
+  sgCodes_->horizontalHeader()->setResizeContentsPrecision(200);
 
   auto* saisie = new QGridLayout;
   const int parColonne = (static_cast<int>(champs.size()) + 1) / 2;
@@ -156,6 +160,12 @@ TFicheCodeArticle::TFicheCodeArticle(corv::TDM& dm, corv::HostPaths& host, corv:
 
 TFicheCodeArticle::~TFicheCodeArticle() = default;
 
+void TFicheCodeArticle::done(int r) {
+  // The table goes back to the data module as found as soon as the window closes.
+  codes_->Fermer();
+  QDialog::done(r);
+}
+
 void TFicheCodeArticle::Executer(corv::TDM& dm, corv::HostPaths& host, corv::Dialogs& dialogs, QWidget* parent) {
   TFicheCodeArticle f(dm, host, dialogs, parent);
   corv::ExecuterModal(f);
@@ -195,6 +205,7 @@ void TFicheCodeArticle::RemplirGrille(int selection) {
     for (size_t r = 0; r < lignes.size(); ++r)
       for (size_t c = 0; c < lignes[r].size() && c < static_cast<size_t>(sgCodes_->columnCount()); ++c)
         sgCodes_->setItem(static_cast<int>(r), static_cast<int>(c), new QTableWidgetItem(Q(lignes[r][c])));
+    sgCodes_->resizeColumnsToContents();
     sgCodes_->setUpdatesEnabled(true);
   }
   lbNombre_->setText(QString::number(lignes.size()) + (lignes.size() > 1 ? " codes article" : " code article"));
@@ -275,4 +286,13 @@ void TFicheCodeArticle::btnImporterClick() {
   if (!dialogs_.ChooseDirectory("Répertoire contenant " + std::string(corv::kFichierImportCodeArticle), &dir)) return;
   int r = LigneCourante();
   if (codes_->Importer(dir)) RemplirGrille(r);
+}
+
+void corv::AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes) {
+  etapes.push_back({"TFicheCodeArticle", [](ContexteCapture& ctx) {
+                      Application& app = ctx.app();
+                      TFicheCodeArticle f(*app.dm(), app.host(), app.dialogs(), ctx.principale());
+                      ctx.Capturer(&f, "TFicheCodeArticle");
+                      f.close();
+                    }});
 }

@@ -38,6 +38,9 @@ class TFicheCodeArticle : public QDialog {
   int LigneCourante() const;
   void SelectionnerLigne(int ligne);
 
+  // Closing hands the table back to the data module.
+  void done(int r) override;
+
  protected:
   void showEvent(QShowEvent* event) override;
 

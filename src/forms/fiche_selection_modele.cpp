@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 
 #include "catalogue/selection_produits.h"
+#include "data/application.h"
+#include "forms/captures.h"
 #include "forms/fenetres.h"
 #include "util/dialogs.h"
 
@@ -167,4 +169,22 @@ void TFicheSelectionModele::clbModeleClickCheck(QListWidgetItem* item) {
     Garde g(remplissageModele_);
     item->setCheckState(coche ? Qt::Unchecked : Qt::Checked);
   }
+}
+
+// The window for supplier "GX" with two families ticked, the first showing its
+// models with two of them ticked, as a user would leave it.
+void corv::AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes) {
+  etapes.push_back({"TFicheSelectionModele", [](ContexteCapture& ctx) {
+                      Application& app = ctx.app();
+                      TFicheSelectionModele f(*app.dm(), app.dialogs(), "GX", "", ctx.principale());
+                      f.show();
+                      auto* familles = f.findChild<QListWidget*>("cblFamille");
+                      auto* modeles = f.findChild<QListWidget*>("clbModele");
+                      // Ticking a family makes it the current one: the first comes last.
+                      for (int i : {1, 0})
+                        if (i < familles->count()) familles->item(i)->setCheckState(Qt::Checked);
+                      for (int i = 0; i < modeles->count() && i < 2; ++i) modeles->item(i)->setCheckState(Qt::Checked);
+                      ctx.Capturer(&f, "TFicheSelectionModele");
+                      f.close();
+                    }});
 }
