@@ -346,26 +346,19 @@ bool CarteAgence::ChangerCodeAttachements(const std::string& ancien, const std::
     return false;
   }
   Composant& tarifs = TableTarifs();
-  // Collected first: rewriting a key moves the row within the index being walked.
-  std::vector<std::vector<pdx::Value>> lignes;
+  // The walk goes on over the rows as they were read: rewriting a key does not
+  // move it under the cursor.
   bool nonVide = false;
   Exiger(FiltrerTable(tarifs, app_.dialogs(), {pdx::Value::Text(ancien)}, &nonVide), tarifs.Fichier());
-  std::vector<pdx::Value> v;
   while (nonVide && !tarifs.Fin()) {
-    Exiger(tarifs.Enregistrement(&v), tarifs.Fichier());
-    if (v[0].text == ancien) lignes.push_back(v);
+    if (Lire(tarifs, "Agence") == ancien) {
+      Exiger(tarifs.Editer(), tarifs.Fichier());
+      Exiger(tarifs.FixerValeur("Agence", pdx::Value::Text(nouveau)), tarifs.Fichier());
+      Exiger(tarifs.Valider(), tarifs.Fichier());
+    }
     Exiger(tarifs.Suivant(), tarifs.Fichier());
   }
   tarifs.AnnulerPlage();
-  for (const auto& l : lignes) {
-    bool trouve = false;
-    std::vector<pdx::Value> cle(l.begin(), l.begin() + 4);
-    Exiger(tarifs.Chercher(cle, &trouve), tarifs.Fichier());
-    if (!trouve) continue;
-    Exiger(tarifs.Editer(), tarifs.Fichier());
-    Exiger(tarifs.FixerValeur("Agence", pdx::Value::Text(nouveau)), tarifs.Fichier());
-    Exiger(tarifs.Valider(), tarifs.Fichier());
-  }
   Exiger(tarifs.Enregistrer(), tarifs.Fichier());
   return true;
 }

@@ -269,10 +269,11 @@ void TFicheAgence::Label12Click() {
     std::string code;
     if (!dialogs().Input("Modification code Agence", "Saisissez le code de l'agence Agence", &code)) return;
     if (!carte_->VerifierNouveauCode(&code)) return;
-    std::string ancien = CleCourante();
+    // The key of the entry shown (the table's cursor may have moved since).
+    int tag = cblNom()->Tag(IndexCourant);
+    std::string ancien = CleDuTag(tag);
     if (!carte_->ChangerCodeAttachements(ancien, code)) return;
     SetCle(code);
-    int tag = cblNom()->Tag(IndexCourant);
     for (auto& c : Cles)
       if (c.second == tag) c.first = code;
     // The attachments already carry the new code: the record is saved now so

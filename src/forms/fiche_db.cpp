@@ -311,7 +311,10 @@ void TFicheDB::tbSupprimerClick() {
     cblNom_->Selectionner(n == 0 ? -1 : std::min(i, n - 1));
     Etat = 4;
     IndexCourant = -1;
-    cblNomChange();
+    // With the list now empty the selection does not change (-1 both), yet the
+    // deleted record must not stay on show.
+    if (n == 0) MontrerAucun();
+    else cblNomChange();
   });
 }
 

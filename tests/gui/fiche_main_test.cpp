@@ -81,9 +81,10 @@ TEST(MainMenu, AgencyTileOpensTheAgencyCard) {
   Installation inst;
   TFicheMainCorvane w(inst.app());
   w.show();
-  ModalesEnregistrees modales([](QDialog& d) {
+  ModalesEnregistrees modales([&](QDialog& d) {
     d.show();
     Evenements();
+    inst.dialogs().AnswerYes(false);  // closing: do not save
     return 0;
   });
   auto* lb = Trouver<QLabel>(&w, "lbAgence");
