@@ -237,6 +237,10 @@ TEST(CodesArticle, ImportChecksEveryLineFirst) {
   ASSERT_TRUE(importer("\xEF\xBB\xBF" + tete + "NV;1;FE;A1;01;Réécrit\r\n"));
   k = codes.Trouver(Ligne("NV", "1", "FE", "A1", "01"));
   EXPECT_EQ(codes.Lignes()[static_cast<size_t>(k)][6], "Réécrit");
+  // UTF-8 without the mark is recognised too (no "RÃ©" from a code page 1252 reading).
+  ASSERT_TRUE(importer(tete + "NV;1;FE;A1;01;Deuxième écriture\r\n"));
+  k = codes.Trouver(Ligne("NV", "1", "FE", "A1", "01"));
+  EXPECT_EQ(codes.Lignes()[static_cast<size_t>(k)][6], "Deuxième écriture");
 }
 
 TEST(CodesArticle, EmptyKeyFieldsAndATableInUse) {
