@@ -197,6 +197,10 @@ std::string TFicheAgence::LibelleCourant() {
   return nom + " (" + code + ")";
 }
 
+std::string TFicheAgence::LibelleSaisi() {
+  return Nom_->text().toStdString() + " (" + CodeAffiche() + ")";
+}
+
 std::string TFicheAgence::CleCourante() {
   std::string code;
   corv::LireChamp(Table, "Code", &code);
@@ -257,6 +261,9 @@ void TFicheAgence::tbNouveauClick() {
     int tag = ProchainTag();
     Cles.push_back({code, tag});
     int i = cblNom()->Ajouter("nouveau", tag);
+    // The insertion may have moved the shown entry to another index, and the new
+    // one may now sit at the old index: the new record opens in any case.
+    IndexCourant = -1;
     cblNom()->Selectionner(i);
     cblNomChange();
     pcData()->setCurrentWidget(tsNom);

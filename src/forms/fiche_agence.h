@@ -32,6 +32,7 @@ class TFicheAgence : public TFicheDB {
   std::string NouvelleCle() override { return ""; }
   void SetCle(const std::string& cle) override;
   void Selectionner() override {}
+  std::string LibelleSaisi() override;
 
   corv::CarteAgence& carte() { return *carte_; }
   GrilleFournisseurs* grille() const { return tsFournisseurs_; }

@@ -123,6 +123,15 @@ void TFicheDB::AfficherChamps(bool vide) {
   }
 }
 
+void TFicheDB::DefinirSaisie(bool active) {
+  for (auto& [edit, champ] : champs_) {
+    bool fixe = std::find(lectureSeule_.begin(), lectureSeule_.end(), edit) != lectureSeule_.end();
+    if (!active && edit->isReadOnly() && !fixe) continue;
+    if (active && edit->isReadOnly() && !fixe) edit->setReadOnly(false);
+    else if (!active && !edit->isReadOnly()) edit->setReadOnly(true);
+  }
+}
+
 bool TFicheDB::EcrireChamps() {
   for (auto& [edit, champ] : champs_) {
     if (edit->isReadOnly() || Table.NumeroChamp(champ) == 0) continue;
@@ -149,6 +158,8 @@ bool TFicheDB::event(QEvent* e) {
 void TFicheDB::FormActivate() {
   if (!PremierAffichage) return;
   PremierAffichage = false;  // set first: a message box below activates the window again
+  for (auto& [edit, champ] : champs_)
+    if (edit->isReadOnly()) lectureSeule_.push_back(edit);
   std::string n = NomElement();
   tbPrecedant->setToolTip(Q(n + " précédent"));
   tbSuivant->setToolTip(Q(n + " suivant"));
@@ -203,6 +214,7 @@ int TFicheDB::RemplirListe() {
 
 void TFicheDB::MontrerAucun() {
   AfficherChamps(true);
+  DefinirSaisie(false);
   pcData_->setEnabled(false);
   tbSupprimer->setEnabled(false);
   tbImprimer->setEnabled(false);
@@ -247,6 +259,7 @@ void TFicheDB::cblNomChange() {
       cblNomChange();
       return;
     }
+    DefinirSaisie(true);
     pcData_->setEnabled(true);
     tbSupprimer->setEnabled(true);
     tbImprimer->setEnabled(true);
@@ -264,6 +277,7 @@ bool TFicheDB::Valider() {
     cblNom_->Selectionner(IndexCourant);
     return false;
   }
+  std::string libelle = LibelleSaisi();
   pdx::Status s = Table.Valider();
   if (s.ok()) s = Table.Enregistrer();
   if (!s.ok()) {
@@ -271,6 +285,8 @@ bool TFicheDB::Valider() {
     cblNom_->Selectionner(IndexCourant);
     return false;
   }
+  // The entry shows the saved name (it keeps its place until the list is filled again).
+  if (!libelle.empty() && IndexCourant >= 0) cblNom_->ChangerTexte(IndexCourant, Q(libelle));
   pcData_->setCurrentIndex(page);
   if (focus && isAncestorOf(focus)) focus->setFocus();
   Etat = 0;
@@ -326,9 +342,11 @@ void TFicheDB::tbAnnulerClick() {
     Table.Annuler();
     Etat = 0;
     cblNom_->Selectionner(IndexCourant);
-    // The bound fields show the record as stored again; the card's own
+    // The bound fields show the record as stored again, read-only until an
+    // entry is selected again (typing now would be lost); the card's own
     // controls are not reloaded.
     AfficherChamps(IndexCourant < 0);
+    DefinirSaisie(false);
   });
 }
 

@@ -88,6 +88,12 @@ class TFicheDB : public QDialog {
   void AfficherChamps(bool vide);
   // The bound fields into the record buffer; false after an error box.
   bool EcrireChamps();
+  // The entry's text for the record being saved (from the edited values); ""
+  // leaves the entry as it is.
+  virtual std::string LibelleSaisi() { return ""; }
+  // The bound fields accept typing only while the shown record is in edit
+  // (fields made read-only by the card stay so).
+  void DefinirSaisie(bool active);
   // The key search buffer filled by SetCle.
   std::vector<pdx::Value> TamponCle;
 
@@ -111,5 +117,6 @@ class TFicheDB : public QDialog {
   ListeSimple* cblNom_ = nullptr;
   QTabWidget* pcData_ = nullptr;
   std::vector<std::pair<QLineEdit*, std::string>> champs_;
+  std::vector<QLineEdit*> lectureSeule_;  // read-only whatever the state
   bool ferme_ = false;
 };

@@ -149,6 +149,8 @@ TEST(AgencyCard, SwitchingSavesWithoutAQuestionClosingAsks) {
   Champ(*f, "CodeDepot")->setText("D42");
   Choisir(*f, agences[2].code);
   EXPECT_TRUE(inst.dialogs().Texts("question").empty());
+  EXPECT_EQ(f->cblNom()->Texte(Entree(*f, agences[0].code)).toStdString(),
+            "Agence renommée (" + agences[0].code + ")");
   Champ(*f, "Nom")->setText("Ne pas garder");
   inst.dialogs().AnswerYes(false);
   f->close();
@@ -182,8 +184,12 @@ TEST(AgencyCard, CancellationKeepsTheStoredRecord) {
   EXPECT_EQ(inst.dialogs().Texts("question").back(), "Vous allez annuler la modification de la fiche Agence\nConfirmez-vous ?");
   EXPECT_EQ(f->Etat, 0);
   EXPECT_EQ(Champ(*f, "Nom")->text().toStdString(), agences[0].nom);
-  f->close();  // nothing pending: no question
-  EXPECT_EQ(inst.dialogs().Texts("question").size(), 1u);
+  EXPECT_TRUE(Champ(*f, "Nom")->isReadOnly());  // typing now would be lost
+  f->cblNom()->ChoisirParUtilisateur((f->IndexCourant + 1) % f->cblNom()->Compte());
+  EXPECT_FALSE(Champ(*f, "Nom")->isReadOnly());
+  EXPECT_TRUE(Champ(*f, "Code")->isReadOnly());
+  EXPECT_EQ(inst.dialogs().Texts("question").size(), 1u);  // switching after a cancellation: nothing to save
+  Fermer(inst, *f, false);
   EXPECT_EQ(Agences(inst)[0].nom, agences[0].nom);
 }
 
