@@ -513,3 +513,82 @@ TEST(AgencyCard, ARecordLockedElsewhereIsNotOpened) {
 
 }  // namespace
 }  // namespace guitest
+
+namespace guitest {
+namespace {
+
+TEST(AgencyCard, AnAgencyInHeadOfficesAdministrationIsNotMirroredInto) {
+  Installation inst;
+  auto agences = Agences(inst);
+  auto f = Ouvrir(inst);
+  size_t avant = Lire(inst.Administration(), "FOURNIS.DB").lignes.size();  // with the updates' suppliers
+  const Agence& a = agences[Propre(agences)];
+  Choisir(*f, a.code);
+  Champ(*f, "Repertoire")->setText("Q:");  // its Administration is head office's
+  f->grille()->ToutCocher(false);
+  ASSERT_TRUE(f->Valider());
+  Fermer(inst, *f, false);
+  f.reset();
+  EXPECT_EQ(Lire(inst.Administration(), "FOURNIS.DB").lignes.size(), avant);
+  EXPECT_FALSE(Attache(inst, a.code, "GX"));  // the attachments are saved all the same
+  EXPECT_TRUE(inst.dialogs().shown().empty());
+}
+
+TEST(AgencyCard, PrintConfigurationPassesTheAgencyCode) {
+  Installation inst;
+  std::filesystem::create_directories(inst.dir() + "/bin/Modules/Impression");
+  std::string module = inst.dir() + "/bin/Modules/Impression/Module_Impression";
+  testutil::WriteFile(module, "#!/bin/sh\ncp \"$1\" \"$(dirname \"$0\")/recu.ini\"\necho \"$2\" >> \"$(dirname \"$0\")/recu.ini\"\n");
+  std::filesystem::permissions(module, std::filesystem::perms::owner_all);
+  auto agences = Agences(inst);
+  auto f = Ouvrir(inst);
+  Choisir(*f, agences[0].code);
+  QTest::mouseClick(Trouver<QPushButton>(f.get(), "btnConfigImpression"), Qt::LeftButton);
+  std::string recu = testutil::ReadFile(inst.dir() + "/bin/Modules/Impression/recu.ini");
+  corv::IniFile ini = corv::IniFile::FromText(recu);
+  EXPECT_EQ(ini.ReadString("Configuration", "Agence", ""), agences[0].code);
+  EXPECT_NE(recu.find("CONFIGURATION"), std::string::npos);
+  EXPECT_TRUE(inst.dialogs().shown().empty());
+  Fermer(inst, *f, false);
+}
+
+}  // namespace
+}  // namespace guitest
+
+namespace guitest {
+namespace {
+
+TEST(AgencyCard, WithoutTheAgencyTableTheCardIsDisabled) {
+  Installation inst;
+  for (const auto& e : std::filesystem::directory_iterator(inst.Administration())) {
+    std::string n = e.path().filename().string();
+    if (n.rfind("Agence.", 0) == 0) std::filesystem::remove(e.path());
+  }
+  auto f = Ouvrir(inst);
+  EXPECT_FALSE(f->cblNom()->isEnabled());
+  EXPECT_FALSE(f->pcData()->isEnabled());
+  EXPECT_FALSE(Trouver<QToolButton>(f.get(), "tbNouveau")->isEnabled());
+  EXPECT_EQ(f->cblNom()->Compte(), 0);
+  f->close();
+  EXPECT_FALSE(f->isVisible());
+  // Nothing was written for a card that never opened.
+  EXPECT_FALSE(std::filesystem::exists(inst.Administration() + "/Agence.DB"));
+}
+
+TEST(AgencyCard, ButtonsOpenTheArticleCodesAndTickEveryRow) {
+  Installation inst;
+  auto f = Ouvrir(inst);
+  ModalesEnregistrees modales([](QDialog&) { return 0; });
+  QTest::mouseClick(Trouver<QPushButton>(f.get(), "Label14"), Qt::LeftButton);
+  ASSERT_EQ(modales.vues().size(), 1u);
+  EXPECT_EQ(modales.vues()[0].titre, "Gestion des Codes Article");
+  f->pcData()->setCurrentIndex(1);
+  QTest::mouseClick(Trouver<QPushButton>(f.get(), "btnToutSelectionner"), Qt::LeftButton);
+  for (const auto& l : f->grille()->Lignes()) EXPECT_TRUE(l.attache) << l.code;
+  QTest::mouseClick(Trouver<QPushButton>(f.get(), "btnToutDeselectionner"), Qt::LeftButton);
+  for (const auto& l : f->grille()->Lignes()) EXPECT_FALSE(l.attache) << l.code;
+  Fermer(inst, *f, false);
+}
+
+}  // namespace
+}  // namespace guitest
