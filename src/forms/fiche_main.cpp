@@ -1,7 +1,9 @@
 #include "forms/fiche_main.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QThread>
@@ -29,6 +31,22 @@ void ZoneTuile::mouseReleaseEvent(QMouseEvent* e) {
   }
   presse_ = false;
   QLabel::mouseReleaseEvent(e);
+}
+
+void ZoneTuile::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter || e->key() == Qt::Key_Space) {
+    Q_EMIT clicked();
+    return;
+  }
+  QLabel::keyPressEvent(e);
+}
+
+void ZoneTuile::paintEvent(QPaintEvent* e) {
+  QLabel::paintEvent(e);
+  if (!hasFocus()) return;
+  QPainter p(this);
+  p.setPen(QPen(Qt::white, 1, Qt::DotLine));
+  p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 TFicheMainCorvane::TFicheMainCorvane(corv::Application& app, QWidget* parent)
@@ -91,6 +109,7 @@ TFicheMainCorvane::TFicheMainCorvane(corv::Application& app, QWidget* parent)
   Garder(app_.dialogs(), [&] { version = app_.InitialiserFenetrePrincipale(); });
   LabelVersion_->setText(QString::fromStdString(version));
 
+  agence_.label->setFocus();
   if (QScreen* s = QGuiApplication::primaryScreen()) move(s->availableGeometry().center() - rect().center());
 }
 
@@ -117,6 +136,7 @@ TFicheMainCorvane::Tuile TFicheMainCorvane::AjouterTuile(const char* image, cons
   // The caption covers the middle of the tile: the blue around it stays the picture's.
   t.label->setGeometry(r.adjusted(10, 25, -10, -25));
   t.label->setCursor(Qt::PointingHandCursor);
+  t.label->setFocusPolicy(Qt::StrongFocus);
   t.label->raise();
   return t;
 }

@@ -11,7 +11,9 @@ namespace corv {
 class Application;
 }
 
-// A picture or a caption of a tile: a label that reports a click.
+// A picture or a caption of a tile: a label that reports a click. Captions
+// also take the keyboard focus (Tab moves between tiles, Enter or Space runs
+// one) and then show a dotted frame.
 class ZoneTuile : public QLabel {
   Q_OBJECT
  public:
@@ -22,6 +24,8 @@ class ZoneTuile : public QLabel {
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
 
  private:
   bool presse_ = false;
