@@ -159,7 +159,9 @@ TFicheAgence::TFicheAgence(corv::Application& app, QWidget* owner)
   for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
 }
 
-TFicheAgence::~TFicheAgence() = default;
+// Destroyed without being closed (the program ending): the closing steps run
+// all the same, the pending edit dropped.
+TFicheAgence::~TFicheAgence() { FermerSansQuestion(); }
 
 QLineEdit* TFicheAgence::Champ(QWidget* parent, const char* nom, const std::string& champ) {
   auto* e = new QLineEdit(parent);
@@ -174,7 +176,16 @@ std::string TFicheAgence::CodeAffiche() const { return Code_->text().toStdString
 void TFicheAgence::FormActivate() {
   if (!PremierAffichage) return;
   if (!ouverte_) {
-    if (!carte_->Ouvrir()) {
+    bool ok = false;
+    try {
+      ok = carte_->Ouvrir();
+    } catch (...) {
+      // Shown once by the caller; the window must not retry at each activation.
+      PremierAffichage = false;
+      for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(false);
+      throw;
+    }
+    if (!ok) {
       // No agency table: nothing can be shown or saved, not even the settings.
       PremierAffichage = false;
       for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(false);

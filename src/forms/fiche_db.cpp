@@ -74,7 +74,14 @@ TFicheDB::TFicheDB(corv::Application& app, QWidget* owner, int mode, corv::Compo
   FormCreate();
 }
 
-TFicheDB::~TFicheDB() = default;
+TFicheDB::~TFicheDB() { FermerSansQuestion(); }
+
+void TFicheDB::FermerSansQuestion() {
+  if (ferme_) return;
+  ferme_ = true;
+  Etat = 0;
+  Garder(dialogs(), [this] { FormClose(); });
+}
 
 corv::Dialogs& TFicheDB::dialogs() { return app_.dialogs(); }
 

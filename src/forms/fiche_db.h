@@ -97,6 +97,8 @@ class TFicheDB : public QDialog {
   // The key search buffer filled by SetCle.
   std::vector<pdx::Value> TamponCle;
 
+  // The closing steps without the question, once (derived destructors call it).
+  void FermerSansQuestion();
   bool FormCloseQuery();
   virtual void FormClose();
   void closeEvent(QCloseEvent* e) override;

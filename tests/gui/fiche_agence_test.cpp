@@ -431,7 +431,16 @@ TEST(AgencyCard, ClosingWritesTheImportSettings) {
   f = Ouvrir(inst);
   EXPECT_EQ(Trouver<QSpinBox>(f.get(), "ceImportClientPeriode")->value(), 12);
   EXPECT_TRUE(Trouver<QCheckBox>(f.get(), "cbRelanceObligatoire")->isChecked());
-  Fermer(inst, *f, false);
+  // Destroyed without being closed (the program ending): the settings are
+  // written all the same and the agency table is free again.
+  Trouver<QSpinBox>(f.get(), "ceImportClientPeriode")->setValue(7);
+  inst.dialogs().Clear();
+  f.reset();
+  EXPECT_TRUE(inst.dialogs().Texts("question").empty());
+  ASSERT_TRUE(corv::IniFile::Load(pdx::Env::Default(), inst.Administration() + "/import.ini", &ini).ok());
+  EXPECT_EQ(ini.ReadInteger("Client", "Periode", 0), 7);
+  std::unique_ptr<pdx::TableWriteLock> verrou;
+  EXPECT_TRUE(pdx::AcquireTableWriteLock(pdx::Env::Default(), inst.Administration(), "Agence", {}, &verrou).ok());
 }
 
 TEST(AgencyCard, FreezingAsksAndUntickingDoesNot) {
