@@ -20,8 +20,8 @@ std::string Application::InitialiserFenetrePrincipale() {
   if (dm_) {
     SourceTauxTvaTable tva((*dm_)["tblTva"], dialogs_);
     // A missing or short "General" is silent: the defaults stay.
-    ChargerParametresGeneraux(1, chemins_, host_, &tva, Maintenant(), &parametres_);
-    (*dm_)["tblTva"].Fermer();
+    ChargerParametresGeneraux(1, chemins_, host_, &tva, Maintenant(), &parametres_).IgnoreError();
+    (*dm_)["tblTva"].Fermer().IgnoreError();  // only read: closing has nothing to write
     dm_->OuvrirTablesCatalogue();
   }
   return "Version " + VersionProgramme() + " du " + DateVersion();

@@ -12,9 +12,10 @@ Composant::Composant(const Contexte& ctx, const TableDef& def, const ComposantDe
 
 Composant::~Composant() = default;
 
-void Composant::DefinirAlias(const std::string& alias) {
-  Fermer();
+pdx::Status Composant::DefinirAlias(const std::string& alias) {
+  pdx::Status s = Fermer();
   alias_ = alias;
+  return s;
 }
 
 std::string Composant::Repertoire() const { return ctx_.session->Directory(alias_).value_or(""); }
@@ -41,7 +42,8 @@ pdx::Status Composant::Ouvrir() {
   cursor_ = table_->NewCursor();
   ordreApplique_ = false;
   pdx::Status s = VerifierOrdre();
-  if (!s.ok()) Fermer();
+  // Just opened, nothing pending: the order's failure is what the caller hears.
+  if (!s.ok()) Fermer().IgnoreError();
   return s;
 }
 

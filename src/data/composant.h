@@ -55,8 +55,9 @@ class Composant {
   const ComposantDef& DefComposant() const { return comp_; }
   const std::string& Fichier() const { return def_.fichier; }
   const std::string& Alias() const { return alias_; }
-  // Another named database for the same file (closes the component first).
-  void DefinirAlias(const std::string& alias);
+  // Another named database for the same file (closes the component first,
+  // writing its pending changes: their failure is returned, the alias changes).
+  pdx::Status DefinirAlias(const std::string& alias);
   bool LectureSeule() const { return lectureSeule_; }
   void DefinirLectureSeule(bool v) { lectureSeule_ = v; }
 

@@ -160,13 +160,14 @@ bool TDM::OuvrirTablesCatalogue() {
     // The index "Fns" is missing or damaged: rebuild it through tblProduit.
     Composant& produit = (*this)["tblProduit"];
     const IndexDef* fns = produit.Def().Index("Fns");
-    if (produit.FichierExiste()) {
+    if (fns && produit.FichierExiste()) {
       std::unique_ptr<pdx::TableWriter> w;
       std::string dir = produit.RepertoireHote();
       if (pdx::TableWriter::Open(ctx_.host->env(), dir, produit.Fichier(), {}, &w).ok()) {
-        w->DeleteIndex("Fns");  // a failure to delete is of no consequence
-        w->AddIndex(IndexMoteur(*fns));
-        w->Close();
+        w->DeleteIndex("Fns").IgnoreError();  // a missing index cannot be deleted: no matter
+        // A failed rebuild writes nothing (the writer is dropped unclosed); the
+        // OuvrirTable below then reports the table to the user.
+        if (w->AddIndex(IndexMoteur(*fns)).ok()) w->Close().IgnoreError();
       }
     }
     echec = OuvrirTable(c, dialogs_) != 0 || echec;
@@ -174,8 +175,13 @@ bool TDM::OuvrirTablesCatalogue() {
   return echec;
 }
 
-void TDM::FermerTablesCatalogue() {
-  for (const auto& nom : TablesCatalogue()) (*this)[nom].Fermer();
+pdx::Status TDM::FermerTablesCatalogue() {
+  pdx::Status premier;
+  for (const auto& nom : TablesCatalogue()) {
+    pdx::Status s = (*this)[nom].Fermer();
+    if (premier.ok()) premier = s;
+  }
+  return premier;
 }
 
 }  // namespace corv

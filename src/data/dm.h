@@ -45,7 +45,8 @@ class TDM {
   // "Fns" of "TARIF.DB" when tblProduitFns cannot be opened. True when at least
   // one table could not be opened (each already reported).
   bool OuvrirTablesCatalogue();
-  void FermerTablesCatalogue();
+  // Closes them all; the first failure to write pending changes, if any.
+  pdx::Status FermerTablesCatalogue();
 
   // The open handler (exposed for window components and tests).
   pdx::Status AvantOuverture(Composant& c);

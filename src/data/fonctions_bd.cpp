@@ -41,13 +41,21 @@ pdx::Status ChangerRepertoireBase(Session& session, const std::string& alias, co
   return pdx::Status::OK();
 }
 
-int OuvrirTable(Composant& table, Dialogs& dialogs) {
+int OuvrirTable(Composant& table, Dialogs& dialogs, pdx::Status* raison) {
+  if (raison) *raison = pdx::Status::OK();
   if (table.Actif()) return 0;
   pdx::Status s = table.Ouvrir();
   if (s.ok()) return 0;
+  if (raison) *raison = s;
   dialogs.Information("Impossible d'ouvrir la table : " + table.Fichier() + "\nDans le répertoire : " +
                       table.Repertoire());
   return 1;
+}
+
+pdx::Status OuvrirSiFermee(Composant& table, Dialogs& dialogs) {
+  pdx::Status raison;
+  if (table.Actif() || OuvrirTable(table, dialogs, &raison) == 0) return pdx::Status::OK();
+  return raison.WithContext(table.Fichier() + ": table could not be opened");
 }
 
 std::vector<pdx::Value> ValeursDeCle(const Composant& table, const std::vector<pdx::Value>& valeurs,
@@ -68,8 +76,7 @@ std::vector<pdx::Value> ValeursDeCle(const Composant& table, const std::vector<p
 
 pdx::Status FiltrerTable(Composant& table, Dialogs& dialogs, const std::vector<pdx::Value>& valeurs, bool* nonVide) {
   *nonVide = false;
-  if (!table.Actif() && OuvrirTable(table, dialogs) != 0)
-    return pdx::Status::IOError(table.Fichier() + ": table could not be opened");
+  PDX_RETURN_IF_ERROR(OuvrirSiFermee(table, dialogs));
   table.AnnulerPlage();
   std::vector<pdx::Value> debut, fin;
   size_t next = 0;
@@ -102,8 +109,7 @@ pdx::Status FiltrerTable(Composant& table, Dialogs& dialogs, const std::vector<p
 
 pdx::Status ChercherParCle(Composant& table, Dialogs& dialogs, const std::vector<pdx::Value>& valeurs, bool* trouve) {
   *trouve = false;
-  if (!table.Actif() && OuvrirTable(table, dialogs) != 0)
-    return pdx::Status::IOError(table.Fichier() + ": table could not be opened");
+  PDX_RETURN_IF_ERROR(OuvrirSiFermee(table, dialogs));
   return table.Chercher(ValeursDeCle(table, valeurs, true), trouve);
 }
 
@@ -288,7 +294,7 @@ pdx::Status CreerTableSiAbsente(const Composant& composant, const std::string& a
                                 std::unique_ptr<Composant>* nouveau) {
   nouveau->reset();
   auto c = std::make_unique<Composant>(ctx, composant.Def(), composant.DefComposant());
-  c->DefinirAlias(alias.empty() ? composant.Alias() : alias);
+  PDX_RETURN_IF_ERROR(c->DefinirAlias(alias.empty() ? composant.Alias() : alias));
   if (!ctx.session->Has(c->Alias()))
     return pdx::Status::NotFound(composant.Fichier() + ": named database " + c->Alias() + " is not defined");
   if (c->FichierExiste()) return pdx::Status::OK();

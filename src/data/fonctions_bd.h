@@ -29,8 +29,14 @@ pdx::Status ChangerRepertoireBase(Session& session, const std::string& alias, co
                                   const std::string& racine);
 
 // 0 when the table is open; 1 after the information box
-// "Impossible d'ouvrir la table : FILE\nDans le répertoire : DIR".
-int OuvrirTable(Composant& table, Dialogs& dialogs);
+// "Impossible d'ouvrir la table : FILE\nDans le répertoire : DIR". *raison,
+// when given, receives the engine's reason (OK on success), so that a caller
+// can tell "in use", "not found", "damaged" and "I/O error" apart.
+int OuvrirTable(Composant& table, Dialogs& dialogs, pdx::Status* raison = nullptr);
+
+// Opens the table through OuvrirTable when it is closed; the engine's reason,
+// with the file named, when it cannot be.
+pdx::Status OuvrirSiFermee(Composant& table, Dialogs& dialogs);
 
 // Restricts the table to the rows whose leading index fields equal valeurs;
 // the fields after them stay open between "" and "ZZZZZZZ" (texts), blank and

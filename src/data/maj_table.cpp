@@ -41,7 +41,8 @@ pdx::Status ReadAll(pdx::Env* env, const std::string& path, std::string* bytes) 
 void RemoveDir(pdx::Env* env, const std::string& dir) {
   std::vector<std::string> names;
   if (env->GetChildren(dir, &names).ok())
-    for (const auto& n : names) env->RemoveFile(pdx::JoinPath(dir, n));
+    // Cleaning up a scratch directory: a leftover file there is harmless.
+    for (const auto& n : names) env->RemoveFile(pdx::JoinPath(dir, n)).IgnoreError();
   std::error_code ec;
   std::filesystem::remove(dir, ec);  // the Env has no directory removal; an in-memory one keeps it
 }

@@ -6,8 +6,7 @@ namespace corv {
 
 pdx::Status SourceTauxTvaTable::Lire(std::vector<LigneTva>* rows) {
   rows->clear();
-  if (!table_.Actif() && OuvrirTable(table_, dialogs_) != 0)
-    return pdx::Status::IOError(table_.Fichier() + ": table could not be opened");
+  PDX_RETURN_IF_ERROR(OuvrirSiFermee(table_, dialogs_));
   int type = table_.NumeroChamp("Type_Tva"), deb = table_.NumeroChamp("DateDeb");
   int fin = table_.NumeroChamp("DateFin"), val = table_.NumeroChamp("Valeur");
   if (!type || !deb || !fin || !val)

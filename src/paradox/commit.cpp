@@ -99,16 +99,7 @@ Status ReadSmallFile(Env* env, const std::string& path, std::string* out) {
 std::string TableLabel(const std::string& dir, const std::string& base) { return "table " + JoinPath(dir, base); }
 
 Status Annotate(const Status& s, const std::string& dir, const std::string& base, const char* what) {
-  if (s.ok()) return s;
-  std::string msg = TableLabel(dir, base) + ": " + what + ": " + s.message();
-  switch (s.code()) {
-    case Status::Code::kNotFound: return Status::NotFound(msg);
-    case Status::Code::kCorruption: return Status::Corruption(msg);
-    case Status::Code::kBusy: return Status::Busy(msg);
-    case Status::Code::kInvalidArgument: return Status::InvalidArgument(msg);
-    case Status::Code::kNotSupported: return Status::NotSupported(msg);
-    default: return Status::IOError(msg);
-  }
+  return s.WithContext(TableLabel(dir, base) + ": " + what);
 }
 
 // "BASE.EXT.cvtmp" with one extension, so that table "T" never claims the
@@ -189,8 +180,10 @@ Status TableCommit::StageRemoval(const std::string& name) {
 
 void TableCommit::Abort() {
   for (auto& s : staged_) {
-    if (s.file) s.file->Close();
-    env_->RemoveFile(JoinPath(dir_, StagedFileName(s.name)));
+    // Already giving up: staged files go as far as they can; a leftover one is
+    // swept by the next commit on this table.
+    if (s.file) s.file->Close().IgnoreError();
+    env_->RemoveFile(JoinPath(dir_, StagedFileName(s.name))).IgnoreError();
   }
   staged_.clear();
   removals_.clear();
@@ -233,7 +226,9 @@ Status TableCommit::Commit() {
     if (s.ok()) s = j->Sync();
     if (s.ok()) s = j->Close();
     if (s.ok()) s = env_->SyncDir(dirForSync);
-    if (!s.ok()) env_->RemoveFile(jpath);
+    // A half-written journal is removed as far as possible; the failure to write
+    // it is what the caller hears.
+    if (!s.ok()) env_->RemoveFile(jpath).IgnoreError();
   }
   if (!s.ok()) {
     Abort();

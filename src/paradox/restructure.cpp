@@ -8,6 +8,7 @@
 
 #include "paradox/format/field_codec.h"
 #include "paradox/format/val_file.h"
+#include "paradox/text/ascii.h"
 #include "paradox/write/writer_impl.h"
 
 namespace pdx {
@@ -164,7 +165,7 @@ Status RestructureTable(Env* env, const std::string& dir, const std::string& nam
       PDX_RETURN_IF_ERROR(BuildSecondaryHeaders(newHeader, dst->dbHeader_, *src->cp_, &ix));
       ix.xHeader[0x2D] = counter;
       // A single-field index is named after its field.
-      bool single = ix.desc.file.size() >= 2 && std::toupper(static_cast<unsigned char>(ix.desc.file[ix.desc.file.size() - 2])) != 'G';
+      bool single = ix.desc.file.size() >= 2 && AsciiUpper(ix.desc.file[ix.desc.file.size() - 2]) != 'G';
       if (single) ix.desc.name = fields[static_cast<size_t>(ix.desc.fields[0] - 1)].name;
     }
     dst->secondaries_.push_back(std::move(ix));
@@ -204,7 +205,7 @@ Status RestructureTable(Env* env, const std::string& dir, const std::string& nam
   if (FindFileNoCase(env, dst->dir_, dst->base_ + ".VAL", &valPath).ok()) {
     std::string val;
     Status s = ReadWholeFile(env, valPath, &val);
-    if (!s.ok()) return Status::IOError(label + ": cannot read its validity checks: " + s.message());
+    if (!s.ok()) return s.WithContext(label + ": cannot read its validity checks");
     s = UpdateValFields(&val, fields, ids, GetLE32(dst->dbHeader_, 0x60), *src->cp_);
     if (!s.ok()) return Status::Corruption(label + ": " + valPath + ": " + s.message());
     dst->extraFiles_.push_back({valPath.substr(valPath.rfind('/') + 1), std::move(val)});

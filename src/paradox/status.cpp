@@ -16,4 +16,9 @@ std::string Status::ToString() const {
   return prefix + msg_;
 }
 
+Status Status::WithContext(const std::string& context) const {
+  if (ok()) return *this;
+  return Status(code_, context + ": " + msg_);
+}
+
 }  // namespace pdx

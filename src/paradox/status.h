@@ -1,13 +1,14 @@
 #pragma once
 // Result of an engine operation. Keeps "not found", "corrupt file", "I/O error",
 // "bad argument" and "busy" apart so callers can react to each differently.
-// The message always names the file (or table) and what went wrong.
+// The message always names the file (or table) and what went wrong. A result
+// cannot be dropped silently: check it, pass it on, or IgnoreError() it.
 #include <string>
 #include <utility>
 
 namespace pdx {
 
-class Status {
+class [[nodiscard]] Status {
  public:
   enum class Code { kOk, kNotFound, kCorruption, kIOError, kInvalidArgument, kBusy, kNotSupported };
 
@@ -30,6 +31,14 @@ class Status {
   Code code() const { return code_; }
   const std::string& message() const { return msg_; }
   std::string ToString() const;
+
+  // The same error with context in front of its message ("opening X of
+  // agency Y: <message>"); the kind is kept, so callers can still tell "in
+  // use", "not found", "damaged" and "I/O error" apart. OK stays OK.
+  Status WithContext(const std::string& context) const;
+  // Marks a result deliberately left unchecked (best effort); each caller
+  // says why in a comment.
+  void IgnoreError() const {}
 
  private:
   Status(Code c, std::string m) : code_(c), msg_(std::move(m)) {}

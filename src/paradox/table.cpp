@@ -6,20 +6,10 @@
 #include "paradox/format/field_codec.h"
 #include "paradox/index/index_hooks.h"
 #include "paradox/read/table_impl.h"
+#include "paradox/text/ascii.h"
 
 namespace pdx {
 namespace {
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-bool EndsWithNoCase(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && EqualNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
 
 std::string BaseName(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -114,7 +104,7 @@ std::string TableImpl::tableLabel() const { return BaseName(info_.path); }
 
 int TableImpl::FieldNumber(const std::string& name) const {
   for (size_t i = 0; i < info_.fields.size(); ++i)
-    if (EqualNoCase(info_.fields[i].name, name)) return static_cast<int>(i) + 1;
+    if (EqualsNoCase(info_.fields[i].name, name)) return static_cast<int>(i) + 1;
   return 0;
 }
 

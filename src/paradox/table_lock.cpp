@@ -12,11 +12,11 @@ Status CheckOne(Env* env, const std::string& dir, const std::string& name, const
   std::string path;
   Status s = FindFileNoCase(env, dir, name, &path);
   if (s.IsNotFound()) return Status::OK();
-  if (!s.ok()) return Status::IOError("table " + table + ": cannot look for " + name + ": " + s.message());
+  if (!s.ok()) return s.WithContext("table " + table + ": cannot look for " + name);
   LockProbe probe = LockProbe::kUnknown;
   s = env->ProbeFileLock(path, &probe);
   if (s.IsNotFound()) return Status::OK();  // removed meanwhile: the engine closed
-  if (!s.ok()) return Status::IOError("table " + table + ": cannot probe " + path + ": " + s.message());
+  if (!s.ok()) return s.WithContext("table " + table + ": cannot probe " + path);
   if (probe == LockProbe::kHeld)
     return Status::Busy("table in use: " + table + " (another program holds " + path + ")");
   if (probe == LockProbe::kUnknown && !knownStale)

@@ -8,6 +8,7 @@
 #include "paradox/format/graphic_value.h"
 #include "paradox/read/prefetch.h"
 #include "paradox/read/table_impl.h"
+#include "paradox/text/ascii.h"
 #include "paradox/write/writer_impl.h"
 
 namespace pdx {
@@ -23,13 +24,6 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 CodePageMap MapOf(const CodePage& cp) {
   CodePageMap m{};
   for (int b = 0; b < 256; ++b) m[static_cast<size_t>(b)] = static_cast<char32_t>(cp.CodePoint(static_cast<uint8_t>(b)));
@@ -37,16 +31,8 @@ CodePageMap MapOf(const CodePage& cp) {
 }
 
 Status Relabel(const Status& s, const std::string& label) {
-  if (s.ok()) return s;
-  std::string msg = label + ": " + s.message();
-  switch (s.code()) {
-    case Status::Code::kNotFound: return Status::NotFound(msg);
-    case Status::Code::kCorruption: return Status::Corruption(msg);
-    case Status::Code::kBusy: return Status::Busy(s.message());  // already names the table
-    case Status::Code::kInvalidArgument: return Status::InvalidArgument(msg);
-    case Status::Code::kNotSupported: return Status::NotSupported(msg);
-    default: return Status::IOError(msg);
-  }
+  if (s.IsBusy()) return s;  // already names the table
+  return s.WithContext(label);
 }
 
 }  // namespace

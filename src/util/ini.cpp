@@ -264,7 +264,7 @@ pdx::Status IniFile::Save(pdx::Env* env, const std::string& hostPath) const {
   pdx::Status c = f->Close();
   if (s.ok()) s = c;
   if (s.ok()) s = env->RenameFile(tmp, path);
-  if (!s.ok()) env->RemoveFile(tmp);
+  if (!s.ok()) env->RemoveFile(tmp).IgnoreError();  // the failure to write is what counts
   return s;
 }
 

@@ -131,7 +131,7 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
     EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"DossierNumero"}));
   }
   ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
-  dm["tblDeblocageTauxMarge"].Fermer();
+  EXPECT_TRUE(dm["tblDeblocageTauxMarge"].Fermer().ok());
   auto tb = Open("Administration", old.fichier);
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"AgenceNumero"}));
   EXPECT_EQ(FindingsText(env(), Dir("Administration"), old.fichier), "");
@@ -153,7 +153,7 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   for (const auto& n : TablesCatalogue()) EXPECT_TRUE(dm[n].Actif()) << n;
   auto tb = Open("Tarifs", "TARIF.DB");
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"Fns"}));
-  dm.FermerTablesCatalogue();
+  EXPECT_TRUE(dm.FermerTablesCatalogue().ok());
   for (const auto& n : TablesCatalogue()) EXPECT_FALSE(dm[n].Actif()) << n;
 
   // A damaged Fns is rebuilt the same way.
@@ -175,7 +175,7 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   bool found = false;
   ASSERT_TRUE(ChercherParCle(dm["tblProduitFns"], dialogs, {Value::Text("GX"), Value::Int(1)}, &found).ok());
   EXPECT_TRUE(found);
-  dm.FermerTablesCatalogue();
+  EXPECT_TRUE(dm.FermerTablesCatalogue().ok());
   EXPECT_EQ(FindingsText(env(), Dir("Tarifs"), "TARIF.DB"), "");
 
   // A missing table is reported and skipped; the others still open.

@@ -152,7 +152,8 @@ TEST_F(Parametres, VatPeriodsAroundNow) {
   ListeTva one({current});
   EXPECT_TRUE(ChargerParametresGeneraux(0, chemins, host, &one, now, &q).IsNotFound());
   EXPECT_EQ(q.tva[1].value, Fixed::FromRaw(196000));
-  ChargerParametresGeneraux(1, chemins, host, &one, now, &q);
+  // Only the refreshed rates matter here, not what the file lacked.
+  ChargerParametresGeneraux(1, chemins, host, &one, now, &q).IgnoreError();
   EXPECT_EQ(q.tva[1].value, Fixed::FromInt(20));
 }
 

@@ -259,7 +259,7 @@ TEST(DemoInstallation, DataModuleUpgradesTheAgenciesOnFirstOpen) {
     ASSERT_TRUE(st.ok()) << st.ToString();
     EXPECT_EQ(static_cast<size_t>(t.NombreChamps()), t.Def().champs.size());
     EXPECT_EQ(t.NombreEnregistrements(), avant);
-    t.Fermer();
+    EXPECT_TRUE(t.Fermer().ok());
     std::vector<pdx::CheckFinding> findings;
     ASSERT_TRUE(pdx::CheckTable(pdx::Env::Default(), hote, t.Fichier(), &findings).ok());
     for (const auto& f : findings) ADD_FAILURE() << f.file << ": " << f.what;

@@ -4,20 +4,14 @@
 
 #include "paradox/table.h"
 #include "paradox/writer.h"
+#include "support/field_defs.h"
 #include "support/table_check.h"
 
 namespace {
 
 using pdx::FieldType;
 using pdx::Value;
-
-pdx::FieldDesc F(const char* name, FieldType t, uint16_t size) {
-  pdx::FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.size = size;
-  return f;
-}
+using testutil::Field;
 
 // The "Date" values in the order of index "Recent".
 std::vector<int64_t> DatesInIndexOrder(pdx::Env* env, const std::string& dir) {
@@ -47,7 +41,7 @@ TEST(IndexDescending, StaysDescendingThroughReopenRebuildAndChanges) {
   const std::string dir = "/siege";
   ASSERT_TRUE(env->CreateDir(dir).ok());
   pdx::TableDefinition def;
-  def.fields = {F("Id", FieldType::kLong, 4), F("Date", FieldType::kDate, 4), F("Texte", FieldType::kAlpha, 30)};
+  def.fields = {Field("Id", FieldType::kLong, 4), Field("Date", FieldType::kDate, 4), Field("Texte", FieldType::kAlpha, 30)};
   def.keyFieldCount = 1;
   def.indexes = {{"Recent", {"Date"}, false, false, true}};
   std::unique_ptr<pdx::TableWriter> w;

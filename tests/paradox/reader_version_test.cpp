@@ -4,6 +4,7 @@
 
 #include "paradox/table.h"
 #include "paradox/writer.h"
+#include "support/field_defs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
 
@@ -12,19 +13,12 @@ namespace {
 using pdx::FieldDesc;
 using pdx::FieldType;
 using pdx::Value;
-
-FieldDesc F(const char* name, FieldType t, uint16_t size) {
-  FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.size = size;
-  return f;
-}
+using testutil::Field;
 
 pdx::TableDefinition ClientDef() {
   pdx::TableDefinition def;
-  def.fields = {F("Code", FieldType::kLong, 4), F("Nom", FieldType::kAlpha, 20), F("Ville", FieldType::kAlpha, 20),
-                F("Note", FieldType::kMemo, 10)};
+  def.fields = {Field("Code", FieldType::kLong, 4), Field("Nom", FieldType::kAlpha, 20), Field("Ville", FieldType::kAlpha, 20),
+                Field("Note", FieldType::kMemo, 10)};
   def.keyFieldCount = 1;
   def.indexes = {{"Nom", {"Nom"}, false, false, false}, {"VilleNom", {"Ville", "Nom"}, false, true, false}};
   return def;

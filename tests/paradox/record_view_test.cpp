@@ -12,12 +12,14 @@
 #include "paradox/record_view.h"
 #include "paradox/table.h"
 #include "paradox/writer.h"
+#include "support/field_defs.h"
 #include "support/test_util.h"
 
 namespace {
 
 using pdx::FieldType;
 using pdx::Value;
+using testutil::Field;
 
 struct Kinds {
   std::vector<int> ints, doubles, texts;
@@ -130,29 +132,21 @@ uint64_t ExpectScansAgree(pdx::Table* table, pdx::ScanPath path, bool* vectorize
   return n;
 }
 
-pdx::FieldDesc F(const std::string& name, FieldType t, uint16_t size = 0) {
-  uint16_t s = size;
-  if (t == FieldType::kShort) s = 2;
-  if (t == FieldType::kLong || t == FieldType::kDate || t == FieldType::kTime || t == FieldType::kAutoInc) s = 4;
-  if (t == FieldType::kNumber || t == FieldType::kMoney || t == FieldType::kTimestamp) s = 8;
-  return pdx::FieldDesc{name, t, s, false};
-}
-
 // A table of random values, blanks included, large enough to be read from a
 // mapping. shorts: how many short fields (more than 32 leaves the vector path).
 void MakeRandomTable(const std::string& dir, int shorts, bool longTexts, int records, unsigned seed) {
   pdx::TableDefinition d;
-  d.fields.push_back(F("Id", FieldType::kLong));
-  for (int i = 0; i < shorts; ++i) d.fields.push_back(F("S" + std::to_string(i), FieldType::kShort));
+  d.fields.push_back(Field("Id", FieldType::kLong));
+  for (int i = 0; i < shorts; ++i) d.fields.push_back(Field("S" + std::to_string(i), FieldType::kShort));
   std::vector<uint16_t> alphaSizes = {1, 2, 7, 8, 9, 50, 63};
   if (longTexts) alphaSizes.insert(alphaSizes.end(), {64, 100});
-  for (uint16_t a : alphaSizes) d.fields.push_back(F("A" + std::to_string(a), FieldType::kAlpha, a));
-  for (int i = 0; i < 9; ++i) d.fields.push_back(F("N" + std::to_string(i), FieldType::kNumber));
-  d.fields.push_back(F("Prix", FieldType::kMoney));
-  d.fields.push_back(F("Jour", FieldType::kDate));
-  d.fields.push_back(F("Heure", FieldType::kTime));
-  d.fields.push_back(F("Quand", FieldType::kTimestamp));
-  d.fields.push_back(F("L", FieldType::kLong));
+  for (uint16_t a : alphaSizes) d.fields.push_back(Field("A" + std::to_string(a), FieldType::kAlpha, a));
+  for (int i = 0; i < 9; ++i) d.fields.push_back(Field("N" + std::to_string(i), FieldType::kNumber));
+  d.fields.push_back(Field("Prix", FieldType::kMoney));
+  d.fields.push_back(Field("Jour", FieldType::kDate));
+  d.fields.push_back(Field("Heure", FieldType::kTime));
+  d.fields.push_back(Field("Quand", FieldType::kTimestamp));
+  d.fields.push_back(Field("L", FieldType::kLong));
   d.keyFieldCount = 1;
   d.codePage = 1252;
   d.sortOrder = "ANSIINTL";

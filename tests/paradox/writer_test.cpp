@@ -6,6 +6,7 @@
 
 #include "paradox/table.h"
 #include "paradox/writer.h"
+#include "support/field_defs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
 
@@ -14,27 +15,13 @@ namespace {
 using pdx::FieldDesc;
 using pdx::FieldType;
 using pdx::Value;
-
-FieldDesc F(const char* name, FieldType t, uint16_t size = 0, bool required = false) {
-  FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.required = required;
-  switch (t) {
-    case FieldType::kShort: f.size = 2; break;
-    case FieldType::kLong: case FieldType::kAutoInc: case FieldType::kDate: case FieldType::kTime: f.size = 4; break;
-    case FieldType::kNumber: case FieldType::kMoney: case FieldType::kTimestamp: f.size = 8; break;
-    case FieldType::kLogical: f.size = 1; break;
-    default: f.size = size;
-  }
-  return f;
-}
+using testutil::Field;
 
 pdx::TableDefinition ArticleDef() {
   pdx::TableDefinition def;
-  def.fields = {F("Code", FieldType::kLong), F("Libellé", FieldType::kAlpha, 30), F("Prix", FieldType::kMoney),
-                F("Stock", FieldType::kShort), F("Créé", FieldType::kDate), F("Note", FieldType::kMemo, 15),
-                F("Actif", FieldType::kLogical)};
+  def.fields = {Field("Code", FieldType::kLong), Field("Libellé", FieldType::kAlpha, 30), Field("Prix", FieldType::kMoney),
+                Field("Stock", FieldType::kShort), Field("Créé", FieldType::kDate), Field("Note", FieldType::kMemo, 15),
+                Field("Actif", FieldType::kLogical)};
   def.keyFieldCount = 1;
   return def;
 }
@@ -178,7 +165,7 @@ TEST_F(WriterTest, RandomChangesMatchAModelAndKeepIndexesClean) {
 
 TEST_F(WriterTest, EmptyDeleteIndexAndAutoIncrement) {
   pdx::TableDefinition def;
-  def.fields = {F("N", FieldType::kAutoInc), F("Nom", FieldType::kAlpha, 10)};
+  def.fields = {Field("N", FieldType::kAutoInc), Field("Nom", FieldType::kAlpha, 10)};
   def.keyFieldCount = 1;
   def.indexes.push_back({"nom", {"Nom"}});  // named after its field: still the plain kind
   std::unique_ptr<pdx::TableWriter> w;
@@ -237,8 +224,8 @@ TEST_F(WriterTest, BlobFileHoldsSmallValuesTogetherAndReleasesSpace) {
 // cannot hold are refused and leave no row.
 TEST_F(WriterTest, EdgeValuesRoundTripInKeyOrderAndUnfitValuesAreRefused) {
   pdx::TableDefinition def;
-  def.fields = {F("K", FieldType::kShort), F("L", FieldType::kLong), F("N", FieldType::kNumber),
-                F("A", FieldType::kAlpha, 4)};
+  def.fields = {Field("K", FieldType::kShort), Field("L", FieldType::kLong), Field("N", FieldType::kNumber),
+                Field("A", FieldType::kAlpha, 4)};
   def.keyFieldCount = 1;
   std::unique_ptr<pdx::TableWriter> w;
   ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "BORNES", def, {}, &w).ok());

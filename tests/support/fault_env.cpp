@@ -11,7 +11,8 @@ class FaultWritableFile final : public WritableFile {
     bool torn = false;
     Status s = env_->Check(FaultEnv::Op::kWrite, path_, n, &torn);
     if (!s.ok()) {
-      if (torn && n > 1) base_->Append(data, n / 2);
+      // A torn write: half the bytes reach the file; the failure is what counts.
+      if (torn && n > 1) base_->Append(data, n / 2).IgnoreError();
       return s;
     }
     return base_->Append(data, n);
@@ -20,7 +21,8 @@ class FaultWritableFile final : public WritableFile {
     bool torn = false;
     Status s = env_->Check(FaultEnv::Op::kWrite, path_, n, &torn);
     if (!s.ok()) {
-      if (torn && n > 1) base_->WriteAt(offset, data, n / 2);
+      // A torn write: half the bytes reach the file; the failure is what counts.
+      if (torn && n > 1) base_->WriteAt(offset, data, n / 2).IgnoreError();
       return s;
     }
     return base_->WriteAt(offset, data, n);

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "paradox/env.h"
+#include "paradox/text/ascii.h"
 
 namespace pdx {
 namespace {
@@ -250,16 +251,6 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
-static bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 Status FindFileNoCase(Env* env, const std::string& dir, const std::string& name, std::string* actual) {
   std::string exact = JoinPath(dir, name);

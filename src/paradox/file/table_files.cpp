@@ -1,14 +1,10 @@
 #include "paradox/file/table_files.h"
+#include "paradox/text/ascii.h"
 
 #include <cctype>
 
 namespace pdx {
 namespace {
-
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // "a/b/" and "a/b" are one directory, "" and "." too.
 std::string DirKey(std::string d) {
@@ -35,7 +31,7 @@ class HeldFile final : public RandomAccessFile {
 }  // namespace
 
 bool TableFiles::IsReaderFile(const std::string& name) const {
-  std::string u = Upper(name);
+  std::string u = AsciiUpper(name);
   if (prefix_.empty() || u.size() <= prefix_.size() || u.compare(0, prefix_.size(), prefix_) != 0) return false;
   std::string ext = u.substr(prefix_.size());
   if (ext == "DB" || ext == "PX" || ext == "MB") return true;
@@ -52,7 +48,7 @@ std::string TableFiles::OwnName(const std::string& path) const {
 }
 
 Status TableFiles::Pin(const std::string& dbName) {
-  std::string u = Upper(dbName);
+  std::string u = AsciiUpper(dbName);
   prefix_ = u.size() > 3 ? u.substr(0, u.size() - 2) : u + ".";
   std::vector<std::string> names;
   PDX_RETURN_IF_ERROR(base_->GetChildren(dir_.empty() ? "." : dir_, &names));

@@ -46,19 +46,15 @@
 #include "paradox/codepage.h"
 #include "paradox/index/index_tree.h"
 #include "paradox/format/paradox_file.h"
+#include "paradox/text/ascii.h"
 
 namespace pdx {
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  c = AsciiUpper(c);
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
 }
@@ -159,11 +155,11 @@ Status DiscoverIndexes(Env* env, const std::string& dbPath, const FileHeader& db
   std::vector<std::string> names;
   PDX_RETURN_IF_ERROR(env->GetChildren(dir, &names));
   std::sort(names.begin(), names.end());
-  const std::string prefix = Upper(base) + ".";
+  const std::string prefix = AsciiUpper(base) + ".";
 
   auto findSibling = [&](const std::string& ext) -> std::string {
     for (const std::string& n : names) {
-      if (Upper(n) == prefix + ext) return n;
+      if (AsciiUpper(n) == prefix + ext) return n;
     }
     return "";
   };
@@ -180,7 +176,7 @@ Status DiscoverIndexes(Env* env, const std::string& dbPath, const FileHeader& db
   }
 
   for (const std::string& n : names) {
-    std::string u = Upper(n);
+    std::string u = AsciiUpper(n);
     if (u.size() <= prefix.size() || u.compare(0, prefix.size(), prefix) != 0) continue;
     std::string ext = u.substr(prefix.size());
     bool composite = false;

@@ -35,6 +35,7 @@
 #include "paradox/commit.h"
 #include "paradox/format/file_build.h"
 #include "paradox/format/paradox_file.h"
+#include "paradox/text/ascii.h"
 #include "paradox/write/writer_impl.h"
 
 namespace pdx {
@@ -141,7 +142,8 @@ Status DataHeader(uint8_t type, const HeaderFields& hf, int keyFields, uint32_t 
     size_t nameBytes = 0;
     for (const auto& f : hf.fields) {
       std::string n;
-      cp.Encode(f.name, &n);
+      // A name the code page cannot hold is refused where the names are written.
+      cp.Encode(f.name, &n).IgnoreError();
       nameBytes += n.size() + 1;
     }
     const uint16_t info = static_cast<uint16_t>(115 + 6 * hf.fields.size() + nameBytes);
@@ -180,13 +182,6 @@ std::string Hex2(int n) {
   return std::string{d[(n >> 4) & 15], d[n & 15]};
 }
 
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
 // Header byte of the sort orders seen on the engine's tables.
 uint8_t KnownSortOrderId(const std::string& name) {
   if (EqualsNoCase(name, "intl850")) return 0x54;
@@ -215,7 +210,7 @@ TableDefinition DefinitionOf(const TableInfo& info) {
     if (ix.primary) continue;
     IndexDefinition d;
     bool single = ix.fields.size() == 1 && !ix.caseInsensitive && ix.file.size() >= 2 &&
-                  std::toupper(static_cast<unsigned char>(ix.file[ix.file.size() - 2])) != 'G';
+                  AsciiUpper(ix.file[ix.file.size() - 2]) != 'G';
     d.name = single ? "" : ix.name;
     for (int f : ix.fields) d.fields.push_back(info.fields[static_cast<size_t>(f - 1)].name);
     d.unique = ix.unique;

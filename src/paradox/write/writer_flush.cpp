@@ -153,7 +153,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
       PutLE16(&header, 3, static_cast<uint16_t>(GetLE16(header, 3) + 1));
     }
     Status s = w.Start(header);
-    if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
+    if (!s.ok()) return s.WithContext(label_ + ": writing the blob file");
     for (RowId id : order) {
       char* rec = rows_.at(id);
       for (int f : blobFields_) {
@@ -188,7 +188,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
       }
     }
     s = w.Finish();
-    if (!s.ok()) return Status::IOError(label_ + ": writing the blob file: " + s.message());
+    if (!s.ok()) return s.WithContext(label_ + ": writing the blob file");
   }
   for (RowId id : order) records.push_back(rows_.at(id));
 
@@ -217,7 +217,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     layout.blockSize = blockSize_;
     layout.recordSize = recordSize_;
     s = WriteDataFile(layout, records, dbf, &blocks);
-    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+    if (!s.ok()) return s.WithContext(label_);
     for (const auto& b : blocks)
       for (uint32_t i = 0; i < b.records; ++i) blockOf.push_back(b.block);
   }
@@ -234,7 +234,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     ilayout.blockSize = pxBlockSize_;
     ilayout.keyBytes = layout.keyBytes;
     s = WriteIndexFile(ilayout, blocks, px);
-    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+    if (!s.ok()) return s.WithContext(label_);
 
     for (auto& ix : secondaries_) {
       ix.xHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[0x2D]) + 1);
@@ -248,7 +248,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     WritableFile* f = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(name, &f));
     s = f->Append(bytes.data(), bytes.size());
-    if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+    if (!s.ok()) return s.WithContext(label_);
   }
   for (const auto& f : droppedFiles_) {
     std::string path;
@@ -267,7 +267,7 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
     }
     mb_.reset();
     Status s2 = BlobFile::Open(env_, JoinPath(dir_, mbName_), &mb_);
-    if (!s2.ok()) return Status::IOError(label_ + ": cannot reopen its blob file: " + s2.message());
+    if (!s2.ok()) return s2.WithContext(label_ + ": cannot reopen its blob file");
   }
   info_.recordCount = static_cast<uint32_t>(live_);
   info_.autoIncrement = autoInc_;
@@ -331,7 +331,7 @@ Status TableWriterImpl::BuildSecondary(const WriterIndex& ix, const std::vector<
   xlayout.keyBytes = secBytes + pkBytes;
   std::vector<BlockSummary> blocks;
   Status s = WriteDataFile(xlayout, entries, xf, &blocks);
-  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+  if (!s.ok()) return s.WithContext(label_);
   if (ix.yHeader.empty()) return Status::OK();
   WritableFile* yf = nullptr;
   PDX_RETURN_IF_ERROR(commit->Stage(ix.treeFile, &yf));
@@ -341,7 +341,7 @@ Status TableWriterImpl::BuildSecondary(const WriterIndex& ix, const std::vector<
   ilayout.blockSize = ix.yBlockSize;
   ilayout.keyBytes = secBytes + pkBytes;
   s = WriteIndexFile(ilayout, blocks, yf);
-  if (!s.ok()) return Status::IOError(label_ + ": " + s.message());
+  if (!s.ok()) return s.WithContext(label_);
   return Status::OK();
 }
 
