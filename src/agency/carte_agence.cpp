@@ -106,10 +106,15 @@ bool CarteAgence::Ouvrir() {
 }
 
 void CarteAgence::Fermer() {
-  dm_["tblPerso"].Fermer();
-  TableTarifs().Fermer();
-  dm_["tblFournisseur"].Fermer();
-  dm_.FermerTablesCatalogue();
+  // Every table is closed even when one fails; the first failure is reported.
+  pdx::Status s = dm_["tblPerso"].Fermer();
+  pdx::Status t = TableTarifs().Fermer();
+  if (s.ok()) s = t;
+  t = dm_["tblFournisseur"].Fermer();
+  if (s.ok()) s = t;
+  t = dm_.FermerTablesCatalogue();
+  if (s.ok()) s = t;
+  Exiger(s, "Agence");
 }
 
 int CarteAgence::FusionnerFournisseursMaj() {
@@ -123,7 +128,7 @@ int CarteAgence::FusionnerFournisseursMaj() {
   TableDef def = defFournisAgence_;
   def.regles.clear();
   Composant maj(ctx, def, cd);
-  maj.DefinirAlias(kAliasMaj);
+  Exiger(maj.DefinirAlias(kAliasMaj), maj.Fichier());
   if (!maj.FichierExiste() || !maj.Ouvrir().ok()) return 0;  // no reference list: nothing to merge
   int ajoutes = 0;
   std::vector<pdx::Value> valeurs;
@@ -148,7 +153,7 @@ int CarteAgence::FusionnerFournisseursMaj() {
     }
     Exiger(maj.Suivant(), "Maj FOURNIS.DB");
   }
-  maj.Fermer();
+  maj.Fermer().IgnoreError();  // read only: nothing to write
   if (ajoutes) Exiger(siege.Enregistrer(), siege.Fichier());
   return ajoutes;
 }
@@ -219,7 +224,7 @@ std::unique_ptr<Composant> CarteAgence::FournisseursAgence(const std::string& re
   cd.ordre = {"Code"};
   Contexte ctx{&app_.session(), &app_.host()};
   auto c = std::make_unique<Composant>(ctx, defFournisAgence_, cd);
-  c->DefinirAlias(kAliasAgence);
+  Exiger(c->DefinirAlias(kAliasAgence), c->Fichier());
   if (upgrade) c->avantOuverture = [this](Composant& x) { return dm_.AvantOuverture(x); };
   pdx::Status s = c->Ouvrir();
   if (!s.ok()) {

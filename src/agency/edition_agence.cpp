@@ -46,11 +46,11 @@ pdx::Status EcrireFichier1252(pdx::Env* env, const std::string& cheminHote, cons
   pdx::Status s = f->Append(bytes.data(), bytes.size());
   if (s.ok()) s = f->Close();
   if (!s.ok()) {
-    env->RemoveFile(tmp);
+    env->RemoveFile(tmp).IgnoreError();  // best effort: the write's own error is the one to report
     return s;
   }
   s = env->RenameFile(tmp, cheminHote);
-  if (!s.ok()) env->RemoveFile(tmp);
+  if (!s.ok()) env->RemoveFile(tmp).IgnoreError();  // best effort, as above
   return s;
 }
 

@@ -32,7 +32,7 @@ int Reporter(TDM& dm, Dialogs& dialogs, const std::string& composant, const std:
   Composant& siege = dm[composant];
   std::unique_ptr<Composant> agence = dm.NouveauComposant(composant, "");
   if (!agence) return 0;
-  agence->DefinirAlias(aliasAgence);
+  Exiger(agence->DefinirAlias(aliasAgence), agence->Fichier());
   agence->DefinirLectureSeule(false);
   if (!agence->FichierExiste()) return 0;
   Exiger(agence->Ouvrir(), agence->Fichier());
@@ -51,7 +51,7 @@ int Reporter(TDM& dm, Dialogs& dialogs, const std::string& composant, const std:
     Exiger(agence->InsererOuRemplacer(v, static_cast<size_t>(k)), agence->Fichier());
     ++copies;
   }
-  if (!ouvert) siege.Fermer();
+  if (!ouvert) Exiger(siege.Fermer(), siege.Fichier());
   Exiger(agence->Fermer(), agence->Fichier());
   return copies;
 }

@@ -63,7 +63,7 @@ pdx::Status EcrireFichier(pdx::Env* env, const std::string& chemin, const std::s
   pdx::Status c = f->Close();
   if (s.ok()) s = c;
   if (s.ok()) s = env->RenameFile(tmp, chemin);
-  if (!s.ok()) env->RemoveFile(tmp);
+  if (!s.ok()) env->RemoveFile(tmp).IgnoreError();  // best effort: the write's error is reported
   return s;
 }
 
@@ -175,7 +175,7 @@ bool CodesArticle::Ouvrir() {
   for (int i = 1; i <= t.NombreChamps(); ++i) champs_.push_back(t.Champ(i));
   if (t.table()->info().keyFieldCount != static_cast<int>(kChampsCleCodeArticle)) {
     dialogs_.Error("La table " + t.Fichier() + " n'a pas la clé attendue (Fournisseur, Groupe, Famille, Modele, Tarif).");
-    if (!etaitActif_) t.Fermer();
+    if (!etaitActif_) t.Fermer().IgnoreError();  // nothing was changed: nothing to write
     t.DefinirLectureSeule(etaitLectureSeule_);
     return false;
   }
@@ -196,7 +196,8 @@ void CodesArticle::Fermer() {
   pdx::Status s = t.Fermer();
   if (!s.ok()) Echec("Impossible d'enregistrer la table " + t.Fichier(), s);
   t.DefinirLectureSeule(etaitLectureSeule_);
-  if (etaitActif_) t.Ouvrir();
+  // Handed back open as it was found; should that fail, the next user opens it.
+  if (etaitActif_) t.Ouvrir().IgnoreError();
 }
 
 pdx::Status CodesArticle::Relire() {
@@ -284,7 +285,7 @@ pdx::Status CodesArticle::Valeurs(const LigneCodeArticle& ligne, std::vector<pdx
 
 std::vector<pdx::Value> CodesArticle::Cle(const LigneCodeArticle& ligne) const {
   std::vector<pdx::Value> v;
-  Valeurs(ligne, &v);
+  Valeurs(ligne, &v).IgnoreError();  // key fields: checked when the line was accepted
   v.resize(kChampsCleCodeArticle);
   return v;
 }
@@ -372,7 +373,7 @@ int CodesArticle::Modifier(size_t index, LigneCodeArticle ligne) {
   if (s.ok()) s = ChercherParCle(t, dialogs_, Cle(ancienne), &trouve);
   if (s.ok() && !trouve) {
     dialogs_.Error(titre + " :\nIl n'est plus dans la table (" + TexteCle(ancienne) + ").");
-    Relire();
+    Relire().IgnoreError();  // the refusal above is what the user needs; a failed re-read keeps the list
     return -1;
   }
   std::vector<pdx::Value> v;

@@ -99,7 +99,8 @@ pdx::Status Composant::Fermer() {
 
 void Composant::Abandonner() {
   writer_.reset();
-  Fermer();
+  // The writer is gone: closing has nothing left to write and cannot lose data.
+  Fermer().IgnoreError();
 }
 
 pdx::Status Composant::Synchroniser() {

@@ -27,13 +27,21 @@
 
 using corv::Garder;
 
+#include <stdexcept>
+
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A failure while the card changes its table ends the user's action with an
+// error box (the program's handler of escaping exceptions).
+void Exiger(const pdx::Status& s) {
+  if (!s.ok()) throw std::runtime_error(s.ToString());
+}
 
 corv::Composant& TableDesAgences(corv::Application& app) {
   corv::Composant& t = (*app.dm())["tblAgence"];
   // The card opens the table itself (and closes it when it closes).
-  t.Fermer();
+  Exiger(t.Fermer());
   return t;
 }
 }  // namespace
@@ -203,8 +211,9 @@ void TFicheAgence::FormActivate() {
 
 std::string TFicheAgence::LibelleCourant() {
   std::string nom, code;
-  corv::LireChamp(Table, "Nom", &nom);
-  corv::LireChamp(Table, "Code", &code);
+  // A field that cannot be read shows empty.
+  corv::LireChamp(Table, "Nom", &nom).IgnoreError();
+  corv::LireChamp(Table, "Code", &code).IgnoreError();
   return nom + " (" + code + ")";
 }
 
@@ -214,18 +223,18 @@ std::string TFicheAgence::LibelleSaisi() {
 
 std::string TFicheAgence::CleCourante() {
   std::string code;
-  corv::LireChamp(Table, "Code", &code);
+  corv::LireChamp(Table, "Code", &code).IgnoreError();  // unreadable: no key
   return code;
 }
 
 void TFicheAgence::SetNom(const std::string& nom) {
-  if (Table.EnEdition()) Table.FixerValeur("Nom", pdx::Value::Text(nom));
+  if (Table.EnEdition()) Exiger(Table.FixerValeur("Nom", pdx::Value::Text(nom)));
   Nom_->setText(Q(nom));
 }
 
 void TFicheAgence::SetCle(const std::string& cle) {
   if (Table.EnEdition()) {
-    Table.FixerValeur("Code", pdx::Value::Text(cle));
+    Exiger(Table.FixerValeur("Code", pdx::Value::Text(cle)));
     Code_->setText(Q(cle));
   } else {
     TamponCle = {pdx::Value::Text(cle)};
@@ -235,7 +244,7 @@ void TFicheAgence::SetCle(const std::string& cle) {
 void TFicheAgence::ChargerFiche() {
   bool aucun = IndexCourant < 0;
   std::string flag;
-  if (!aucun) corv::LireChamp(Table, "Flag", &flag);
+  if (!aucun) corv::LireChamp(Table, "Flag", &flag).IgnoreError();  // unreadable: no option set
   int f = flag.empty() ? 0 : std::stoi(flag);
   {
     QSignalBlocker b1(cbSaufAdministration_), b2(cbFigerFournisseur_);

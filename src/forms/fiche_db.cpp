@@ -124,7 +124,7 @@ void TFicheDB::LierChamp(QLineEdit* edit, const std::string& champ) {
 void TFicheDB::AfficherChamps(bool vide) {
   for (auto& [edit, champ] : champs_) {
     std::string s;
-    if (!vide && Table.Actif() && Table.NumeroChamp(champ) > 0) corv::LireChamp(Table, champ, &s);
+    if (!vide && Table.Actif() && Table.NumeroChamp(champ) > 0) corv::LireChamp(Table, champ, &s).IgnoreError();  // unreadable: shown empty
     edit->setText(Q(s));
     edit->setModified(false);
   }

@@ -87,7 +87,7 @@ pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const Option
     // An agency whose directory does not exist gets no row.
     if (!a.repertoire.empty() && host.DirExists(a.repertoire)) agences->push_back(std::move(a));
   }
-  tbl.Fermer();
+  tbl.Fermer().IgnoreError();  // read only: nothing to write
   if (!s.ok()) return s;
   if (o.calcul == Calcul::kAgences) return pdx::Status::OK();
   Composant& fns = dm["tblFournisseur"];
@@ -97,7 +97,7 @@ pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const Option
     std::string code, nom;
     if (fns.Texte(fc, &code).ok() && fns.Texte(fn, &nom).ok()) r->nomsFournisseurs.emplace(code, nom);
   }
-  fns.Fermer();
+  fns.Fermer().IgnoreError();  // read only: nothing to write
   return pdx::Status::OK();
 }
 

@@ -5,7 +5,7 @@
 
 #include "data/fonctions_bd.h"
 #include "paradox/codepage.h"
-#include "paradox/collation.h"
+#include "paradox/text_order.h"
 #include "paradox/table.h"
 #include "stats/eco.h"
 
@@ -170,15 +170,11 @@ class Collecte {
     champXml_ = f[0];
     // Dossiers are matched in the line table's own order and code page.
     const pdx::TableInfo& il = ligne->info();
-    const pdx::CodePage* cpl = nullptr;
-    s = pdx::CodePage::Find(il.codePage, &cpl);
-    if (!s.ok()) return s;
-    pdx::CodePageMap carte{};
-    for (int b = 0; b < 256; ++b) carte[static_cast<size_t>(b)] = cpl->CodePoint(static_cast<uint8_t>(b));
-    s = pdx::Collation::Make(il.sortOrder, carte, &ordreLignes_);
+    s = pdx::TextOrder::ForTable(il, &ordreLignes_);
     if (!s.ok()) return s;
     if (piece->info().codePage != il.codePage) {
-      cpLignes_ = cpl;
+      s = pdx::CodePage::Find(il.codePage, &cpLignes_);
+      if (!s.ok()) return s;
       s = pdx::CodePage::Find(piece->info().codePage, &cpPieces_);
       if (!s.ok()) return s;
     }
@@ -385,7 +381,7 @@ class Collecte {
     const std::string cible(EnLignes(dossierPieces));
     // The documents come in their table's order; should it differ from the
     // lines' (another sort order), start the lines again rather than miss some.
-    if (!dernier_.empty() && ordreLignes_.CompareAlpha(cible, dernier_, false) < 0) {
+    if (!dernier_.empty() && ordreLignes_.Compare(cible, dernier_) < 0) {
       pdx::Status s = lignes_.Premier();
       if (!s.ok()) return s;
       avant_.clear();
@@ -395,7 +391,7 @@ class Collecte {
       std::string_view cur = lignes_.Alpha(0);
       if (cur == cible) break;
       if (!(avant_.size() == cur.size() && cur == avant_)) {
-        if (ordreLignes_.CompareAlpha(cur, cible, false) > 0) return pdx::Status::OK();
+        if (ordreLignes_.Compare(cur, cible) > 0) return pdx::Status::OK();
         avant_.assign(cur);
       }
       pdx::Status s = lignes_.Suivant();
@@ -442,7 +438,7 @@ class Collecte {
   Lecteur pieces_, lignes_;
   pdx::Table* ligneTable_ = nullptr;
   int champXml_ = 0;
-  pdx::Collation ordreLignes_;
+  pdx::TextOrder ordreLignes_;
   const pdx::CodePage* cpPieces_ = nullptr;
   const pdx::CodePage* cpLignes_ = nullptr;  // set when the code pages differ
   std::string converti_;
@@ -467,7 +463,7 @@ void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcu
   if (avecLignes && !ligne.FichierExiste()) return;
   if (OuvrirTable(piece, dialogs) != 0) return;
   if (avecLignes && OuvrirTable(ligne, dialogs) != 0) {
-    piece.Fermer();
+    piece.Fermer().IgnoreError();  // read only: nothing to write
     return;
   }
   {
@@ -483,8 +479,9 @@ void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcu
       bilan->erreurs.push_back(s.ToString());
     }
   }
-  piece.Fermer();
-  if (avecLignes) ligne.Fermer();
+  // Both were only read: closing has nothing to write.
+  piece.Fermer().IgnoreError();
+  if (avecLignes) ligne.Fermer().IgnoreError();
 }
 
 }  // namespace corv

@@ -81,7 +81,7 @@ pdx::Status EcrireFichierExport(pdx::Env* env, const std::string& path, const st
   }
   if (s.ok()) s = env->RenameFile(temp, path);
   if (!s.ok()) {
-    env->RemoveFile(temp);  // best effort: the failure above is what matters
+    env->RemoveFile(temp).IgnoreError();  // best effort: the failure above is what matters
     return s;
   }
   return pdx::Status::OK();

@@ -88,7 +88,7 @@ pdx::Status TransfertConditions::LireFournisseursMaj() {
   cd.lectureSeule = true;
   Contexte ctx{&session(), &host()};
   Composant maj(ctx, *def, cd);
-  maj.DefinirAlias(kAliasMaj);
+  maj.DefinirAlias(kAliasMaj).IgnoreError();  // a fresh component: nothing open to close
   PDX_RETURN_IF_ERROR(OuvrirTable(maj));
   int fCode = maj.NumeroChamp("Code"), fNom = maj.NumeroChamp("Nom");
   if (fCode == 0 || fNom == 0)
@@ -384,7 +384,7 @@ pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHot
     pdx::Status s = f->Append(texte.data(), texte.size());
     if (s.ok()) s = f->Close();
     if (s.ok()) s = env->RenameFile(tmp, chemin);
-    if (!s.ok()) env->RemoveFile(tmp);
+    if (!s.ok()) env->RemoveFile(tmp).IgnoreError();  // best effort: the write's error is reported
     return s;
   };
   PDX_RETURN_IF_ERROR(ecrire(JournalMessagesConditions(opt_.mode), Messages()));

@@ -34,7 +34,7 @@ pdx::Status CopierDocument(pdx::Env* env, const std::string& repSource, const st
   const std::string cible = pdx::JoinPath(repCible, nom);
   const std::string temporaire = pdx::JoinPath(repCible, NomCopieTemporaire(nom));
   auto echec = [&](const pdx::Status& e) {
-    env->RemoveFile(temporaire);
+    env->RemoveFile(temporaire).IgnoreError();  // best effort: e is what the caller reports
     return e;
   };
   std::unique_ptr<pdx::RandomAccessFile> in;
@@ -58,13 +58,15 @@ pdx::Status CopierDocument(pdx::Env* env, const std::string& repSource, const st
   if (!s.ok()) return echec(s);
   // Checked again just before the rename: a file that appeared meanwhile is kept.
   if (pdx::FindFileNoCase(env, repCible, nom, &existant).ok()) {
-    env->RemoveFile(temporaire);
+    env->RemoveFile(temporaire).IgnoreError();  // best effort: the existing file is kept either way
     *resultat = ResultatCopie::kDejaPresente;
     return pdx::Status::OK();
   }
   s = env->RenameFile(temporaire, cible);
   if (!s.ok()) return echec(s);
-  env->SyncDir(repCible);
+  // The document is in place; a failed directory sync only weakens its
+  // durability across a power cut, which the next run's copy repairs.
+  env->SyncDir(repCible).IgnoreError();
   *resultat = ResultatCopie::kCopie;
   return pdx::Status::OK();
 }

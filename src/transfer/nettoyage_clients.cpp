@@ -33,7 +33,7 @@ pdx::Status NettoyageClients::Lecture() {
     report().RowProgress(std::min(++lus, n), n);
     if (s.ok()) s = client.Suivant();
   }
-  client.Fermer();
+  client.Fermer().IgnoreError();  // read only: nothing to write
   if (!s.ok()) return ErreurTable(client, nullptr, s);
   PDX_RETURN_IF_ERROR(rxmdClient_.Sort("Code"));
   for (size_t i = 0; i < rxmdClient_.size(); ++i) parCode_.emplace(FoldCase(rxmdClient_[i][0].text), i);
@@ -48,7 +48,7 @@ pdx::Status NettoyageClients::TraiterAgence(const AgenceTransfert& a) {
   dossier.DefinirLectureSeule(true);
   pdx::Status s = OuvrirTable(dossier, &a);
   if (s.ok()) s = LireDossiers(dossier, a);
-  dossier.Fermer();
+  dossier.Fermer().IgnoreError();  // read only: nothing to write
   dossier.DefinirLectureSeule(lectureSeule);
   if (!s.ok()) {
     // Its customers would look unused: the run goes on examining the others,

@@ -17,7 +17,7 @@ pdx::Status TransfertPersonnalisations::Lecture() {
   int lues = 0;
   pdx::Status s = LireVersMemoire(perso, &rxmdPerso_, {}, nullptr, report(), &lues);
   // Closed before the first agency: the same component then opens the agency's file.
-  perso.Fermer();
+  perso.Fermer().IgnoreError();  // only read at head office: nothing to write
   if (!s.ok()) return ErreurTable(perso, nullptr, s);
   PDX_RETURN_IF_ERROR(rxmdPerso_.Sort("Groupe;Famille;Modele;Fournisseur;Produit"));
   Message("Lecture de la table Personnalisation - Nombre de personnalisations à copier : " +

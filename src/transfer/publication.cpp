@@ -21,7 +21,7 @@ pdx::Status TransfertPublication::LirePubliees(const std::string& composant, Mem
   int lues = 0;
   pdx::Status s = LireVersMemoire(c, m, renommes, garder, report(), &lues);
   // Closed before the first agency: the same component then opens the agency's file.
-  c.Fermer();
+  c.Fermer().IgnoreError();  // only read at head office: nothing to write
   if (!s.ok()) return ErreurTable(c, nullptr, s);
   PDX_RETURN_IF_ERROR(m->Sort(tri));
   Message(textes.lecture + " - " + textes.aCopier + " : " + std::to_string(m->size()));

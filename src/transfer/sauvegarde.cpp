@@ -104,7 +104,7 @@ pdx::Status EcrireFichier(pdx::Env* env, const std::string& path, const std::str
   pdx::Status c = f->Close();
   if (s.ok()) s = c;
   if (s.ok()) s = env->RenameFile(tmp, path);
-  if (!s.ok()) env->RemoveFile(tmp);
+  if (!s.ok()) env->RemoveFile(tmp).IgnoreError();  // best effort: the copy's error is reported
   return s;
 }
 
@@ -129,8 +129,9 @@ void SupprimerArbre(pdx::Env* env, const std::string& dir) {
     for (const auto& n : noms) {
       if (n == "." || n == "..") continue;
       std::string p = pdx::JoinPath(dir, n);
+      // Best effort: what cannot be removed stays, and is tried again at the next pruning.
       if (env->DirExists(p)) SupprimerArbre(env, p);
-      else env->RemoveFile(p);
+      else env->RemoveFile(p).IgnoreError();
     }
   std::error_code ec;
   std::filesystem::remove(dir, ec);
@@ -227,11 +228,11 @@ pdx::Status SauvegardeRun::Commencer() {
   ini.WriteString(kSectionRun, "Debut", Horodatage(debut_, "%d/%m/%Y %H:%M:%S"));
   ini.WriteString(kSectionRun, "Agences", "");
   PDX_RETURN_IF_ERROR(EcrireIni(env_, pdx::JoinPath(dir, kManifesteSauvegarde), ini));
-  env_->SyncDir(racine_);
+  PDX_RETURN_IF_ERROR(env_->SyncDir(racine_));
   nom_ = essai;
   repertoire_ = dir;
   // A failed clean-up of old backups must not stop the run that protects its data.
-  if (elaguer_) ElaguerSauvegardes(env_, racine_, kSauvegardesConservees);
+  if (elaguer_) ElaguerSauvegardes(env_, racine_, kSauvegardesConservees).IgnoreError();
   return pdx::Status::OK();
 }
 
@@ -250,7 +251,7 @@ pdx::Status SauvegardeRun::EcrireManifeste(const AgenceSauvee& a, const std::str
     ini.WriteString(sec, "Fichiers", Joindre(t.fichiers));
   }
   PDX_RETURN_IF_ERROR(EcrireIni(env_, pdx::JoinPath(dirAgence, kManifesteSauvegarde), ini));
-  env_->SyncDir(dirAgence);
+  PDX_RETURN_IF_ERROR(env_->SyncDir(dirAgence));
   return pdx::Status::OK();
 }
 

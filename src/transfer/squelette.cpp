@@ -195,7 +195,7 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
       s = agences->Suivant();
     }
     if (!s.ok()) return ErreurTable(*agences, nullptr, s);
-    agences->Fermer();
+    agences->Fermer().IgnoreError();  // read only: nothing to write
   }
 
   const int n = static_cast<int>(liste.size());

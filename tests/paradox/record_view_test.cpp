@@ -246,10 +246,10 @@ TEST(ScanPlan, AgreesOnShortRecordsWithFieldsAtTheEnd) {
     std::vector<pdx::FieldDesc> fields;
   };
   const std::vector<Layout> layouts = {
-      {{F("S", FieldType::kShort), F("N", FieldType::kNumber), F("A", FieldType::kAlpha, 3)}},  // 13 bytes
-      {{F("A", FieldType::kAlpha, 9), F("S", FieldType::kShort), F("T", FieldType::kShort), F("N", FieldType::kMoney)}},
-      {{F("A", FieldType::kAlpha, 40), F("N", FieldType::kNumber), F("B", FieldType::kAlpha, 20), F("S", FieldType::kShort),
-        F("C", FieldType::kAlpha, 5)}},
+      {{Field("S", FieldType::kShort), Field("N", FieldType::kNumber), Field("A", FieldType::kAlpha, 3)}},  // 13 bytes
+      {{Field("A", FieldType::kAlpha, 9), Field("S", FieldType::kShort), Field("T", FieldType::kShort), Field("N", FieldType::kMoney)}},
+      {{Field("A", FieldType::kAlpha, 40), Field("N", FieldType::kNumber), Field("B", FieldType::kAlpha, 20), Field("S", FieldType::kShort),
+        Field("C", FieldType::kAlpha, 5)}},
   };
   for (size_t l = 0; l < layouts.size(); ++l) {
     SCOPED_TRACE("layout " + std::to_string(l));

@@ -2,7 +2,7 @@
 // that leave the old file whole.
 #include <gtest/gtest.h>
 
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "stats/export.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"

@@ -107,11 +107,12 @@ struct Agence {
     if (achats && !lig.FichierExiste()) return;
     if (corv::OuvrirTable(doc, dialogs) != 0) return;
     if (corv::OuvrirTable(doc2, dialogs) != 0) {
-      doc.Fermer();
+      // The literal walk only reads: closing has nothing to write.
+      doc.Fermer().IgnoreError();
       return;
     }
     if (achats && (corv::OuvrirTable(lig, dialogs) != 0 || corv::OuvrirTable(lig2, dialogs) != 0)) {
-      doc.Fermer(), doc2.Fermer(), lig.Fermer(), lig2.Fermer();
+      doc.Fermer().IgnoreError(), doc2.Fermer().IgnoreError(), lig.Fermer().IgnoreError(), lig2.Fermer().IgnoreError();
       return;
     }
     std::set<std::string> incomplets;
@@ -200,8 +201,8 @@ struct Agence {
         a->AjouterNbCommandes(1);
       }
     }
-    doc.Fermer(), doc2.Fermer();
-    if (achats) lig.Fermer(), lig2.Fermer();
+    doc.Fermer().IgnoreError(), doc2.Fermer().IgnoreError();
+    if (achats) lig.Fermer().IgnoreError(), lig2.Fermer().IgnoreError();
   }
 };
 
@@ -233,7 +234,7 @@ void CalculLitteral(const corv::Session& session, corv::HostPaths& host, corv::D
     }
     r->agences.push_back(std::move(sa));
   }
-  agence.Fermer();
+  agence.Fermer().IgnoreError();
   if (calcul != corv::Calcul::kFournisseurs) return;
   std::map<std::string, corv::CarteAgences> regroupe;
   for (auto& [ag, carte] : parAgence)

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "installation_transfert.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "transfer/copie_document.h"
 #include "transfer/documents.h"
 
@@ -47,7 +47,7 @@ class Documents : public ::testing::Test {
                 Doc(5, 5, "Garde.pdf", 0), Doc(2, 6, "Brouillon.pdf", 0)});
     inst.Table("Agences/A1/Administration", "MesDocs.DB", {Doc(0, 50, "Local.pdf", 0), Doc(1, 1, "Ancien.pdf", 0)});
     for (const char* d : {"Administration/Documents", "Administration/Documents/Interne"})
-      pdx::Env::Default()->CreateDir(inst.Hote(d));
+      pdx::Env::Default()->CreateDir(inst.Hote(d)).IgnoreError();  // may exist; the writes below fail if not
     for (const char* f : {"CATALOGUE.PDF", "notice.pdf", "Garde.pdf", "Brouillon.pdf"})
       testutil::WriteFile(inst.Hote(std::string("Administration/Documents/Interne/") + f), std::string("siège ") + f);
   }

@@ -18,7 +18,7 @@
 #include "demo/env_rapide.h"
 #include "paradox/commit.h"
 #include "paradox/env_wrapper.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "paradox/table_lock.h"
 #include "paradox/writer.h"
 #include "sauvegarde_support.h"

@@ -64,7 +64,7 @@ void Installation::Table(const std::string& relatif, const std::string& fichier,
   if (pdx::FindFileNoCase(env, d, fichier, &actual).ok()) {
     for (const char* ext : {".DB", ".PX", ".MB"}) {
       std::string base = fichier.substr(0, fichier.find('.'));
-      env->RemoveFile(d + "/" + base + ext);
+      env->RemoveFile(d + "/" + base + ext).IgnoreError();  // absent files are fine
     }
   }
   pdx::Status s = corv::CreerFichier(env, d, *def);
@@ -98,9 +98,10 @@ void Installation::Agence(const std::string& code, const std::string& nom, const
 
 void Installation::RepertoireAgence(const std::string& relatif) {
   pdx::Env* env = pdx::Env::Default();
-  env->CreateDir(Hote(relatif));
-  env->CreateDir(Hote(relatif + "/Administration"));
-  env->CreateDir(Hote(relatif + "/Dossiers"));
+  // Existing folders are fine; a folder that could not be made fails the writes that follow.
+  env->CreateDir(Hote(relatif)).IgnoreError();
+  env->CreateDir(Hote(relatif + "/Administration")).IgnoreError();
+  env->CreateDir(Hote(relatif + "/Dossiers")).IgnoreError();
 }
 
 corv::Application& Installation::app() {
@@ -138,7 +139,7 @@ pdx::TableInfo Installation::Info(const std::string& relatif, const std::string&
 std::map<std::string, std::string> Installation::Empreinte(const std::string& relatif) const {
   std::map<std::string, std::string> m;
   std::vector<std::string> noms;
-  pdx::Env::Default()->GetChildren(Hote(relatif), &noms);
+  pdx::Env::Default()->GetChildren(Hote(relatif), &noms).IgnoreError();  // a missing folder: an empty print
   for (const auto& n : noms) {
     std::string p = Hote(relatif + "/" + n);
     if (pdx::Env::Default()->DirExists(p)) continue;
@@ -158,7 +159,7 @@ std::unique_ptr<Installation> CopieDemo() {
   EXPECT_TRUE(corv::IniFile::Load(pdx::Env::Default(), inst->Ini(), &bde).ok());
   bde.WriteString("Chemins", "Q:", inst->dir());
   EXPECT_TRUE(bde.Save(pdx::Env::Default(), inst->Ini()).ok());
-  pdx::Env::Default()->CreateDir(inst->Hote("bin"));
+  pdx::Env::Default()->CreateDir(inst->Hote("bin")).IgnoreError();  // may exist
   return inst;
 }
 

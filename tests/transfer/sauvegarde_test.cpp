@@ -11,7 +11,7 @@
 #include "demo/env_rapide.h"
 #include "paradox/check.h"
 #include "paradox/commit.h"
-#include "paradox/fault_env.h"
+#include "support/fault_env.h"
 #include "paradox/table.h"
 #include "paradox/writer.h"
 #include "support/test_util.h"
