@@ -1,0 +1,194 @@
+#include "forms/fiche_transfert.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "forms/qt_run_report.h"
+
+namespace corv {
+
+TFicheTransfert::TFicheTransfert(Dialogs& dialogs, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), report_(new QtRunReport(this)) {
+  auto* layout = new QVBoxLayout(this);
+
+  optionsBox_ = new QWidget(this);
+  options_ = new QVBoxLayout(optionsBox_);
+  options_->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(optionsBox_);
+
+  cbSimulation = new QCheckBox(QStringLiteral("Faire une simulation du lancement"), this);
+  cbSimulation->setObjectName("cbSimulation");
+  cbSimulation->setChecked(true);
+  QFont gras = cbSimulation->font();
+  gras.setBold(true);
+  cbSimulation->setFont(gras);
+  QPalette vert = cbSimulation->palette();
+  vert.setColor(QPalette::WindowText, QColor(0, 128, 0));
+  vert.setColor(QPalette::ButtonText, QColor(0, 128, 0));
+  cbSimulation->setPalette(vert);
+  layout->addWidget(cbSimulation);
+
+  auto* boutons = new QHBoxLayout;
+  btnLancer = new QPushButton(this);
+  btnLancer->setObjectName("btnLancer");
+  btnLancer->setDefault(true);
+  btnArreter = new QPushButton(QStringLiteral("Arrêter"), this);
+  btnArreter->setObjectName("btnArreter");
+  btnArreter->setEnabled(false);
+  boutons->addWidget(btnLancer, 1);
+  boutons->addWidget(btnArreter);
+  layout->addLayout(boutons);
+
+  lblLecture = new QLabel(this);
+  lblLecture->setObjectName("lblLecture");
+  pbRecord = new QProgressBar(this);
+  pbRecord->setObjectName("pbRecord");
+  pbRecord->setValue(0);
+  lblAgence = new QLabel(this);
+  lblAgence->setObjectName("lblAgence");
+  pbAgence = new QProgressBar(this);
+  pbAgence->setObjectName("pbAgence");
+  pbAgence->setValue(0);
+  layout->addWidget(lblLecture);
+  layout->addWidget(pbRecord);
+  layout->addWidget(lblAgence);
+  layout->addWidget(pbAgence);
+
+  listMessages = new QListWidget(this);
+  listMessages->setObjectName("listMessages");
+  listMessages->setUniformItemSizes(true);  // long logs stay fast to append to
+  layout->addWidget(listMessages, 3);
+
+  lstErreurs = new QListWidget(this);
+  lstErreurs->setObjectName("lstErreurs");
+  lstErreurs->setUniformItemSizes(true);
+  QPalette rouge = lstErreurs->palette();
+  rouge.setColor(QPalette::Text, Qt::red);
+  lstErreurs->setPalette(rouge);
+  layout->addWidget(lstErreurs, 1);
+
+  resize(760, 640);
+
+  connect(btnLancer, &QPushButton::clicked, this, &TFicheTransfert::btnLancerClick);
+  connect(btnArreter, &QPushButton::clicked, this, &TFicheTransfert::btnArreterClick);
+  connect(report_, &QtRunReport::message, this, [this](const QString& l) {
+    listMessages->addItem(l);
+    listMessages->scrollToBottom();
+  });
+  connect(report_, &QtRunReport::error, this, [this](const QString& l) {
+    lstErreurs->addItem(l);
+    lstErreurs->scrollToBottom();
+  });
+  connect(report_, &QtRunReport::readingLabel, lblLecture, &QLabel::setText);
+  connect(report_, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
+  connect(report_, &QtRunReport::rowProgress, this, [this](int p, int m) {
+    pbRecord->setMaximum(m);
+    pbRecord->setValue(p);
+  });
+  connect(report_, &QtRunReport::agencyProgress, this, [this](int p, int m) {
+    pbAgence->setMaximum(m);
+    pbAgence->setValue(p);
+  });
+}
+
+TFicheTransfert::~TFicheTransfert() {
+  // The run holds references to this window's report: never leave it running.
+  if (thread_) {
+    report_->RequestStop();
+    thread_->wait();
+  }
+}
+
+void TFicheTransfert::ActiverControles(bool actif) {
+  btnLancer->setEnabled(actif);
+  optionsBox_->setEnabled(actif);
+  cbSimulation->setEnabled(actif);
+  btnArreter->setEnabled(!actif);
+}
+
+void TFicheTransfert::btnLancerClick() {
+  if (thread_) return;  // a run is in progress: a second one is never started
+  lstErreurs->clear();
+  if (EffacerMessages()) listMessages->clear();
+  Travail travail;
+  try {
+    travail = PreparerTravail();
+  } catch (const std::exception& e) {
+    dialogs_.Error(e.what());
+    return;
+  }
+  if (!travail) return;
+  report_->Reset();
+  erreur_.clear();
+  ActiverControles(false);
+  thread_ = QThread::create([this, travail]() {
+    try {
+      erreur_ = travail(*report_);
+    } catch (const std::exception& e) {
+      erreur_ = e.what();
+    }
+  });
+  // finished is queued after every report signal of the run: the lists are
+  // complete when Terminer runs.
+  connect(thread_, &QThread::finished, this, &TFicheTransfert::Terminer);
+  thread_->start();
+}
+
+void TFicheTransfert::btnArreterClick() {
+  if (thread_) report_->RequestStop();
+}
+
+void TFicheTransfert::Terminer() {
+  if (!thread_) return;
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  ActiverControles(true);
+  if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
+  if (!erreur_.empty()) dialogs_.Error(erreur_);
+  emit runTermine();
+  if (fermerApres_) {
+    fermerApres_ = false;
+    close();
+  }
+}
+
+void TFicheTransfert::AttendreFin() {
+  while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+void TFicheTransfert::closeEvent(QCloseEvent* event) {
+  if (!thread_) {
+    QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (dialogs_.Question("Un traitement est en cours. Voulez-vous l'arrêter après l'agence en cours et fermer la fenêtre ?",
+                        "Traitement en cours")) {
+    fermerApres_ = true;
+    report_->RequestStop();
+  }
+}
+
+void TFicheTransfert::reject() {
+  // Escape goes through the same question as the close box.
+  if (thread_) {
+    close();
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace corv

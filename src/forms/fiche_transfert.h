@@ -1,0 +1,85 @@
+#pragma once
+// The shape shared by the transfer windows and the client clean-up: reading label
+// and bar, agency label and bar, the running log, the error list in red, the
+// simulation box (checked by default) and the start button. The run itself is a
+// core object: the window only gathers the options, starts it on a worker thread
+// and shows what it reports. During a run the start button and the options are
+// disabled (a second start cannot happen) and "Arrêter" asks the run to stop
+// after the agency in progress.
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "util/dialogs.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QThread;
+class QVBoxLayout;
+
+namespace corv {
+
+class QtRunReport;
+class RunReport;
+
+class TFicheTransfert : public QDialog {
+  Q_OBJECT
+ public:
+  // The work of one run, executed on the worker thread with the options read when
+  // it was started. It returns "" when the run completed, or the text of the error
+  // that ended it (shown in an error box once the run is over).
+  using Travail = std::function<std::string(RunReport&)>;
+
+  TFicheTransfert(Dialogs& dialogs, QWidget* parent = nullptr);
+  ~TFicheTransfert() override;
+
+  QLabel* lblLecture;
+  QProgressBar* pbRecord;
+  QLabel* lblAgence;
+  QProgressBar* pbAgence;
+  QListWidget* listMessages;  // "listDocuments" in the documents window
+  QListWidget* lstErreurs;
+  QCheckBox* cbSimulation;
+  QPushButton* btnLancer;
+  QPushButton* btnArreter;
+
+  bool EnCours() const { return thread_ != nullptr; }
+  // Blocks (processing events) until the run in progress, if any, is over.
+  void AttendreFin();
+
+ public slots:
+  void btnLancerClick();
+  void btnArreterClick();
+
+ signals:
+  void runTermine();
+
+ protected:
+  // The kind of window: its run, built on the window's thread from the options.
+  virtual Travail PreparerTravail() = 0;
+  // Whether a run clears the message list too (the error list always is).
+  virtual bool EffacerMessages() const { return false; }
+  // Options of the kind are added here, above the start button; they are
+  // disabled during a run.
+  QVBoxLayout* ZoneOptions() const { return options_; }
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+  Dialogs& dialogs_;
+
+ private:
+  void Terminer();
+  void ActiverControles(bool actif);
+
+  QVBoxLayout* options_;
+  QWidget* optionsBox_;
+  QtRunReport* report_;
+  QThread* thread_ = nullptr;
+  std::string erreur_;
+  bool fermerApres_ = false;
+};
+
+}  // namespace corv
