@@ -95,6 +95,11 @@ pdx::Status Composant::Fermer() {
   return s;
 }
 
+void Composant::Abandonner() {
+  writer_.reset();
+  Fermer();
+}
+
 pdx::Status Composant::Synchroniser() {
   if (!pending_ || !writer_) return pdx::Status::OK();
   PDX_RETURN_IF_ERROR(writer_->Flush());

@@ -74,6 +74,9 @@ class Composant {
   pdx::Status Ouvrir();
   // Writes pending changes, then closes.
   pdx::Status Fermer();
+  // Closes without writing: changes not yet written are dropped (a run ended
+  // by an error leaves the table as it was).
+  void Abandonner();
   bool Actif() const { return table_ != nullptr; }
 
   // The current index: by name ("" = primary) or by its field list.

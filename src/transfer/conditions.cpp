@@ -1,0 +1,381 @@
+#include "transfer/conditions.h"
+
+#include <set>
+
+#include "data/fonctions_bd.h"
+#include "util/ini.h"
+#include "util/text.h"
+
+namespace corv {
+namespace {
+
+const char* const kChampsRemise[] = {"Type", "Fournisseur", "Client", "TypeGroupe", "Groupe", "R1", "R2", "CoefTarif"};
+constexpr size_t kNbChamps = 8;
+constexpr size_t kNbCle = 5;
+
+std::string TexteOuVide(const pdx::Value& v) { return v.blank ? std::string() : v.text; }
+
+// A key as the writer looks it up: an empty alpha key field is an empty text.
+void CleTexte(std::vector<pdx::Value>* cle, const std::vector<bool>& alpha) {
+  for (size_t i = 0; i < cle->size() && i < alpha.size(); ++i)
+    if (alpha[i] && (*cle)[i].blank) (*cle)[i] = pdx::Value::Text("");
+}
+
+}  // namespace
+
+std::string SectionConditions(int mode) { return mode == kModeVente ? "TransfertRemiseVente" : "TransfertRemiseAchat"; }
+
+std::string JournalMessagesConditions(int mode) {
+  return mode == kModeVente ? "copie_remises_vente_messages.log" : "copie_remises_achat_messages.log";
+}
+
+std::string JournalErreursConditions(int mode) {
+  return mode == kModeVente ? "copie_remises_vente_erreurs.log" : "copie_remises_achat_erreurs.log";
+}
+
+OptionsConditions LireOptionsConditions(Application& app, int mode) {
+  OptionsConditions o;
+  o.mode = mode;
+  IniFile ini;
+  std::string chemin = app.host().ToHost(app.chemins().FichierIniCorvanes());
+  if (!IniFile::Load(app.host().env(), chemin, &ini).ok()) return o;
+  std::string s = SectionConditions(mode);
+  o.suppression = ini.ReadBool(s, "SuppressionRemisesAgence", o.suppression);
+  o.ajoutFournisseurs = ini.ReadBool(s, "AjoutFournisseursSansRemises", o.ajoutFournisseurs);
+  o.zoneLibre = ini.ReadBool(s, "InclureFournisseursZoneLibre", o.zoneLibre);
+  o.details = ini.ReadBool(s, "AfficherInfosDetaillees", o.details);
+  return o;
+}
+
+TransfertConditions::TransfertConditions(Application& app, RunReport& report, OptionsRun run,
+                                         OptionsConditions options)
+    : TransfertAgences(app, report, std::move(run)),
+      opt_(options),
+      rxmdRemise_(*TrouverTableMemoire("rxmdRemise")),
+      rxmdFournisseur_(*TrouverTableMemoire("rxmdFournisseur")) {}
+
+SorteTransfert TransfertConditions::Sorte() const {
+  return opt_.mode == kModeVente ? SorteTransfert::kConditionsVente : SorteTransfert::kConditionsAchat;
+}
+
+bool TransfertConditions::ZoneLibre(const std::string& code) const {
+  auto it = nomsMaj_.find(code);
+  return it != nomsMaj_.end() && it->second.rfind("zLibre", 0) == 0;
+}
+
+pdx::Status TransfertConditions::LireFournisseursMaj() {
+  maj_.clear();
+  nomsMaj_.clear();
+  // The reference supplier list has head office's supplier layout; it is read
+  // as it is (no upgrade: it is not ours to change).
+  const TableDef* def = TrouverTable(kAliasAdministration, "FOURNIS.DB");
+  if (!def) return pdx::Status::NotFound("FOURNIS.DB: not in the catalogue");
+  ComposantDef cd;
+  cd.nom = "tblFournisseurMaj";
+  cd.lectureSeule = true;
+  Contexte ctx{&session(), &host()};
+  Composant maj(ctx, *def, cd);
+  maj.DefinirAlias(kAliasMaj);
+  PDX_RETURN_IF_ERROR(OuvrirTable(maj));
+  int fCode = maj.NumeroChamp("Code"), fNom = maj.NumeroChamp("Nom");
+  if (fCode == 0 || fNom == 0)
+    return ErreurTable(maj, nullptr, pdx::Status::Corruption("no field Code or Nom"));
+  pdx::Status s = maj.Premier();
+  while (s.ok() && !maj.Fin()) {
+    std::string code, nom;
+    s = maj.Texte(fCode, &code);
+    if (s.ok()) s = maj.Texte(fNom, &nom);
+    if (!s.ok()) break;
+    maj_.emplace_back(code, nom);
+    nomsMaj_.emplace(code, nom);
+    s = maj.Suivant();
+  }
+  if (!s.ok()) return ErreurTable(maj, nullptr, s);
+  return maj.Fermer();
+}
+
+std::string TransfertConditions::TexteRemise(size_t ligne) const {
+  std::string t;
+  for (size_t f = 0; f < kNbChamps; ++f) {
+    if (f) t += ", ";
+    t += TexteValeur(rxmdRemise_.Get(ligne, static_cast<int>(f + 1)), rxmdRemise_.fields()[f].type);
+  }
+  return t;
+}
+
+pdx::Status TransfertConditions::Lecture() {
+  const int mode = opt_.mode;
+  report().ReadingLabel("Lecture de la table remise");
+  rxmdRemise_.Clear();
+  rxmdFournisseur_.Clear();
+  remises_.clear();
+  if (!opt_.zoneLibre || (opt_.suppression && opt_.ajoutFournisseurs)) PDX_RETURN_IF_ERROR(LireFournisseursMaj());
+
+  Composant& rem = dm()["tblRemise"];
+  PDX_RETURN_IF_ERROR(OuvrirTable(rem));
+  int champs[kNbChamps];
+  for (size_t f = 0; f < kNbChamps; ++f) {
+    champs[f] = rem.NumeroChamp(kChampsRemise[f]);
+    if (champs[f] == 0)
+      return ErreurTable(rem, nullptr, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f]));
+  }
+  bool nonVide = false;
+  pdx::Status s = FiltrerTable(rem, dialogs(), {pdx::Value::Int(mode)}, &nonVide);
+  if (!s.ok()) return ErreurTable(rem, nullptr, s);
+  std::vector<MemTable::Row> lignes;
+  for (; s.ok() && !rem.Fin(); s = rem.Suivant()) {
+    MemTable::Row row(kNbChamps);
+    for (size_t f = 0; f < kNbChamps && s.ok(); ++f) s = rem.Valeur(champs[f], &row[f]);
+    if (!s.ok()) break;
+    lignes.push_back(std::move(row));
+  }
+  if (!s.ok()) return ErreurTable(rem, nullptr, s);
+  rem.AnnulerPlage();
+  PDX_RETURN_IF_ERROR(rem.Fermer());
+
+  const int total = static_cast<int>(lignes.size());
+  Message("Lecture de la table remise - Nombre total de remises : " + std::to_string(total));
+  report().RowProgress(0, total);
+  std::string precedent;
+  bool premier = true;
+  for (int k = 0; k < total; ++k) {
+    MemTable::Row& row = lignes[static_cast<size_t>(k)];
+    std::string fournisseur = TexteOuVide(row[1]);
+    bool garder = true;
+    if (!opt_.conditionsParticulieres && !TexteOuVide(row[2]).empty()) garder = false;
+    if (garder && !opt_.zoneLibre && ZoneLibre(fournisseur)) garder = false;
+    if (garder) {
+      PDX_RETURN_IF_ERROR(rxmdRemise_.Append(row));
+      if (opt_.details)
+        Message("Lecture de la table remise - Ajout de la remise  en mémoire : " + TexteRemise(rxmdRemise_.size() - 1));
+      if (premier || fournisseur != precedent) {
+        PDX_RETURN_IF_ERROR(rxmdFournisseur_.Append({pdx::Value::Text(fournisseur)}));
+        Message("Lecture de la table remise - Ajout du fournisseur en mémoire : " + fournisseur);
+      }
+      precedent = fournisseur;
+      premier = false;
+    }
+    report().RowProgress(k + 1, total);
+  }
+  PDX_RETURN_IF_ERROR(rxmdRemise_.Sort("Type;Fournisseur;Client;TypeGroupe;Groupe"));
+  PDX_RETURN_IF_ERROR(rxmdFournisseur_.Sort("Fournisseur"));
+
+  if (opt_.suppression && opt_.ajoutFournisseurs) {
+    std::set<std::string> connus;
+    for (const auto& r : rxmdFournisseur_) connus.insert(TexteOuVide(r[0]));
+    for (const auto& [code, nom] : maj_) {
+      if (connus.count(code)) continue;
+      if (!opt_.zoneLibre && nom.rfind("zLibre", 0) == 0) continue;
+      PDX_RETURN_IF_ERROR(rxmdFournisseur_.Append({pdx::Value::Text(code)}));
+      connus.insert(code);
+      Message("Lecture de la table Fournisseur - Ajout du fournisseur en mémoire : " + code + " => " + nom);
+    }
+  }
+
+  remises_.resize(rxmdRemise_.size());
+  for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
+    std::vector<std::string> noms(kChampsRemise, kChampsRemise + kNbChamps);
+    pdx::Status c = TRemiseCommerciale::Charger(noms, rxmdRemise_[i], &remises_[i]);
+    if (!c.ok()) return pdx::Status::InvalidArgument("Siège : table \"REMISES.DB\" : remise " + TexteRemise(i) + " : " +
+                                                     c.message());
+  }
+  Message("Lecture de la table remise - Nombre de remises à copier : " + std::to_string(rxmdRemise_.size()));
+  Message("Lecture de la table remise - Nombre de fournisseur à copier : " + std::to_string(rxmdFournisseur_.size()));
+  report().ReadingLabel("Lecture de la table remise effectuée.");
+  return pdx::Status::OK();
+}
+
+void TransfertConditions::AvantAgences() {
+  Message("Lecture de la table Agence dans le répertoire : " + RepertoireSiege());
+}
+
+std::string TransfertConditions::LigneLectureAgence(const AgenceTransfert& a) const {
+  return "Lecture de l'agence : " + a.nom + " dans le répertoire : " + a.repertoire;
+}
+
+pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
+  const int mode = opt_.mode;
+  const std::string pre = Prefixe(a);
+  Composant& rem = dm()["tblRemise"];
+  Composant& fns = dm()["tblFournisseur"];
+  PDX_RETURN_IF_ERROR(OuvrirTable(rem, &a));
+  PDX_RETURN_IF_ERROR(OuvrirTable(fns, &a));
+
+  // The agency's layout, after the data module's upgrade on open.
+  const size_t nbChamps = static_cast<size_t>(rem.NombreChamps());
+  size_t pos[kNbChamps];
+  for (size_t f = 0; f < kNbChamps; ++f) {
+    int n = rem.NumeroChamp(kChampsRemise[f]);
+    if (n == 0) return ErreurTable(rem, &a, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f]));
+    pos[f] = static_cast<size_t>(n - 1);
+  }
+  std::vector<std::string> noms;
+  std::vector<bool> alpha;
+  for (int i = 1; i <= rem.NombreChamps(); ++i) {
+    noms.push_back(rem.Champ(i).name);
+    alpha.push_back(rem.Champ(i).type == pdx::FieldType::kAlpha);
+  }
+  auto cleDe = [&](const std::vector<pdx::Value>& v) {
+    std::vector<pdx::Value> cle;
+    for (size_t f = 0; f < kNbCle; ++f) cle.push_back(v[pos[f]]);
+    std::vector<bool> al;
+    for (size_t f = 0; f < kNbCle; ++f) al.push_back(alpha[pos[f]]);
+    CleTexte(&cle, al);
+    return cle;
+  };
+
+  // The agency's suppliers, asked once per code.
+  std::map<std::string, bool> existe;
+  auto fournisseurExiste = [&](const std::string& code, bool* oui) -> pdx::Status {
+    auto it = existe.find(code);
+    if (it != existe.end()) {
+      *oui = it->second;
+      return pdx::Status::OK();
+    }
+    pdx::Status s = fns.Chercher({pdx::Value::Text(code)}, oui);
+    if (!s.ok()) return ErreurTable(fns, &a, s);
+    existe[code] = *oui;
+    return pdx::Status::OK();
+  };
+
+  pdx::TableWriter* w = nullptr;
+  if (!Simulation()) PDX_RETURN_IF_ERROR(Ecrivain(rem, a, &w));
+  // The rows are read from the file as it was when opened; the changes are
+  // staged in the writer (w), which the copy phase asks, and reach the file in
+  // one commit at the end.
+  if (opt_.suppression) {
+    long supprimees = 0, gardeesToutes = 0, gardeesClient = 0;
+    for (const auto& r : rxmdFournisseur_) {
+      std::string code = TexteOuVide(r[0]);
+      bool oui = false;
+      PDX_RETURN_IF_ERROR(fournisseurExiste(code, &oui));
+      if (!oui) {
+        Message(pre + "Le fournisseur n'existe pas : " + code);
+        continue;
+      }
+      bool nonVide = false;
+      pdx::Status s = FiltrerTable(rem, dialogs(), {pdx::Value::Int(mode), pdx::Value::Text(code)}, &nonVide);
+      std::vector<pdx::Value> v;
+      for (; s.ok() && !rem.Fin(); s = rem.Suivant()) {
+        s = rem.Enregistrement(&v);
+        if (!s.ok()) break;
+        if (!TexteOuVide(v[pos[2]]).empty() && !opt_.conditionsParticulieres) {
+          ++gardeesToutes;
+          ++gardeesClient;
+          continue;
+        }
+        ++supprimees;
+        if (w) {
+          pdx::RowId row = 0;
+          s = w->Find(cleDe(v), &row);
+          if (s.ok()) s = w->Delete(row);
+          else if (s.IsNotFound()) s = pdx::Status::OK();  // already gone (a code met twice)
+          if (!s.ok()) break;
+        }
+      }
+      if (!s.ok()) return ErreurTable(rem, &a, s);
+      rem.AnnulerPlage();
+    }
+    Message(pre + "Remises supprimées : " + std::to_string(supprimees));
+    Message(pre + "Remises conservées (Toutes) : " + std::to_string(gardeesToutes));
+    Message(pre + "Remises conservées (Client) : " + std::to_string(gardeesClient));
+  }
+
+  long ajoutees = 0, modifiees = 0;
+  std::vector<pdx::Value> agence;
+  for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
+    const MemTable::Row& hq = rxmdRemise_[i];
+    bool oui = false;
+    PDX_RETURN_IF_ERROR(fournisseurExiste(TexteOuVide(hq[1]), &oui));
+    if (!oui) continue;
+    std::vector<pdx::Value> complet(nbChamps);
+    for (size_t f = 0; f < kNbChamps; ++f) complet[pos[f]] = hq[f];
+    std::vector<pdx::Value> cle = cleDe(complet);
+    bool trouve = false;
+    pdx::RowId row = 0;
+    pdx::Status s;
+    if (w) {
+      s = w->Find(cle, &row);
+      trouve = s.ok();
+      if (s.IsNotFound()) s = pdx::Status::OK();
+      if (s.ok() && trouve) s = w->Get(row, &agence);
+    } else {
+      s = rem.Chercher(cle, &trouve);
+      if (s.ok() && trouve) s = rem.Enregistrement(&agence);
+    }
+    if (!s.ok()) return ErreurTable(rem, &a, s);
+    if (trouve) {
+      bool remplacer = opt_.ecraser;
+      if (!remplacer) {
+        TRemiseCommerciale ra;
+        s = TRemiseCommerciale::Charger(noms, agence, &ra);
+        if (!s.ok()) return ErreurTable(rem, &a, s);
+        remplacer = SiegeMeilleur(mode, remises_[i], ra, CoefficientGeneral());
+      }
+      if (!remplacer) continue;
+      if (w) {
+        if (opt_.details) Message(pre + "Remise modifiée : " + TexteRemise(i));
+        for (size_t f = kNbCle; f < kNbChamps; ++f) agence[pos[f]] = hq[f];
+        s = w->Update(row, agence);
+        if (!s.ok()) return ErreurTable(rem, &a, s);
+      }
+      ++modifiees;
+    } else {
+      if (w) {
+        if (opt_.details) Message(pre + "Remise ajoutée : " + TexteRemise(i));
+        for (size_t f = 0; f < kNbCle; ++f) complet[pos[f]] = cle[f];
+        s = w->Insert(complet);
+        if (!s.ok()) return ErreurTable(rem, &a, s);
+      }
+      ++ajoutees;
+    }
+  }
+  Message(pre + "Remises ajoutées : " + std::to_string(ajoutees));
+  Message(pre + "Remises modifiées : " + std::to_string(modifiees));
+  PDX_RETURN_IF_ERROR(fns.Fermer());
+  return Valider(rem, a);
+}
+
+pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHote) {
+  pdx::Env* env = host().env();
+  std::string dir = repertoireHote;
+  if (!dir.empty() && dir.back() != '/') dir += "/";
+  auto ecrire = [&](const std::string& nom, const std::vector<std::string>& lignes) -> pdx::Status {
+    std::string texte;
+    for (const auto& l : lignes) texte += l + "\n";
+    // Written aside, then renamed: a reader never sees half a log.
+    std::string chemin = dir + nom, tmp = chemin + ".tmp";
+    std::unique_ptr<pdx::WritableFile> f;
+    PDX_RETURN_IF_ERROR(env->NewWritableFile(tmp, &f));
+    pdx::Status s = f->Append(texte.data(), texte.size());
+    if (s.ok()) s = f->Close();
+    if (s.ok()) s = env->RenameFile(tmp, chemin);
+    if (!s.ok()) env->RemoveFile(tmp);
+    return s;
+  };
+  PDX_RETURN_IF_ERROR(ecrire(JournalMessagesConditions(opt_.mode), Messages()));
+  return ecrire(JournalErreursConditions(opt_.mode), Erreurs());
+}
+
+void TransfertConditions::Terminer(bool complete) {
+  repertoireJournaux_.clear();
+  if (!complete) return;
+  std::string exe = host().ToHost(chemins().RepertoireExe());
+  if (EcrireJournaux(exe).ok()) {
+    repertoireJournaux_ = exe;
+    return;
+  }
+  // An installed program cannot write beside itself: the logs go beside the
+  // installation's "qvrbde.ini", and the message list says so (that line is in
+  // the log too).
+  std::string ini = OptionsDuRun().fichierIniBde;
+  std::string autre = host().ToHost(RepertoireDuChemin(ini).empty() ? "." : RepertoireDuChemin(ini));
+  Message("Les fichiers journaux sont écrits dans le répertoire : " + autre);
+  pdx::Status s = EcrireJournaux(autre);
+  if (s.ok())
+    repertoireJournaux_ = autre;
+  else
+    Erreur("Impossible d'écrire les fichiers journaux dans le répertoire " + autre + " : " + s.ToString());
+}
+
+}  // namespace corv

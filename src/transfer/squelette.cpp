@@ -1,0 +1,254 @@
+#include "transfer/squelette.h"
+
+#include <algorithm>
+
+#include "data/fonctions_bd.h"
+#include "util/text.h"
+
+namespace corv {
+
+std::string NomSorte(SorteTransfert s) {
+  switch (s) {
+    case SorteTransfert::kConditionsAchat: return "conditions-achat";
+    case SorteTransfert::kConditionsVente: return "conditions-vente";
+    case SorteTransfert::kPersonnalisations: return "personnalisations";
+    case SorteTransfert::kMessagerie: return "messagerie";
+    case SorteTransfert::kDocuments: return "documents";
+    case SorteTransfert::kNettoyageClients: return "nettoyage-clients";
+  }
+  return "";
+}
+
+// The data module of a run never shows a box: what it would say goes to the
+// error list, and questions are answered No.
+class TransfertAgences::DialogsRun : public Dialogs {
+ public:
+  explicit DialogsRun(TransfertAgences& run) : run_(run) {}
+  void Message(MessageKind, const std::string& text, const std::string&) override { run_.Erreur(text); }
+  bool Question(const std::string&, const std::string&) override { return false; }
+  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
+  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
+  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
+  void BeginWait() override {}
+  void EndWait() override {}
+  void ProcessEvents() override {}
+
+ private:
+  TransfertAgences& run_;
+};
+
+TransfertAgences::TransfertAgences(Application& app, RunReport& report, OptionsRun options)
+    : app_(app),
+      report_(report),
+      options_(std::move(options)),
+      session_(app.session()),
+      host_(app.host()),
+      chemins_(app.chemins().exePath(), session_, host_),
+      dialogs_(std::make_unique<DialogsRun>(*this)),
+      dm_(std::make_unique<TDM>(session_, host_, *dialogs_)),
+      coefGeneral_(app.parametres().valeur1.value) {
+  if (options_.fichierIniBde.empty()) options_.fichierIniBde = chemins_.FichierIniBde();
+}
+
+TransfertAgences::~TransfertAgences() = default;
+
+Dialogs& TransfertAgences::dialogs() { return *dialogs_; }
+
+std::string TransfertAgences::Prefixe(const AgenceTransfert& a) { return " => Agence  : " + a.nom + " - "; }
+
+std::string TransfertAgences::LigneLectureAgence(const AgenceTransfert& a) const {
+  return "Lecture de l'agence : " + a.nom;
+}
+
+void TransfertAgences::Message(const std::string& ligne) {
+  messages_.push_back(ligne);
+  report_.Message(ligne);
+}
+
+void TransfertAgences::Erreur(const std::string& ligne) {
+  erreurs_.push_back(ligne);
+  report_.Error(ligne);
+}
+
+pdx::Status TransfertAgences::ErreurTable(const Composant& c, const AgenceTransfert* a, const pdx::Status& s) const {
+  std::string qui = a ? "Agence " + a->nom + " (" + a->code + ")" : std::string("Siège");
+  std::string cause = s.IsBusy() ? "la table est utilisée par un autre programme (" + s.message() + ")"
+                                 : s.ToString();
+  std::string texte = qui + " : table \"" + c.Fichier() + "\" du répertoire " + c.Repertoire() + " : " + cause;
+  switch (s.code()) {
+    case pdx::Status::Code::kNotFound: return pdx::Status::NotFound(texte);
+    case pdx::Status::Code::kCorruption: return pdx::Status::Corruption(texte);
+    case pdx::Status::Code::kBusy: return pdx::Status::Busy(texte);
+    case pdx::Status::Code::kInvalidArgument: return pdx::Status::InvalidArgument(texte);
+    case pdx::Status::Code::kNotSupported: return pdx::Status::NotSupported(texte);
+    default: return pdx::Status::IOError(texte);
+  }
+}
+
+pdx::Status TransfertAgences::OuvrirTable(Composant& c, const AgenceTransfert* a) {
+  if (c.Actif()) return pdx::Status::OK();
+  pdx::Status s = c.Ouvrir();
+  return s.ok() ? s : ErreurTable(c, a, s);
+}
+
+pdx::Status TransfertAgences::Ecrivain(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w) {
+  if (Simulation()) return pdx::Status::InvalidArgument(c.Fichier() + ": a simulation writes nothing");
+  pdx::Status s = c.Ecrivain(w);
+  if (!s.ok()) return ErreurTable(c, &a, s);
+  std::string cle = a.code + "|" + FoldCase(c.Fichier());
+  if (options_.sauvegarde && std::find(sauvegardees_.begin(), sauvegardees_.end(), cle) == sauvegardees_.end()) {
+    s = options_.sauvegarde->AvantModification(a, c.RepertoireHote(), c.Fichier());
+    if (!s.ok()) return ErreurTable(c, &a, s);
+    sauvegardees_.push_back(cle);
+  }
+  return pdx::Status::OK();
+}
+
+pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
+  pdx::Status s = c.Fermer();
+  return s.ok() ? s : ErreurTable(c, &a, s);
+}
+
+ResultatRun TransfertAgences::Lancer() {
+  // One run at a time per installation: a lock held on a file of head office's
+  // Administration directory, which the system drops if the process dies.
+  std::unique_ptr<pdx::FileLock> verrou;
+  std::string admin = session_.Directory(kAliasAdministration).value_or("");
+  if (!admin.empty() && host_.DirExists(admin)) {
+    std::string chemin = host_.ToHost(AvecBarreFinale(admin) + kFichierVerrouRun);
+    pdx::Status s = host_.env()->LockFile(chemin, &verrou);
+    if (s.IsBusy()) {
+      ResultatRun r;
+      r.fin = ResultatRun::Fin::kRefusee;
+      r.erreur = kTexteRunEnCours;
+      return r;
+    }
+    // Any other failure (a read-only directory): the run goes on unguarded,
+    // it will not be able to write there anyway.
+  }
+  return Executer();
+}
+
+ResultatRun TransfertAgences::Executer() {
+  ResultatRun r;
+  messages_.clear();
+  erreurs_.clear();
+  sauvegardees_.clear();
+  siegeAdministration_ = session_.Directory(kAliasAdministration).value_or("");
+  siegeDossiers_ = session_.Directory(kAliasDossiers).value_or("");
+
+  pdx::Status s = Lecture();
+  if (s.ok()) s = Parcourir(&r);
+  if (s.ok()) s = ApresAgences(r.fin == ResultatRun::Fin::kArretee);
+  Restaurer();
+  if (sauvegardeOuverte_) {
+    options_.sauvegarde->Fin(s.ok() && r.fin == ResultatRun::Fin::kTerminee);
+    sauvegardeOuverte_ = false;
+  }
+  if (!s.ok()) {
+    r.fin = ResultatRun::Fin::kErreur;
+    r.erreur = s.message().empty() ? s.ToString() : s.message();
+  }
+  std::string fin = TexteFin();
+  report_.AgencyLabel(fin);
+  const std::string ligne(70, '=');
+  Message(ligne);
+  Message(fin);
+  Message(ligne);
+  Message("");
+  Terminer(r.fin == ResultatRun::Fin::kTerminee);
+  return r;
+}
+
+void TransfertAgences::Restaurer() {
+  // Every table of the run's data module is closed (a writer not committed is
+  // dropped), then the named databases point at head office again.
+  for (const auto& c : dm_->Composants())
+    if (c->Actif()) c->Abandonner();
+  if (!siegeAdministration_.empty()) session_.SetAlias(kAliasAdministration, siegeAdministration_);
+  if (!siegeDossiers_.empty()) session_.SetAlias(kAliasDossiers, siegeDossiers_);
+}
+
+pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
+  AvantAgences();
+  std::unique_ptr<Composant> agences = dm_->NouveauComposant("_tblAgence", "TFicheCopieRemiseAchatVersAgence");
+  if (!agences) return pdx::Status::NotFound("Agence.DB: no component");
+  PDX_RETURN_IF_ERROR(OuvrirTable(*agences));
+  // The agency rows are read first: the walk re-points QuintrelAdministration,
+  // and "Agence.DB" is head office's.
+  std::vector<AgenceTransfert> liste;
+  {
+    int fCode = agences->NumeroChamp("Code"), fNom = agences->NumeroChamp("Nom");
+    int fRep = agences->NumeroChamp("Repertoire"), fFlag = agences->NumeroChamp("Flag");
+    pdx::Status s = agences->Premier();
+    while (s.ok() && !agences->Fin()) {
+      AgenceTransfert a;
+      pdx::Value v;
+      if (fCode) PDX_RETURN_IF_ERROR(agences->Texte(fCode, &a.code));
+      if (fNom) PDX_RETURN_IF_ERROR(agences->Texte(fNom, &a.nom));
+      if (fRep) PDX_RETURN_IF_ERROR(agences->Texte(fRep, &a.repertoire));
+      if (fFlag) {
+        PDX_RETURN_IF_ERROR(agences->Valeur(fFlag, &v));
+        a.flag = v.blank ? 0 : static_cast<int>(v.i);
+      }
+      a.rang = static_cast<int>(liste.size()) + 1;
+      liste.push_back(std::move(a));
+      s = agences->Suivant();
+    }
+    if (!s.ok()) return ErreurTable(*agences, nullptr, s);
+    agences->Fermer();
+  }
+
+  const int n = static_cast<int>(liste.size());
+  report_.AgencyProgress(0, n);
+  if (options_.sauvegarde && !Simulation()) {
+    pdx::Status s = options_.sauvegarde->Debut(Sorte(), std::chrono::system_clock::now());
+    if (!s.ok()) return s;
+    sauvegardeOuverte_ = true;
+  }
+  const bool inverse = EligibiliteInversee();
+  for (int i = 0; i < n; ++i) {
+    const AgenceTransfert& a = liste[static_cast<size_t>(i)];
+    Message(LigneLectureAgence(a));
+    bool partage = (a.flag & 1) != 0;
+    if (!inverse && partage) {
+      Erreur(Prefixe(a) + "Ne possède pas son propre répertoire Administration");
+    } else if (inverse && !partage) {
+      Erreur(Prefixe(a) + "possède son propre répertoire Administration");
+    } else if (a.repertoire.empty() || !host_.DirExists(a.repertoire)) {
+      Erreur(Prefixe(a) + "Le répertoire n'existe pas : " + a.repertoire);
+      RepertoireAbsent(a);
+    } else {
+      std::string texte = TexteIntegration() + a.nom;
+      report_.AgencyLabel(texte);
+      Message(texte);
+      if (inverse)
+        PDX_RETURN_IF_ERROR(ChangerRepertoireBase(session_, kAliasDossiers, "Dossiers", a.repertoire));
+      else
+        PDX_RETURN_IF_ERROR(ChangerRepertoireBase(session_, kAliasAdministration, "Administration", a.repertoire));
+      pdx::Status s = TraiterAgence(a);
+      // Whatever the kind left open is closed; after an error, a writer not
+      // committed is dropped.
+      for (const auto& c : dm_->Composants()) {
+        if (!c->Actif()) continue;
+        if (!s.ok()) {
+          c->Abandonner();
+          continue;
+        }
+        pdx::Status f = c->Fermer();
+        if (!f.ok()) s = ErreurTable(*c, &a, f);
+      }
+      if (!s.ok()) return s;
+      ++r->agencesTraitees;
+    }
+    report_.AgencyProgress(i + 1, n);
+    if (i + 1 < n && report_.StopRequested()) {
+      Erreur("Arrêt demandé : les agences suivantes ne sont pas traitées.");
+      r->fin = ResultatRun::Fin::kArretee;
+      break;
+    }
+  }
+  return pdx::Status::OK();
+}
+
+}  // namespace corv

@@ -1,0 +1,40 @@
+// Command of the client clean-up: nettoyage-clients [--reel].
+#include <cstdio>
+
+#include "commandes.h"
+#include "execution_run.h"
+#include "transfer/nettoyage_clients.h"
+
+namespace corv::batch {
+
+const char* const kUsageNettoyage =
+    "  nettoyage-clients [--reel]\n"
+    "      supprime de la table des clients du siège (\"CLIENT.DB\") les clients qu'aucun\n"
+    "      dossier des agences travaillant dans l'administration du siège n'utilise ;\n"
+    "      rien n'est supprimé si les dossiers d'une de ces agences ne peuvent être lus.\n"
+    "      Sans --reel : simulation, tout est compté, rien n'est supprimé.\n";
+
+int NettoyageClients(const Contexte& ctx, const std::vector<std::string>& args) {
+  bool reel = false;
+  for (const auto& a : args) {
+    if (a == "--help" || a == "-h") {
+      std::printf("Usage :\n%s", kUsageNettoyage);
+      return kTermine;
+    }
+    if (a == "--reel") {
+      reel = true;
+      continue;
+    }
+    std::fprintf(stderr, "corvanes-batch : nettoyage-clients : option inconnue : %s\n\nUsage :\n%s", a.c_str(),
+                 kUsageNettoyage);
+    return kUsage;
+  }
+  std::unique_ptr<Installation> inst = Demarrer(ctx);
+  if (!inst) return kEchec;
+  PreparationRun p = PreparerRun(ctx, *inst->app, reel);
+  ConsoleRunReport console;
+  corv::NettoyageClients run(*inst->app, console, p.options);
+  return ExecuterRun(run, console);
+}
+
+}  // namespace corv::batch
