@@ -132,6 +132,16 @@ Status TableImpl::DecodeValue(const char* rec, int field, const std::string& rec
   return ReadBlobValue(field, p, recordLabel, v);
 }
 
+Status TableImpl::DecodeStored(int field, const char* stored, Value* v) const {
+  if (field < 1 || field > static_cast<int>(info_.fields.size()))
+    return Status::InvalidArgument(tableLabel() + ": no field " + std::to_string(field));
+  const FieldDesc& f = db_->header().fields[field - 1];
+  bool needsBlob = false;
+  DecodeField(f, stored, *db_->codePage(), v, &needsBlob);
+  if (!needsBlob) return Status::OK();
+  return ReadBlobValue(field, stored, "a stored value", v);
+}
+
 Status TableImpl::ReadBlobValue(int field, const char* p, const std::string& recordLabel, Value* v) const {
   const FieldDesc& f = db_->header().fields[field - 1];
   auto fail = [&](const Status& s) {

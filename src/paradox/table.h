@@ -51,6 +51,17 @@ class Table {
   // Field number (from 1) of a name compared without regard to case; 0 when absent.
   virtual int FieldNumber(const std::string& name) const = 0;
   virtual std::unique_ptr<Cursor> NewCursor() = 0;
+
+  // The value of field (from 1) whose stored bytes are `stored` (the field's
+  // TableInfo::slots size of them, copied from a record of this table): a scan
+  // that kept a blob field's bytes reads its .MB part later, after its cursor
+  // moved on, and only when it needs the value.
+  virtual Status DecodeStored(int field, const char* stored, Value* v) const {
+    (void)field;
+    (void)stored;
+    (void)v;
+    return Status::NotSupported("DecodeStored");
+  }
 };
 
 class Cursor {

@@ -21,6 +21,7 @@ class TableImpl final : public Table {
   const TableInfo& info() const override { return info_; }
   int FieldNumber(const std::string& name) const override;
   std::unique_ptr<Cursor> NewCursor() override;
+  Status DecodeStored(int field, const char* stored, Value* v) const override;
 
   // The table's files as held since Open (table_files.h): read indexes through it.
   Env* env() const { return files_.get(); }

@@ -1,0 +1,489 @@
+#include "stats/collecte_agence.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "data/fonctions_bd.h"
+#include "paradox/codepage.h"
+#include "paradox/collation.h"
+#include "paradox/table.h"
+#include "stats/eco.h"
+
+namespace corv {
+namespace {
+
+// The upper bound the program's ranges give the integer key fields after the
+// given ones: documents and lines numbered above it are outside every range.
+constexpr int32_t kBorneCle = 32000;
+
+// A table read in key order a block at a time through the engine's scan path:
+// the decoded fields of the current row, the blank flags of chosen fields and
+// the stored bytes of chosen fields.
+class Lecteur {
+ public:
+  struct Champs {
+    std::vector<int> ints, doubles, texts;
+    std::vector<int> blancs;  // up to 32 fields whose blank flag is kept
+    std::vector<int> bruts;   // fields whose stored bytes are read
+  };
+
+  pdx::Status Ouvrir(pdx::Table* table, const Champs& champs) {
+    table_ = table;
+    const pdx::TableInfo& info = table->info();
+    pdx::Status s = pdx::ScanPlan::Make(info.slots, static_cast<uint32_t>(info.recordSize), champs.ints,
+                                        champs.doubles, champs.texts, &plan_);
+    if (!s.ok()) return s;
+    blancs_.clear();
+    for (int f : champs.blancs) blancs_.push_back(info.slots[static_cast<size_t>(f - 1)]);
+    bruts_.clear();
+    for (int f : champs.bruts) bruts_.push_back(info.slots[static_cast<size_t>(f - 1)]);
+    cursor_ = table->NewCursor();
+    return Premier();
+  }
+
+  pdx::Status Premier() {
+    n_ = i_ = 0;
+    fin_ = false;
+    pdx::Status s = cursor_->First();
+    if (!s.ok()) return s;
+    return Remplir();
+  }
+
+  bool Fin() const { return fin_; }
+  int32_t Int(size_t k) const { return ints_[i_ * plan_.intCount() + k]; }
+  double Double(size_t k) const { return doubles_[i_ * plan_.doubleCount() + k]; }
+  std::string_view Texte(size_t k) const { return texts_[i_ * plan_.textCount() + k]; }
+  bool Blanc(size_t k) const { return (masques_[i_] >> k) & 1; }
+  // The stored bytes of a raw field (its whole slot).
+  std::string_view Brut(size_t k) const {
+    return std::string_view(vues_[i_].raw() + bruts_[k].offset, bruts_[k].size);
+  }
+  // The stored bytes of a raw alpha field, up to its end mark.
+  std::string_view Alpha(size_t k) const {
+    const char* p = vues_[i_].raw() + bruts_[k].offset;
+    return std::string_view(p, strnlen(p, bruts_[k].size));
+  }
+  bool BrutBlanc(size_t k) const { return vues_[i_].IsBlank(bruts_[k]); }
+
+  pdx::Status Suivant() {
+    if (++i_ < n_) return pdx::Status::OK();
+    pdx::Status s = cursor_->Next();
+    if (!s.ok()) return s;
+    return Remplir();
+  }
+
+ private:
+  pdx::Status Remplir() {
+    i_ = n_ = 0;
+    if (cursor_->AtEnd()) {
+      fin_ = true;
+      return pdx::Status::OK();
+    }
+    pdx::Status s = cursor_->GetRecordViews(&vues_);
+    if (!s.ok()) return s;
+    n_ = vues_.size();
+    ints_.resize(n_ * plan_.intCount() + 1);
+    doubles_.resize(n_ * plan_.doubleCount() + 1);
+    texts_.resize(n_ * plan_.textCount() + 1);
+    if (!plan_.DecodeBlock(vues_.data(), n_, ints_.data(), doubles_.data(), texts_.data()))
+      return pdx::Status::Corruption(table_->info().path + ": a record does not match the table's layout");
+    masques_.assign(n_, 0);
+    for (size_t r = 0; r < n_; ++r)
+      for (size_t k = 0; k < blancs_.size(); ++k)
+        if (vues_[r].IsBlank(blancs_[k])) masques_[r] |= 1u << k;
+    return pdx::Status::OK();
+  }
+
+  pdx::Table* table_ = nullptr;
+  std::unique_ptr<pdx::Cursor> cursor_;
+  pdx::ScanPlan plan_;
+  std::vector<pdx::FieldSlot> blancs_, bruts_;
+  std::vector<pdx::RecordView> vues_;
+  std::vector<int32_t> ints_;
+  std::vector<double> doubles_;
+  std::vector<std::string_view> texts_;
+  std::vector<uint32_t> masques_;
+  size_t i_ = 0, n_ = 0;
+  bool fin_ = true;
+};
+
+// Field numbers by name; 0 when the table lacks one (a failure naming it).
+pdx::Status Numeros(const pdx::Table& t, const std::vector<const char*>& noms, std::vector<int>* out) {
+  out->clear();
+  for (const char* n : noms) {
+    int f = t.FieldNumber(n);
+    if (f == 0) return pdx::Status::InvalidArgument(t.info().path + ": no field \"" + std::string(n) + "\"");
+    out->push_back(f);
+  }
+  return pdx::Status::OK();
+}
+
+struct Document {
+  int32_t type = 0, num = 0, ordre = 0, etat = 0;
+  double date = 0, totalVente = 0;
+  std::string fournisseur;
+};
+
+struct Ligne {
+  int32_t base = 0, numero = 0, type = 0, quantite = 0;
+  bool baseBlanc = false, numeroBlanc = false, typeBlanc = false;
+  double vente = 0, achat = 0, prixNet = 0;
+  std::string fournisseur;
+  std::string memo;  // stored bytes of "Xml"; empty when blank
+  bool ecoLue = false;
+  double eco = 0;
+};
+
+// PIECE.DB: ints Type, Num, Ordre, Etat; doubles Date, TotalVente; text
+// Fournisseur; blank flags of Type, Num, Ordre, Date, Etat; raw Dossier.
+enum { kPType, kPNum, kPOrdre, kPEtat };
+enum { kPDate, kPTotalVente };
+// LIGNE.DB: ints Base, Numero, Quantite, Type; doubles Vente, Achat, PrixNet;
+// text Fournisseur; blank flags of Base, Numero, Type; raw Dossier and Xml.
+enum { kLBase, kLNumero, kLQuantite, kLType };
+enum { kLVente, kLAchat, kLPrixNet };
+
+class Collecte {
+ public:
+  Collecte(Calcul calcul, const Periode& periode, BilanAgenceStat* bilan)
+      : calcul_(calcul), periode_(periode), bilan_(bilan) {}
+
+  pdx::Status Ouvrir(pdx::Table* piece, pdx::Table* ligne) {
+    std::vector<int> f;
+    Lecteur::Champs cp;
+    pdx::Status s = Numeros(*piece, {"Type", "Num", "Ordre", "Etat"}, &cp.ints);
+    if (s.ok()) s = Numeros(*piece, {"Date", "TotalVente"}, &cp.doubles);
+    if (s.ok()) s = Numeros(*piece, {"Fournisseur"}, &cp.texts);
+    if (s.ok()) s = Numeros(*piece, {"Type", "Num", "Ordre", "Date", "Etat"}, &cp.blancs);
+    if (s.ok()) s = Numeros(*piece, {"Dossier"}, &cp.bruts);
+    if (s.ok()) s = pieces_.Ouvrir(piece, cp);
+    if (!s.ok() || !ligne) return s;
+    ligneTable_ = ligne;
+    Lecteur::Champs cl;
+    s = Numeros(*ligne, {"Base", "Numero", "Quantite", "Type"}, &cl.ints);
+    if (s.ok()) s = Numeros(*ligne, {"Vente", "Achat", "PrixNet"}, &cl.doubles);
+    if (s.ok()) s = Numeros(*ligne, {"Fournisseur"}, &cl.texts);
+    if (s.ok()) s = Numeros(*ligne, {"Base", "Numero", "Type"}, &cl.blancs);
+    if (s.ok()) s = Numeros(*ligne, {"Dossier", "Xml"}, &cl.bruts);
+    if (s.ok()) s = Numeros(*ligne, {"Xml"}, &f);
+    if (!s.ok()) return s;
+    champXml_ = f[0];
+    // Dossiers are matched in the line table's own order and code page.
+    const pdx::TableInfo& il = ligne->info();
+    const pdx::CodePage* cpl = nullptr;
+    s = pdx::CodePage::Find(il.codePage, &cpl);
+    if (!s.ok()) return s;
+    pdx::CodePageMap carte{};
+    for (int b = 0; b < 256; ++b) carte[static_cast<size_t>(b)] = cpl->CodePoint(static_cast<uint8_t>(b));
+    s = pdx::Collation::Make(il.sortOrder, carte, &ordreLignes_);
+    if (!s.ok()) return s;
+    if (piece->info().codePage != il.codePage) {
+      cpLignes_ = cpl;
+      s = pdx::CodePage::Find(piece->info().codePage, &cpPieces_);
+      if (!s.ok()) return s;
+    }
+    return lignes_.Ouvrir(ligne, cl);
+  }
+
+  pdx::Status Executer() {
+    std::string dossier;
+    while (!pieces_.Fin()) {
+      dossier.assign(pieces_.Alpha(0));
+      docs_.clear();
+      bool incomplet = false;
+      while (!pieces_.Fin() && pieces_.Alpha(0) == dossier) {
+        // A null Type, Num, Ordre, Date or Etat leaves the whole dossier out.
+        if (pieces_.Blanc(0) || pieces_.Blanc(1) || pieces_.Blanc(2) || pieces_.Blanc(3) || pieces_.Blanc(4))
+          incomplet = true;
+        if (!incomplet) {
+          Document d;
+          d.type = pieces_.Int(kPType);
+          d.num = pieces_.Int(kPNum);
+          d.ordre = pieces_.Int(kPOrdre);
+          d.etat = pieces_.Int(kPEtat);
+          d.date = pieces_.Double(kPDate);
+          d.totalVente = pieces_.Double(kPTotalVente);
+          d.fournisseur.assign(pieces_.Texte(0));
+          docs_.push_back(std::move(d));
+        }
+        pdx::Status s = pieces_.Suivant();
+        if (!s.ok()) return s;
+      }
+      if (incomplet) continue;
+      pdx::Status s = Dossier(dossier);
+      if (!s.ok()) return s;
+    }
+    return pdx::Status::OK();
+  }
+
+ private:
+  double DateEffective(const Document& d) const {
+    double date = d.date;
+    if (date != 0 || d.type != 2 || d.etat < 0) return date;
+    // A customer order without a date takes its supplier orders' date.
+    for (const Document& x : docs_) {
+      if (x.type != 1 || x.num > kBorneCle || x.ordre != d.num) continue;
+      date = x.date;
+      if (date != 0) break;
+    }
+    return date;
+  }
+
+  bool DansPeriode(double date) const {
+    return (periode_.debut == 0 || date >= periode_.debut) && (periode_.fin == 0 || date <= periode_.fin);
+  }
+
+  pdx::Status Dossier(const std::string& dossier) {
+    retenus_.clear();
+    bool lignes = false;
+    for (const Document& d : docs_) {
+      bool compte = DansPeriode(DateEffective(d));
+      retenus_.push_back(compte);
+      if (compte && (d.type == 0 || d.type == 1) && d.totalVente != 0) lignes = true;
+    }
+    if (calcul_ == Calcul::kAgences) {
+      TStatistiqueAchat& a = bilan_->stat;
+      for (size_t i = 0; i < docs_.size(); ++i) {
+        if (!retenus_[i]) continue;
+        const Document& d = docs_[i];
+        if (d.type == 0 && d.totalVente != 0) {
+          a.AjouterNbDevis(1);
+          a.AjouterTotalDevis(d.totalVente);
+        } else if (d.type == 2 && d.etat >= 0) {
+          a.AjouterNbCommandes(1);
+          a.AjouterTotalCommande(d.totalVente);
+          for (const Document& x : docs_)
+            if (x.type == 3 && x.num <= kBorneCle && x.ordre == d.num) a.AjouterTotalCommande(x.totalVente);
+        }
+      }
+      return pdx::Status::OK();
+    }
+    nLignes_ = 0;
+    if (lignes) {
+      pdx::Status s = LireLignes(dossier);
+      if (!s.ok()) return s;
+    }
+    for (size_t i = 0; i < docs_.size(); ++i) {
+      if (!retenus_[i]) continue;
+      const Document& d = docs_[i];
+      if (d.type == 0 && d.totalVente != 0) {
+        Devis(d);
+      } else if (d.type == 1 && d.totalVente != 0) {
+        pdx::Status s = CommandeFournisseur(d);
+        if (!s.ok()) return s;
+      } else if (d.type == 2 && d.etat >= 0) {
+        bilan_->stat.AjouterNbCommandes(1);
+      }
+    }
+    return pdx::Status::OK();
+  }
+
+  static bool EnPlage(const Ligne& l) { return l.numeroBlanc || l.numero <= kBorneCle; }
+  bool Principale(const Ligne& l) const { return !l.baseBlanc && l.base == 0 && EnPlage(l); }
+
+  // The sub-lines of a line: Base equal to its Numero (a blank Numero reads 0).
+  std::pair<size_t, size_t> SousLignes(const Ligne& l) const {
+    auto it = std::lower_bound(groupes_.begin(), groupes_.end(), l.numero,
+                               [](const Groupe& g, int32_t b) { return g.base < b; });
+    if (it == groupes_.end() || it->base != l.numero) return {0, 0};
+    return {it->debut, it->fin};
+  }
+
+  void Devis(const Document& d) {
+    TStatistiqueAchat& a = bilan_->stat;
+    a.AjouterNbDevis(1);
+    a.AjouterTotalDevis(d.totalVente);
+    vus_.clear();
+    for (size_t i = 0; i < nLignes_; ++i) {
+      const Ligne& l = lignes_buf_[i];
+      if (!Principale(l) || l.type != 1) continue;
+      TStatistiqueAchat& s = Entree(bilan_->fournisseurs, l.fournisseur);
+      if (std::find(vus_.begin(), vus_.end(), l.fournisseur) == vus_.end()) {
+        vus_.push_back(l.fournisseur);
+        s.AjouterNbDevis(1);
+      }
+      s.AjouterTotalDevis(l.vente);
+      auto [debut, fin] = SousLignes(l);
+      for (size_t k = debut; k < fin; ++k)
+        if (EnPlage(lignes_buf_[k])) s.AjouterTotalDevis(lignes_buf_[k].vente);
+    }
+  }
+
+  pdx::Status CommandeFournisseur(const Document& d) {
+    TStatistiqueAchat& a = bilan_->stat;
+    TStatistiqueAchat& s = Entree(bilan_->fournisseurs, d.fournisseur);
+    s.AjouterNbCommandes(1);
+    annexes_.clear();
+    for (const Document& x : docs_)
+      if (x.type == 3 && x.num <= kBorneCle && x.ordre == d.ordre) annexes_.push_back(x.num + 300);
+    const int32_t typeCommande = d.ordre + 200;
+    for (size_t i = 0; i < nLignes_; ++i) {
+      Ligne& l = lignes_buf_[i];
+      if (!Principale(l) || l.fournisseur != d.fournisseur) continue;
+      const bool annexe =
+          !l.typeBlanc && std::find(annexes_.begin(), annexes_.end(), l.type) != annexes_.end();
+      if (l.type != typeCommande && !annexe) continue;
+      pdx::Status st = Eco(&l);
+      if (!st.ok()) return st;
+      const double q = l.quantite;
+      const double achat = (l.achat + l.prixNet + l.eco) * q;
+      const double vente = (l.vente + l.prixNet + l.eco) * q;
+      for (TStatistiqueAchat* c : {&a, &s}) {
+        c->AjouterTotalAchat(achat);
+        c->AjouterTotalCommande(vente);
+        c->AjouterNbProduits(l.quantite);
+      }
+      auto [debut, fin] = SousLignes(l);
+      for (size_t k = debut; k < fin; ++k) {
+        Ligne& sl = lignes_buf_[k];
+        if (!EnPlage(sl)) continue;
+        st = Eco(&sl);
+        if (!st.ok()) return st;
+        const double q2 = sl.quantite;
+        const double achat2 = (sl.achat + sl.eco) * q * q2;
+        const double vente2 = (sl.vente + sl.eco) * q * q2;
+        for (TStatistiqueAchat* c : {&a, &s}) {
+          c->AjouterTotalAchat(achat2);
+          c->AjouterTotalCommande(vente2);
+        }
+      }
+    }
+    return pdx::Status::OK();
+  }
+
+  pdx::Status Eco(Ligne* l) {
+    if (l->ecoLue) return pdx::Status::OK();
+    l->ecoLue = true;
+    l->eco = 0;
+    if (l->memo.empty()) return pdx::Status::OK();
+    pdx::Value v;
+    pdx::Status s = ligneTable_->DecodeStored(champXml_, l->memo.data(), &v);
+    if (!s.ok()) {
+      // One unreadable memo counts 0 and is listed; the rest goes on.
+      bilan_->erreurs.push_back(s.ToString());
+      return pdx::Status::OK();
+    }
+    bool illisible = false;
+    l->eco = EcoParticipation(v.text, &illisible);
+    if (illisible)
+      bilan_->erreurs.push_back(ligneTable_->info().path + ": the \"Xml\" memo of a line of dossier " + dossierCourant_ +
+                                " is not well-formed XML; its eco-participation counts 0");
+    return pdx::Status::OK();
+  }
+
+  // The dossier as the line table stores it.
+  std::string_view EnLignes(const std::string& dossier) {
+    if (!cpLignes_) return dossier;
+    converti_.clear();
+    std::string utf8 = cpPieces_->Decode(dossier);
+    if (!cpLignes_->Encode(utf8, &converti_).ok()) converti_ = "\x01";  // matches no line
+    return converti_;
+  }
+
+  pdx::Status LireLignes(const std::string& dossierPieces) {
+    dossierCourant_ = dossierPieces;
+    const std::string cible(EnLignes(dossierPieces));
+    // The documents come in their table's order; should it differ from the
+    // lines' (another sort order), start the lines again rather than miss some.
+    if (!dernier_.empty() && ordreLignes_.CompareAlpha(cible, dernier_, false) < 0) {
+      pdx::Status s = lignes_.Premier();
+      if (!s.ok()) return s;
+      avant_.clear();
+    }
+    dernier_ = cible;
+    while (!lignes_.Fin()) {
+      std::string_view cur = lignes_.Alpha(0);
+      if (cur == cible) break;
+      if (!(avant_.size() == cur.size() && cur == avant_)) {
+        if (ordreLignes_.CompareAlpha(cur, cible, false) > 0) return pdx::Status::OK();
+        avant_.assign(cur);
+      }
+      pdx::Status s = lignes_.Suivant();
+      if (!s.ok()) return s;
+    }
+    groupes_.clear();
+    while (!lignes_.Fin() && lignes_.Alpha(0) == cible) {
+      if (nLignes_ == lignes_buf_.size()) lignes_buf_.emplace_back();
+      Ligne& l = lignes_buf_[nLignes_++];
+      l.base = lignes_.Int(kLBase);
+      l.numero = lignes_.Int(kLNumero);
+      l.quantite = lignes_.Int(kLQuantite);
+      l.type = lignes_.Int(kLType);
+      l.baseBlanc = lignes_.Blanc(0);
+      l.numeroBlanc = lignes_.Blanc(1);
+      l.typeBlanc = lignes_.Blanc(2);
+      l.vente = lignes_.Double(kLVente);
+      l.achat = lignes_.Double(kLAchat);
+      l.prixNet = lignes_.Double(kLPrixNet);
+      l.fournisseur.assign(lignes_.Texte(0));
+      l.ecoLue = false;
+      l.eco = 0;
+      if (lignes_.BrutBlanc(1)) l.memo.clear();
+      else l.memo.assign(lignes_.Brut(1));
+      // Lines come by Base then Numero: each Base value is one run.
+      if (!l.baseBlanc) {
+        if (groupes_.empty() || groupes_.back().base != l.base) groupes_.push_back({l.base, nLignes_ - 1, nLignes_});
+        else groupes_.back().fin = nLignes_;
+      }
+      pdx::Status s = lignes_.Suivant();
+      if (!s.ok()) return s;
+    }
+    return pdx::Status::OK();
+  }
+
+  struct Groupe {
+    int32_t base;
+    size_t debut, fin;
+  };
+
+  Calcul calcul_;
+  Periode periode_;
+  BilanAgenceStat* bilan_;
+  Lecteur pieces_, lignes_;
+  pdx::Table* ligneTable_ = nullptr;
+  int champXml_ = 0;
+  pdx::Collation ordreLignes_;
+  const pdx::CodePage* cpPieces_ = nullptr;
+  const pdx::CodePage* cpLignes_ = nullptr;  // set when the code pages differ
+  std::string converti_;
+  std::string dernier_, avant_, dossierCourant_;
+  std::vector<Document> docs_;
+  std::vector<bool> retenus_;
+  std::vector<Ligne> lignes_buf_;
+  size_t nLignes_ = 0;
+  std::vector<Groupe> groupes_;
+  std::vector<std::string> vus_;
+  std::vector<int32_t> annexes_;
+};
+
+}  // namespace
+
+void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcul calcul, const Periode& periode,
+                     BilanAgenceStat* bilan) {
+  *bilan = BilanAgenceStat();
+  const bool avecLignes = calcul != Calcul::kAgences;
+  if (!piece.FichierExiste()) return;
+  if (avecLignes && !ligne.FichierExiste()) return;
+  if (OuvrirTable(piece, dialogs) != 0) return;
+  if (avecLignes && OuvrirTable(ligne, dialogs) != 0) {
+    piece.Fermer();
+    return;
+  }
+  {
+    Collecte c(calcul, periode, bilan);
+    pdx::Status s = c.Ouvrir(piece.table(), avecLignes ? ligne.table() : nullptr);
+    if (s.ok()) s = c.Executer();
+    if (!s.ok()) {
+      // A table that fails in the middle of its scan: the agency counts zeros,
+      // as when it cannot be opened, and the reason is listed.
+      std::vector<std::string> erreurs = std::move(bilan->erreurs);
+      *bilan = BilanAgenceStat();
+      bilan->erreurs = std::move(erreurs);
+      bilan->erreurs.push_back(s.ToString());
+    }
+  }
+  piece.Fermer();
+  if (avecLignes) ligne.Fermer();
+}
+
+}  // namespace corv
