@@ -8,6 +8,7 @@ PACKAGES=(
   libpugixml-dev
   pxlib-dev
   clang libclang-rt-14-dev
+  qt6-base-dev libgl-dev fonts-liberation2
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs, builds and runs the whole test suite: the normal build (warnings as
-# errors), the engine's tests again under address and undefined-behaviour
+# errors, with the desktop program and its window tests on the offscreen
+# platform), the engine's tests again under address and undefined-behaviour
 # sanitizers, and a short bounded run of each fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 JOBS=${JOBS:-2}
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON -DCORVANES_GUI=ON
 cmake --build build -j"$JOBS"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANES_WERROR=ON -DCORVANES_SANITIZE=ON

@@ -1,0 +1,103 @@
+#include "gui_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <filesystem>
+
+#include "demo/env_rapide.h"
+#include "demo/generateur.h"
+#include "forms/fenetres.h"
+#include "paradox/table.h"
+#include "util/dates.h"
+
+namespace guitest {
+
+namespace fs = std::filesystem;
+
+namespace {
+const std::string& Modele() {
+  static testutil::TempDir tmp;
+  static const std::string dir = [] {
+    std::string d = tmp.path() + "/demo";
+    static std::unique_ptr<pdx::Env> env = corv::demo::NouvelEnvSansSync(pdx::Env::Default());
+    corv::demo::Options o;
+    o.repertoire = d;
+    o.agences = 5;
+    o.dossiers = 3;
+    o.graine = 11;
+    o.jour = corv::DayNumber(2026, 12, 8);
+    pdx::Status s = corv::demo::Generer(env.get(), o, nullptr);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    return d;
+  }();
+  return dir;
+}
+}  // namespace
+
+Installation::Installation() {
+  fs::copy(Modele(), tmp_.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  std::string ini = testutil::ReadFile(tmp_.file("qvrbde.ini"));
+  for (size_t p = ini.find(Modele()); p != std::string::npos; p = ini.find(Modele(), p))
+    ini.replace(p, Modele().size(), tmp_.path());
+  testutil::WriteFile(tmp_.file("qvrbde.ini"), ini);
+  fs::create_directories(tmp_.file("bin"));
+  app_ = std::make_unique<corv::Application>(pdx::Env::Default(), tmp_.file("bin/corvanes"), dialogs_);
+  EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")));
+}
+
+ModalesEnregistrees::ModalesEnregistrees(std::function<int(QDialog&)> pilote) : pilote_(std::move(pilote)) {
+  corv::DefinirCrochetModal([this](QDialog& d) {
+    vues_.push_back({d.objectName().toStdString(), d.windowTitle().toStdString()});
+    int r = QDialog::Rejected;
+    if (pilote_) r = pilote_(d);
+    if (d.isVisible()) d.close();
+    return r;
+  });
+}
+
+ModalesEnregistrees::~ModalesEnregistrees() { corv::DefinirCrochetModal(nullptr); }
+
+int TableLue::F(const std::string& nom) const {
+  for (size_t i = 0; i < champs.size(); ++i)
+    if (champs[i].name == nom) return static_cast<int>(i);
+  return -1;
+}
+
+std::string TableLue::T(size_t ligne, const std::string& nom) const {
+  int f = F(nom);
+  EXPECT_GE(f, 0) << nom;
+  if (f < 0 || ligne >= lignes.size()) return "<absent>";
+  const pdx::Value& v = lignes[ligne][static_cast<size_t>(f)];
+  if (v.blank) return "";
+  if (champs[static_cast<size_t>(f)].type == pdx::FieldType::kAlpha ||
+      champs[static_cast<size_t>(f)].type == pdx::FieldType::kMemo)
+    return v.text;
+  return std::to_string(v.i);
+}
+
+TableLue Lire(const std::string& dir, const std::string& table) {
+  TableLue r;
+  std::unique_ptr<pdx::Table> t;
+  pdx::Status s = pdx::Table::Open(pdx::Env::Default(), dir, table, &t);
+  EXPECT_TRUE(s.ok()) << s.ToString();
+  if (!s.ok()) return r;
+  r.champs = t->info().fields;
+  auto c = t->NewCursor();
+  for (s = c->First(); s.ok() && !c->AtEnd(); s = c->Next()) {
+    std::vector<pdx::Value> row(r.champs.size());
+    for (size_t f = 0; f < row.size(); ++f) EXPECT_TRUE(c->GetValue(static_cast<int>(f + 1), &row[f]).ok());
+    r.lignes.push_back(std::move(row));
+  }
+  return r;
+}
+
+void Evenements(int ms) {
+  QElapsedTimer t;
+  t.start();
+  do QApplication::processEvents(QEventLoop::AllEvents, 5);
+  while (t.elapsed() < ms);
+}
+
+}  // namespace guitest
