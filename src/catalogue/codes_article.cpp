@@ -32,6 +32,14 @@ bool Entier(const std::string& t, long long* v) {
   return true;
 }
 
+// Valid UTF-8 holding at least one multi-byte character: accented text in code
+// page 1252 is practically never that.
+bool EstUtf8(const std::string& octets) {
+  bool large = false;
+  for (char c : octets) large = large || static_cast<unsigned char>(c) >= 0x80;
+  return large && IsValidUtf8(octets);
+}
+
 std::string Guillemets(const std::string& s) { return "« " + s + " »"; }
 
 pdx::Status LireFichier(pdx::Env* env, const std::string& chemin, std::string* octets) {
@@ -456,6 +464,10 @@ bool CodesArticle::Importer(const std::string& repertoire, BilanImportCodes* bil
   if (octets.rfind("\xEF\xBB\xBF", 0) == 0) {
     texte = octets.substr(3);
     if (!IsValidUtf8(texte)) return refuser("Le fichier " + nomFichier + " commence comme un texte UTF-8 mais n'en est pas un.");
+  } else if (EstUtf8(octets)) {
+    // Saved as UTF-8 without the mark: read as code page 1252 every accent
+    // would turn into two wrong letters, silently.
+    texte = octets;
   } else {
     texte = Cp1252ToUtf8(octets);
   }

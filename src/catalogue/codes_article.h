@@ -12,7 +12,8 @@
 //  - integers as plain digits, empty = no value.
 // An import reads the same layout (columns in any order, matched by name
 // without case; the key fields required, the others optional; a file starting
-// with the UTF-8 byte-order mark is read as UTF-8; LF alone ends a line too).
+// with the UTF-8 byte-order mark, or valid UTF-8 with accented letters, is read
+// as UTF-8; LF alone ends a line too).
 // It checks every line before writing anything: one bad line (its number and
 // field named) and the table is left as it was. A good file replaces the rows
 // whose key it holds (fields absent from the file keep their value) and adds

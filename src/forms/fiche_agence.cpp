@@ -155,6 +155,8 @@ TFicheAgence::TFicheAgence(corv::Application& app, QWidget* owner)
 
   setTabOrder(cblNom(), Nom_);
   setTabOrder(Nom_, Repertoire_);
+  // Enter in a field must not press a button of the card.
+  for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
 }
 
 TFicheAgence::~TFicheAgence() = default;

@@ -46,6 +46,7 @@ void GrilleFournisseurs::Remplir(const std::vector<corv::LigneFournisseur>& lign
       b = new QPushButton(this);
       b->setObjectName("Detail");
       b->setFocusPolicy(Qt::NoFocus);
+      b->setAutoDefault(false);
       connect(b, &QPushButton::clicked, this, [this, b] {
         for (int i = 0; i < rowCount(); ++i)
           if (cellWidget(i, kDetail) == b) {

@@ -172,10 +172,16 @@ pdx::Status TransfertConditions::Lecture() {
     }
   }
 
-  remises_.resize(rxmdRemise_.size());
+  remises_.assign(rxmdRemise_.size(), TRemiseCommerciale());
   for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
-    std::vector<std::string> noms(kChampsRemise, kChampsRemise + kNbChamps);
-    pdx::Status c = TRemiseCommerciale::Charger(noms, rxmdRemise_[i], &remises_[i]);
+    const MemTable::Row& row = rxmdRemise_[i];
+    auto nombre = [&row](size_t f) { return row[f].blank ? 0.0 : row[f].d; };
+    TRemiseCommerciale& rc = remises_[i];
+    rc.fournisseur = TexteOuVide(row[1]);
+    rc.client = TexteOuVide(row[2]);
+    rc.typeGroupe = row[3].blank ? 0 : static_cast<int>(row[3].i);
+    rc.groupe = TexteOuVide(row[4]);
+    pdx::Status c = rc.FixerTaux(nombre(5), nombre(6), nombre(7));
     if (!c.ok()) return pdx::Status::InvalidArgument("Siège : table \"REMISES.DB\" : remise " + TexteRemise(i) + " : " +
                                                      c.message());
   }
@@ -209,12 +215,8 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     if (n == 0) return ErreurTable(rem, &a, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f]));
     pos[f] = static_cast<size_t>(n - 1);
   }
-  std::vector<std::string> noms;
   std::vector<bool> alpha;
-  for (int i = 1; i <= rem.NombreChamps(); ++i) {
-    noms.push_back(rem.Champ(i).name);
-    alpha.push_back(rem.Champ(i).type == pdx::FieldType::kAlpha);
-  }
+  for (int i = 1; i <= rem.NombreChamps(); ++i) alpha.push_back(rem.Champ(i).type == pdx::FieldType::kAlpha);
   auto cleDe = [&](const std::vector<pdx::Value>& v) {
     std::vector<pdx::Value> cle;
     for (size_t f = 0; f < kNbCle; ++f) cle.push_back(v[pos[f]]);
@@ -308,7 +310,8 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
       bool remplacer = opt_.ecraser;
       if (!remplacer) {
         TRemiseCommerciale ra;
-        s = TRemiseCommerciale::Charger(noms, agence, &ra);
+        auto nombre = [&](size_t f) { return agence[pos[f]].blank ? 0.0 : agence[pos[f]].d; };
+        s = ra.FixerTaux(nombre(5), nombre(6), nombre(7));
         if (!s.ok()) return ErreurTable(rem, &a, s);
         remplacer = SiegeMeilleur(mode, remises_[i], ra, CoefficientGeneral());
       }

@@ -235,7 +235,7 @@ pdx::Status SauvegardeRun::Commencer() {
   nom_ = essai;
   repertoire_ = dir;
   // A failed clean-up of old backups must not stop the run that protects its data.
-  ElaguerSauvegardes(env_, racine_, kSauvegardesConservees);
+  if (elaguer_) ElaguerSauvegardes(env_, racine_, kSauvegardesConservees);
   return pdx::Status::OK();
 }
 
@@ -412,7 +412,6 @@ struct Cible {
 std::string Libelle(const Cible& c) { return pdx::JoinPath(c.dir, c.table->fichier); }
 
 pdx::Status RestaurerTable(pdx::Env* env, const Cible& c) {
-  PDX_RETURN_IF_ERROR(pdx::RecoverTable(env, c.dir, c.base));
   std::vector<std::string> actuels;
   PDX_RETURN_IF_ERROR(FichiersDeTable(env, c.dir, c.base, &actuels));
   pdx::TableCommit commit(env, c.dir, c.base);
@@ -484,7 +483,27 @@ pdx::Status Restaurer(pdx::Env* env, const HostPaths* host, const RunSauve& run,
                                   " ne peut pas être verrouillée (" + s.message() + "). Aucune table n'a été restaurée.");
   }
 
+  // A change a crash left half done is finished first: the state saved below
+  // and replaced then is a whole version of each table.
+  for (const auto& c : cibles) {
+    pdx::Status s = pdx::RecoverTable(env, c.dir, c.base);
+    if (!s.ok())
+      return pdx::Status::IOError("Restauration impossible : la table " + Libelle(c) + " de l'agence " + c.agence->nom +
+                                  " ne peut pas être remise en état (" + s.message() +
+                                  "). Aucune table n'a été restaurée.");
+  }
+  // What the restoration replaces is saved first, as a run of its own, so that a
+  // restoration can be undone like a transfer. No old run is removed now: the
+  // one being restored may be the oldest.
+  std::string racine = run.repertoire.substr(0, run.repertoire.find_last_of('/'));
+  SauvegardeRun avant(env, racine, kSorteAvantRestauration, std::time(nullptr));
+  avant.SansElagage();
+  for (const auto& c : cibles) {
+    pdx::Status s = avant.SauverTable(c.agence->code, c.agence->nom, c.table->repertoire, c.dir, c.table->fichier);
+    if (!s.ok()) return pdx::Status::IOError(s.message() + ". Aucune table n'a été restaurée.");
+  }
   rapport.Message("Restauration de la sauvegarde : " + run.nom);
+  if (!avant.Nom().empty()) rapport.Message("État des tables avant la restauration sauvegardé dans : " + avant.Nom());
   int faites = 0;
   const AgenceSauvee* courante = nullptr;
   int agencesFaites = 0;

@@ -28,7 +28,9 @@
 //    or none). It first takes the write lock of every table it is to restore; when
 //    one is in use (by our writer or the engine's lock files) nothing is restored
 //    and the error names the table. Files of the table that did not exist at the
-//    backup (an index added since) are removed by the same commit.
+//    backup (an index added since) are removed by the same commit. What it
+//    replaces is saved first as a run of kind "avant-restauration", so a
+//    restoration can itself be undone.
 //  - Errors name the file or table and say what went wrong, in French.
 #include <ctime>
 #include <map>
@@ -49,6 +51,8 @@ class Chemins;
 inline constexpr const char* kRepertoireSauvegardes = "Sauvegardes";
 inline constexpr const char* kManifesteSauvegarde = "Sauvegarde.ini";
 inline constexpr int kSauvegardesConservees = 20;
+// Kind of the run under which a restoration saves the tables it replaces.
+inline constexpr const char* kSorteAvantRestauration = "avant-restauration";
 
 // The backup root beside a configuration file given by its host path.
 std::string RacineSauvegardes(const std::string& fichierIniHote);
@@ -102,6 +106,8 @@ class SauvegardeRun {
   const std::string& Nom() const { return nom_; }
   const std::string& Repertoire() const { return repertoire_; }
   size_t TablesSauvees() const { return faites_.size(); }
+  // Keeps every older run (the restoration saves what it replaces this way).
+  void SansElagage() { elaguer_ = false; }
 
  private:
   pdx::Status Commencer();
@@ -110,6 +116,7 @@ class SauvegardeRun {
   pdx::Env* env_;
   std::string racine_, sorte_;
   std::time_t debut_;
+  bool elaguer_ = true;
   std::string nom_, repertoire_;
   std::vector<AgenceSauvee> agences_;
   std::map<std::string, size_t> faites_;  // agency + directory + table (upper case) -> done

@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "data/dm.h"
+#include "paradox/writer.h"
 #include "installation.h"
 
 namespace corv {
@@ -236,6 +237,50 @@ TEST(CodesArticle, ImportChecksEveryLineFirst) {
   ASSERT_TRUE(importer("\xEF\xBB\xBF" + tete + "NV;1;FE;A1;01;Réécrit\r\n"));
   k = codes.Trouver(Ligne("NV", "1", "FE", "A1", "01"));
   EXPECT_EQ(codes.Lignes()[static_cast<size_t>(k)][6], "Réécrit");
+  // UTF-8 without the mark is recognised too (no "RÃ©" from a code page 1252 reading).
+  ASSERT_TRUE(importer(tete + "NV;1;FE;A1;01;Deuxième écriture\r\n"));
+  k = codes.Trouver(Ligne("NV", "1", "FE", "A1", "01"));
+  EXPECT_EQ(codes.Lignes()[static_cast<size_t>(k)][6], "Deuxième écriture");
+}
+
+TEST(CodesArticle, EmptyKeyFieldsAndATableInUse) {
+  Installation inst;
+  CodesArticle codes(inst.dm(), inst.app().host(), inst.dialogs());
+  ASSERT_TRUE(codes.Ouvrir());
+  const size_t n = codes.Lignes().size();
+  // A row for a whole supplier: empty family, model and price code.
+  int i = codes.Ajouter(Ligne("AB", "1", "", "", ""));
+  ASSERT_GE(i, 0);
+  LigneCodeArticle l = codes.Lignes()[static_cast<size_t>(i)];
+  EXPECT_EQ(l[2], "");
+  l[6] = "TOUT";
+  int j = codes.Modifier(static_cast<size_t>(i), l);
+  ASSERT_GE(j, 0);
+  EXPECT_EQ(codes.Lignes()[static_cast<size_t>(j)][6], "TOUT");
+  EXPECT_EQ(codes.Lignes().size(), n + 1);
+  EXPECT_EQ(codes.Ajouter(Ligne("AB", "1", "", "", "")), -1) << "the same empty key twice";
+  inst.dialogs().AnswerYes(true);
+  ASSERT_TRUE(codes.Supprimer(static_cast<size_t>(j)));
+  EXPECT_EQ(Textes(inst.Administration()).size(), n);
+  codes.Fermer();
+
+  // Another program holding the table: the change is refused and nothing is written.
+  std::unique_ptr<pdx::TableWriter> autre;
+  ASSERT_TRUE(pdx::TableWriter::Open(pdx::Env::Default(), inst.Administration(), "CodeArticle.DB", {}, &autre).ok());
+  ASSERT_TRUE(codes.Ouvrir());
+  inst.dialogs().Clear();
+  EXPECT_EQ(codes.Ajouter(Ligne("AC", "1", "FE", "A1", "01")), -1);
+  ASSERT_EQ(inst.dialogs().Texts("error").size(), 1u);
+  EXPECT_NE(inst.dialogs().Texts("error")[0].find("Enregistrement utilisé par un autre utilisateur"), std::string::npos)
+      << inst.dialogs().Texts("error")[0];
+  testutil::TempDir in;
+  testutil::WriteFile(in.file("import_code_article.csv"), "Fournisseur;Groupe;Famille;Modele;Tarif\r\nAC;1;FE;A1;01\r\n");
+  EXPECT_FALSE(codes.Importer(in.path()));
+  EXPECT_EQ(inst.dialogs().Texts("error").size(), 2u);
+  EXPECT_EQ(codes.Lignes().size(), n) << "the rows are still shown";
+  autre.reset();
+  codes.Fermer();
+  EXPECT_EQ(Textes(inst.Administration()).size(), n);
 }
 
 TEST(CodesArticle, MissingTableIsReported) {

@@ -109,6 +109,10 @@ TEST(AgencyCard, FirstShowingFillsTheSortedListAndOpensTheFirstEntry) {
   EXPECT_FALSE(Trouver<QToolButton>(f.get(), "tbSelectionner")->isEnabled());
   EXPECT_TRUE(l->TexteEdition().isEmpty());
   EXPECT_TRUE(Champ(*f, "Code")->isReadOnly());
+  // Enter in a field presses no button of the card (no input box, no closing).
+  QTest::keyClick(Champ(*f, "Nom"), Qt::Key_Return);
+  EXPECT_TRUE(inst.dialogs().shown().empty());
+  EXPECT_TRUE(f->isVisible());
   // The window becoming active again does not refill the list.
   l->Supprimer(l->Compte() - 1);
   f->FormActivate();

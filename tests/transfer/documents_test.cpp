@@ -148,6 +148,23 @@ TEST_F(Documents, RealRunPublishesRowsAndCopiesFilesWithoutOverwriting) {
   EXPECT_EQ(inst.Lire("Agences/A1/Administration", "MesDocs.DB").size(), 6u);
 }
 
+TEST_F(Documents, AFailedCopyEndsTheRunAndLeavesTheAgencyTableAsItWas) {
+  // Something in the way of the temporary file: the copy cannot be written.
+  for (const char* d : {"Agences/A1/Administration/Documents", "Agences/A1/Administration/Documents/Externe"})
+    ASSERT_TRUE(pdx::Env::Default()->CreateDir(inst.Hote(d)).ok());
+  ASSERT_TRUE(pdx::Env::Default()->CreateDir(Externe(NomCopieTemporaire("Catalogue.pdf"))).ok());
+  const std::string avant = testutil::ReadFile(inst.Hote("Agences/A1/Administration/MesDocs.DB"));
+  ResultatRun r = Lancer(false);
+  ASSERT_EQ(r.fin, ResultatRun::Fin::kErreur);
+  EXPECT_NE(r.erreur.find("Agence Lyon (A1)"), std::string::npos) << r.erreur;
+  EXPECT_NE(r.erreur.find("\"Catalogue.pdf\""), std::string::npos) << r.erreur;
+  // The rows staged for that table were dropped with the run; the end lines are written.
+  EXPECT_TRUE(testutil::ReadFile(inst.Hote("Agences/A1/Administration/MesDocs.DB")) == avant);
+  ASSERT_GE(rep.messages.size(), 4u);
+  EXPECT_EQ(rep.messages[rep.messages.size() - 3], "Fin de l'intégration des documents.");
+  EXPECT_FALSE(pdx::Env::Default()->FileExists(Externe("Catalogue.pdf")));
+}
+
 TEST(CopieDocument, PlainNamesOnly) {
   for (const char* ok : {"Catalogue.pdf", "a..b.pdf", "Notice de pose.pdf", ".cache"})
     EXPECT_TRUE(LienDansRepertoire(ok)) << ok;

@@ -129,6 +129,17 @@ TEST(Sauvegarde, RestorationPutsBackEveryFileOfTheTableAndDropsFilesAddedSince) 
   EXPECT_NE(std::find(rapport.messages.begin(), rapport.messages.end(),
                       " => Agence  : Lyon - Table restaurée : Remises.db"),
             rapport.messages.end());
+
+  // What the restoration replaced was saved as a run of its own: restoring it
+  // undoes the restoration.
+  std::vector<corv::RunSauve> runs;
+  ASSERT_TRUE(corv::ListerSauvegardes(Env(), inst.racine, &runs).ok());
+  ASSERT_EQ(runs.size(), 2u);
+  const corv::RunSauve& annulation = runs[0].sorte == "avant-restauration" ? runs[0] : runs[1];
+  EXPECT_EQ(annulation.sorte, "avant-restauration");
+  EXPECT_EQ(rapport.messages.at(1), "État des tables avant la restauration sauvegardé dans : " + annulation.nom);
+  ASSERT_TRUE(corv::Restaurer(Env(), nullptr, annulation, "", rapport).ok());
+  EXPECT_EQ(Fichiers(lyon), apres);
 }
 
 TEST(Sauvegarde, EachTableIsSavedOnceARunAndAgainByTheNextRun) {
@@ -280,23 +291,32 @@ TEST(Sauvegarde, AgencyFoldersAreSafeNamesAndUnknownRunsAreNotFound) {
 }
 
 TEST(Sauvegarde, ARestorationKilledAtAnyStepLeavesTheTableAsItWasOrRestored) {
+  Installation inst;
+  std::string lyon = inst.agence("LYO01");
+  CreerTable(lyon, 30);
+  auto avant = Fichiers(lyon);
+  corv::SauvegardeRun run(Env(), inst.racine, "conditions-achat", 1796720400);
+  ASSERT_TRUE(run.SauverTable("LYO01", "Lyon", "", lyon, "REMISES.DB").ok());
+  Modifier(lyon);
+  auto modifiee = Fichiers(lyon);
+  corv::RunSauve lu;
+  ASSERT_TRUE(corv::LireSauvegarde(Env(), inst.racine, run.Nom(), &lu).ok());
+  // Back to the modified table, every leftover and later run gone.
+  auto remettre = [&] {
+    std::filesystem::remove_all(lyon);
+    std::filesystem::create_directories(lyon);
+    for (const auto& [nom, octets] : modifiee) testutil::WriteFile(lyon + "/" + nom, octets);
+    for (const auto& e : std::filesystem::directory_iterator(inst.racine))
+      if (e.path().filename() != run.Nom()) std::filesystem::remove_all(e.path());
+  };
+
   // Crash at the 1st, 2nd, ... changing operation of the restoration until one
   // runs through; after the recovery the next writer does, the table is whole,
   // in one of its two versions.
   bool complete = false;
   int versionsVues[2] = {0, 0};
-  for (int n = 1; n < 100 && !complete; ++n) {
-    Installation inst;
-    std::string lyon = inst.agence("LYO01");
-    CreerTable(lyon, 30);
-    auto avant = Fichiers(lyon);
-    corv::SauvegardeRun run(Env(), inst.racine, "conditions-achat", 1796720400);
-    ASSERT_TRUE(run.SauverTable("LYO01", "Lyon", "", lyon, "REMISES.DB").ok());
-    Modifier(lyon);
-    auto modifiee = Fichiers(lyon);
-    corv::RunSauve lu;
-    ASSERT_TRUE(corv::LireSauvegarde(Env(), inst.racine, run.Nom(), &lu).ok());
-
+  for (int n = 1; n < 200 && !complete; ++n) {
+    remettre();
     pdx::FaultEnv fault(Env());
     fault.CrashAt(n);
     corv::RecordingRunReport rapport;

@@ -9,10 +9,11 @@ namespace corv::batch {
 
 const char* const kUsageNettoyage =
     "  nettoyage-clients [--reel]\n"
-    "      supprime de la table des clients du siège (\"CLIENT.DB\") les clients qu'aucun\n"
-    "      dossier des agences travaillant dans l'administration du siège n'utilise ;\n"
-    "      rien n'est supprimé si les dossiers d'une de ces agences ne peuvent être lus.\n"
-    "      Sans --reel : simulation, tout est compté, rien n'est supprimé.\n";
+    "      Supprime de la table des clients du siège (\"CLIENT.DB\") les clients qu'aucun\n"
+    "      dossier des agences travaillant dans l'administration du siège n'utilise.\n"
+    "      Rien n'est supprimé si les dossiers d'une de ces agences ne peuvent être lus.\n"
+    "      Sans --reel, le lancement est une simulation : tout est compté, rien n'est\n"
+    "      supprimé. Un lancement réel sauvegarde d'abord la table (voir « restauration »).\n";
 
 int NettoyageClients(const Contexte& ctx, const std::vector<std::string>& args) {
   bool reel = false;

@@ -1,0 +1,204 @@
+// Conditions transfer benchmark: purchase mode, default options, over 50
+// agencies. Head office holds 20,000 purchase conditions over 40 suppliers
+// (450 supplier-wide and 50 client rows each); each agency 20,000 rows of its
+// own over the same suppliers (300 supplier-wide rows sharing head office's
+// keys with other rates, 200 client rows). A simulation runs first, then the
+// real run; then every agency's final "REMISES.DB" files are written once,
+// plainly, with a sync, for comparison.
+// Last line: ratio_vs_file_write=X (real run over the plain writes).
+// Usage: transfer_bench [DIR] [AGENCIES] [reel]   (DIR defaults to a fresh temp
+// dir; "reel": the real run only)
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/application.h"
+#include "data/catalogue.h"
+#include "data/creation.h"
+#include "paradox/writer.h"
+#include "transfer/conditions.h"
+#include "util/ini.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using pdx::Value;
+
+double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+
+bool Check(const pdx::Status& s, const std::string& what) {
+  if (!s.ok()) std::fprintf(stderr, "transfer_bench: %s: %s\n", what.c_str(), s.ToString().c_str());
+  return s.ok();
+}
+
+std::string Fournisseur(int i) {
+  const char* l = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  return std::string{l[i / 36 % 36], l[i % 36]};
+}
+
+std::string Groupe(int i) { return Fournisseur(i + 100); }
+
+// A "REMISES.DB" row of the catalogue's layout.
+std::vector<Value> Remise(int type, const std::string& f, const std::string& client, int tg, const std::string& g,
+                          double r1, double r2, double coef) {
+  return {Value::Int(type), Value::Text(f), Value::Text(client), Value::Int(tg), Value::Text(g),
+          Value::Double(r1), Value::Double(r2), Value::Double(coef)};
+}
+
+bool Table(pdx::Env* env, const std::string& dir, const std::string& fichier,
+           const std::vector<std::vector<Value>>& rows) {
+  const corv::TableDef* def = corv::TrouverTable(corv::kAliasAdministration, fichier);
+  if (!Check(corv::CreerFichier(env, dir, *def), "create " + dir + "/" + fichier)) return false;
+  std::unique_ptr<pdx::TableWriter> w;
+  if (!Check(pdx::TableWriter::Open(env, dir, fichier, {}, &w), "open " + fichier)) return false;
+  for (const auto& r : rows) {
+    std::vector<Value> v = r;
+    v.resize(def->champs.size());
+    if (!Check(w->Insert(v), "insert " + fichier)) return false;
+  }
+  return Check(w->Close(), "close " + fichier);
+}
+
+double PlainWrite(const std::string& dir, uint64_t* bytes) {
+  namespace fs = std::filesystem;
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const auto& e : fs::directory_iterator(dir)) {
+    std::string n = e.path().filename().string();
+    if (n.rfind("REMISES.", 0) != 0 || n.find(".cv") != std::string::npos) continue;
+    std::FILE* f = std::fopen(e.path().c_str(), "rb");
+    std::string data(static_cast<size_t>(fs::file_size(e.path())), '\0');
+    size_t got = std::fread(data.data(), 1, data.size(), f);
+    std::fclose(f);
+    data.resize(got);
+    files.emplace_back(dir + "/plain-" + n, std::move(data));
+  }
+  auto t = Clock::now();
+  for (const auto& [path, data] : files) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    size_t done = 0;
+    while (fd >= 0 && done < data.size()) {
+      ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+      if (w <= 0) break;
+      done += static_cast<size_t>(w);
+    }
+    ::fsync(fd);
+    ::close(fd);
+    *bytes += data.size();
+  }
+  double secs = Since(t);
+  for (const auto& f : files) std::filesystem::remove(f.first);
+  return secs;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  namespace fs = std::filesystem;
+  std::string dir = argc > 1 ? argv[1] : "";
+  const int agences = argc > 2 ? std::stoi(argv[2]) : 50;
+  const int fournisseurs = 40, siegeParFns = 450, clientsSiege = 50, agenceParFns = 300, clientsAgence = 200;
+  if (dir.empty()) {
+    dir = (fs::temp_directory_path() / ("transfer_bench_" + std::to_string(::getpid()))).string();
+  }
+  fs::create_directories(dir);
+  pdx::Env* env = pdx::Env::Default();
+
+  // The installation.
+  auto t0 = Clock::now();
+  for (const char* k : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj", "bin", "Agences"})
+    fs::create_directories(dir + "/" + k);
+  corv::IniFile bde;
+  for (const char* k : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"})
+    bde.WriteString("Alias", k, std::string("Q:\\") + k);
+  bde.WriteString("Chemins", "Q:", dir);
+  if (!Check(bde.Save(env, dir + "/qvrbde.ini"), "qvrbde.ini")) return 1;
+  std::vector<std::vector<Value>> siege, fns, agence;
+  for (int f = 0; f < fournisseurs; ++f) {
+    std::string code = Fournisseur(f);
+    fns.push_back({Value::Text(code), Value::Text("Fournisseur " + code)});
+    for (int k = 0; k < siegeParFns; ++k)
+      siege.push_back(Remise(2, code, "", 1 + k % 2, Groupe(k), 5 + k % 30, k % 3, 0));
+    for (int k = 0; k < clientsSiege; ++k)
+      siege.push_back(Remise(2, code, "C" + std::to_string(10000 + k), 0, "", 20, 0, 0));
+    for (int k = 0; k < agenceParFns; ++k)
+      agence.push_back(Remise(2, code, "", 1 + k % 2, Groupe(k), 10 + k % 25, 0, k % 4 == 0 ? 0.85 : 0));
+    for (int k = 0; k < clientsAgence; ++k)
+      agence.push_back(Remise(2, code, "A" + std::to_string(10000 + k), 0, "", 25, 0, 0));
+  }
+  if (!Table(env, dir + "/Administration", "REMISES.DB", siege)) return 1;
+  if (!Table(env, dir + "/Maj", "FOURNIS.DB", fns)) return 1;
+  std::vector<std::vector<Value>> lignesAgence;
+  for (int a = 0; a < agences; ++a) {
+    char code[16];
+    std::snprintf(code, sizeof code, "AG%03d", a + 1);
+    std::string rel = std::string("Agences/") + code;
+    fs::create_directories(dir + "/" + rel + "/Administration");
+    fs::create_directories(dir + "/" + rel + "/Dossiers");
+    if (!Table(env, dir + "/" + rel + "/Administration", "FOURNIS.DB", fns)) return 1;
+    if (!Table(env, dir + "/" + rel + "/Administration", "REMISES.DB", agence)) return 1;
+    std::vector<Value> l(24);
+    l[0] = Value::Text(code);
+    l[3] = Value::Text(std::string("Agence ") + code);
+    l[13] = Value::Text("Q:\\Agences\\" + std::string(code));
+    l[14] = Value::Int(0);
+    lignesAgence.push_back(l);
+  }
+  if (!Table(env, dir + "/Administration", "Agence.DB", lignesAgence)) return 1;
+  std::printf("installation: %d agencies, head office %zu conditions over %d suppliers, %zu per agency (%.1f s)\n",
+              agences, siege.size(), fournisseurs, agence.size(), Since(t0));
+
+  corv::ConsoleDialogs dialogs("transfer_bench: ");
+  corv::Application app(env, dir + "/bin/transfer_bench", dialogs);
+  if (!app.Demarrer(dir + "/qvrbde.ini")) return 1;
+  corv::OptionsConditions options = corv::LireOptionsConditions(app, corv::kModeAchat);
+
+  double secsSim = 0, secsReel = 0, cpuReel = 0;
+  const bool reelSeul = argc > 3 && std::string(argv[3]) == "reel";
+  for (bool simulation : {true, false}) {
+    if (simulation && reelSeul) continue;
+    corv::NullRunReport rep;
+    corv::OptionsRun o;
+    o.simulation = simulation;
+    corv::TransfertConditions run(app, rep, o, options);
+    auto t = Clock::now();
+    std::clock_t c = std::clock();
+    corv::ResultatRun r = run.Lancer();
+    double secs = Since(t);
+    double cpu = static_cast<double>(std::clock() - c) / CLOCKS_PER_SEC;
+    if (!simulation) cpuReel = cpu;
+    if (!r.ok()) {
+      std::fprintf(stderr, "transfer_bench: %s\n", r.erreur.c_str());
+      return 1;
+    }
+    (simulation ? secsSim : secsReel) = secs;
+    std::printf("%s: %.2f s (%.1f ms per agency; processor time %.2f s)\n", simulation ? "simulation" : "real run",
+                secs, secs * 1000 / agences, cpu);
+    if (!simulation) {
+      // The counts of the last agency, as a check of the work done.
+      const auto& m = run.Messages();
+      for (size_t i = m.size() >= 10 ? m.size() - 10 : 0; i + 4 < m.size(); ++i)
+        if (m[i].find("Remises") != std::string::npos) std::printf("  %s\n", m[i].c_str());
+    }
+  }
+
+  double plain = 0;
+  uint64_t bytes = 0;
+  for (int a = 0; a < agences; ++a) {
+    char code[16];
+    std::snprintf(code, sizeof code, "AG%03d", a + 1);
+    plain += PlainWrite(dir + "/Agences/" + code + "/Administration", &bytes);
+  }
+  std::printf("plain write of the final REMISES files: %.2f s (%.1f MB, %.1f ms per agency)\n", plain,
+              static_cast<double>(bytes) / 1e6, plain * 1000 / agences);
+  if (argc <= 1) fs::remove_all(dir);
+  std::printf("simulation_vs_file_write=%.2f\n", secsSim / plain);
+  std::printf("real run processor time over the plain writes: %.2f\n", cpuReel / plain);
+  std::printf("ratio_vs_file_write=%.2f\n", secsReel / plain);
+  return 0;
+}
