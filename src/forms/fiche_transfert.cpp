@@ -15,12 +15,14 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "data/application.h"
 #include "forms/qt_run_report.h"
+#include "transfer/preparation_run.h"
 
 namespace corv {
 
-TFicheTransfert::TFicheTransfert(Dialogs& dialogs, QWidget* parent)
-    : QDialog(parent), dialogs_(dialogs), report_(new QtRunReport(this)) {
+TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
+    : QDialog(parent), app_(app), dialogs_(app.dialogs()), report_(new QtRunReport(this)) {
   auto* layout = new QVBoxLayout(this);
 
   optionsBox_ = new QWidget(this);
@@ -146,8 +148,24 @@ void TFicheTransfert::btnLancerClick() {
   thread_->start();
 }
 
+TFicheTransfert::Travail TFicheTransfert::TravailDuRun(const CreationRun& creer) {
+  auto preparation =
+      std::make_shared<PreparationRun>(PreparerRun(app_, app_.FichierIni(), !cbSimulation->isChecked()));
+  std::shared_ptr<TransfertAgences> run = creer(*report_, preparation->options);
+  resultat_ = ResultatRun();
+  // The run object and its backups live as long as the work; the result is
+  // read on the window's thread once the worker has finished.
+  return [this, preparation, run](RunReport&) -> std::string {
+    ResultatRun r = run->Lancer();
+    resultat_ = r;
+    return r.ok() ? std::string() : r.erreur;
+  };
+}
+
 void TFicheTransfert::btnArreterClick() {
-  if (thread_) report_->RequestStop();
+  if (!thread_) return;
+  report_->RequestStop();
+  btnArreter->setEnabled(false);  // taken into account: the run ends after the agency in progress
 }
 
 void TFicheTransfert::Terminer() {
@@ -158,7 +176,7 @@ void TFicheTransfert::Terminer() {
   ActiverControles(true);
   if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
   if (!erreur_.empty()) dialogs_.Error(erreur_);
-  emit runTermine();
+  Q_EMIT runTermine();
   if (fermerApres_) {
     fermerApres_ = false;
     close();

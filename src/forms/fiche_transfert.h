@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "transfer/squelette.h"
 #include "util/dialogs.h"
 
 class QCheckBox;
@@ -23,6 +24,7 @@ class QVBoxLayout;
 
 namespace corv {
 
+class Application;
 class QtRunReport;
 class RunReport;
 
@@ -34,7 +36,7 @@ class TFicheTransfert : public QDialog {
   // that ended it (shown in an error box once the run is over).
   using Travail = std::function<std::string(RunReport&)>;
 
-  TFicheTransfert(Dialogs& dialogs, QWidget* parent = nullptr);
+  TFicheTransfert(Application& app, QWidget* parent = nullptr);
   ~TFicheTransfert() override;
 
   QLabel* lblLecture;
@@ -50,17 +52,26 @@ class TFicheTransfert : public QDialog {
   bool EnCours() const { return thread_ != nullptr; }
   // Blocks (processing events) until the run in progress, if any, is over.
   void AttendreFin();
+  // How the last run of a core run object ended (runs started through
+  // TravailDuRun); meaningful once runTermine was emitted.
+  const ResultatRun& DernierResultat() const { return resultat_; }
 
- public slots:
+ public Q_SLOTS:
   void btnLancerClick();
   void btnArreterClick();
 
- signals:
+ Q_SIGNALS:
   void runTermine();
 
  protected:
   // The kind of window: its run, built on the window's thread from the options.
   virtual Travail PreparerTravail() = 0;
+  // The core run object of the kind, made from the run's options.
+  using CreationRun = std::function<std::unique_ptr<TransfertAgences>(RunReport&, const OptionsRun&)>;
+  // The work of a core run object, prepared as the command line prepares it:
+  // a simulation while cbSimulation is checked; a real run saves each table
+  // before changing it. The object is built here, on the window's thread.
+  Travail TravailDuRun(const CreationRun& creer);
   // Whether a run clears the message list too (the error list always is).
   virtual bool EffacerMessages() const { return false; }
   // Options of the kind are added here, above the start button; they are
@@ -68,6 +79,7 @@ class TFicheTransfert : public QDialog {
   QVBoxLayout* ZoneOptions() const { return options_; }
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
+  Application& app_;
   Dialogs& dialogs_;
 
  private:
@@ -79,6 +91,7 @@ class TFicheTransfert : public QDialog {
   QtRunReport* report_;
   QThread* thread_ = nullptr;
   std::string erreur_;
+  ResultatRun resultat_;
   bool fermerApres_ = false;
 };
 

@@ -26,7 +26,7 @@ class QtRunReport : public QObject, public RunReport {
   void RequestStop() { stop_.store(true); }
   void Reset() { stop_.store(false); }
 
- signals:
+ Q_SIGNALS:
   void message(const QString& line);
   void error(const QString& line);
   void readingLabel(const QString& text);
