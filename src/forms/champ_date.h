@@ -27,6 +27,7 @@ class ChampDate : public QWidget {
  private:
   QCheckBox* coche_;
   QDateEdit* edition_;
+  QDate derniere_;  // the date shown before the field was emptied
 };
 
 // Day number (days since 30 December 1899) of a calendar date.

@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QPainter>
+#include <QStyleOptionHeader>
+#include <algorithm>
 #include <QStyledItemDelegate>
 
 namespace corv {
@@ -24,6 +26,65 @@ class DelegueGrille : public QStyledItemDelegate {
   }
 };
 
+// A header whose captions wrap on up to three lines, so that long captions
+// ("Total achat produits vendus HT (€)") need not widen their columns; room is
+// kept on the right of each section for the sort mark.
+class EnteteRapport : public QHeaderView {
+ public:
+  static constexpr int kLignesMax = 3;
+  static constexpr int kMarqueTri = 14;
+  explicit EnteteRapport(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+  // The narrowest width showing the caption on at most kLignesMax lines.
+  int LargeurCaption(const QString& texte) const {
+    const QFontMetrics fm(font());
+    int mot = 0;
+    for (const QString& m : texte.split(' ', Qt::SkipEmptyParts)) mot = std::max(mot, fm.horizontalAdvance(m));
+    int l = std::max(mot, fm.horizontalAdvance(texte) / kLignesMax);
+    while (Lignes(texte, l) > kLignesMax) l += 4;
+    return l + 2 * kMarge + kMarqueTri;
+  }
+  QSize sizeHint() const override {
+    QSize s = QHeaderView::sizeHint();
+    const QFontMetrics fm(font());
+    int lignes = 1;
+    for (int c = 0; c < count(); ++c)
+      lignes = std::max(lignes, Lignes(model() ? model()->headerData(c, Qt::Horizontal).toString() : QString(),
+                                       sectionSize(c) - 2 * kMarge - kMarqueTri));
+    s.setHeight(std::max(s.height(), lignes * fm.lineSpacing() + 8));
+    return s;
+  }
+
+ protected:
+  void paintSection(QPainter* p, const QRect& rect, int section) const override {
+    if (!rect.isValid()) return;
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = section;
+    opt.text.clear();
+    if (isSortIndicatorShown() && sortIndicatorSection() == section)
+      opt.sortIndicator = sortIndicatorOrder() == Qt::AscendingOrder ? QStyleOptionHeader::SortDown
+                                                                     : QStyleOptionHeader::SortUp;
+    p->save();
+    style()->drawControl(QStyle::CE_Header, &opt, p, this);
+    p->restore();
+    const QString texte = model() ? model()->headerData(section, Qt::Horizontal).toString() : QString();
+    const Qt::Alignment a = (section == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
+    p->drawText(rect.adjusted(kMarge, 2, -kMarge - kMarqueTri, -2), static_cast<int>(a) | static_cast<int>(Qt::TextWordWrap),
+                texte);
+  }
+
+ private:
+  static constexpr int kMarge = 4;
+  int Lignes(const QString& texte, int largeur) const {
+    if (largeur <= 0) return kLignesMax + 1;
+    const QFontMetrics fm(font());
+    const QRect r = fm.boundingRect(QRect(0, 0, largeur, 10000), Qt::TextWordWrap, texte);
+    return std::max(1, (r.height() + fm.lineSpacing() / 2) / fm.lineSpacing());
+  }
+};
+
 Qt::Alignment Alignement(int colonne) {
   return (colonne == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter;
 }
@@ -40,6 +101,7 @@ ListeRapport::ListeRapport(QWidget* parent) : QTreeWidget(parent) {
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSortingEnabled(false);  // the core sorts; a header click is handled by the window
   setItemDelegate(new DelegueGrille(this));
+  setHeader(new EnteteRapport(this));
   header()->setSectionsClickable(true);
   header()->setSectionsMovable(false);
   header()->setStretchLastSection(false);
@@ -53,7 +115,21 @@ void ListeRapport::DefinirColonnes(const std::vector<std::string>& colonnes) {
   setHeaderLabels(t);
   for (int c = 0; c < columnCount(); ++c) headerItem()->setTextAlignment(c, Alignement(c));
   MontrerTri(0);
-  for (int c = 0; c < columnCount(); ++c) resizeColumnToContents(c);
+  AjusterColonnes();
+}
+
+void ListeRapport::AjusterColonnes() {
+  auto* entete = static_cast<EnteteRapport*>(header());
+  const QFontMetrics fm(font());
+  for (int c = 0; c < columnCount(); ++c) {
+    int l = entete->LargeurCaption(headerItem()->text(c));
+    for (int i = 0; i < topLevelItemCount(); ++i)
+      l = std::max(l, fm.horizontalAdvance(topLevelItem(i)->text(c)) + 14);
+    entete->resizeSection(c, l);
+  }
+  // The header's height follows its captions' lines.
+  entete->updateGeometry();
+  updateGeometries();
 }
 
 void ListeRapport::Remplir(const std::vector<LigneStat>& lignes, int selection) {
@@ -73,7 +149,7 @@ void ListeRapport::Remplir(const std::vector<LigneStat>& lignes, int selection) 
     items.push_back(item);
   }
   addTopLevelItems(items);
-  for (int c = 0; c < columnCount(); ++c) resizeColumnToContents(c);
+  AjusterColonnes();
   setUpdatesEnabled(true);
   Selectionner(selection);
 }

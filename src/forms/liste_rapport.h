@@ -30,6 +30,10 @@ class ListeRapport : public QTreeWidget {
   void MontrerTri(int colonne);
   // The row texts as shown (caption first), for the tests and the captures.
   std::vector<std::string> Textes(int ligne) const;
+
+ private:
+  // Widths from the captions (wrapped) and the texts, so that none is cut.
+  void AjusterColonnes();
 };
 
 }  // namespace corv

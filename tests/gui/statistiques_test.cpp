@@ -127,6 +127,11 @@ TEST_F(Statistiques, EachTabShowsTheCoreRowsThenTotalWithTheWaitCursor) {
     EXPECT_TRUE(premier->textAlignment(1) & Qt::AlignRight);
     EXPECT_EQ(o->lwListe->selectionBehavior(), QAbstractItemView::SelectRows);
     EXPECT_EQ(o->lwListe->editTriggers(), QAbstractItemView::NoEditTriggers);
+    // No figure is cut: every column is wider than its texts.
+    const QFontMetrics fm(o->lwListe->font());
+    for (int k = 0; k < h->columnCount(); ++k)
+      for (int i = 0; i < o->lwListe->topLevelItemCount(); ++i)
+        EXPECT_GT(o->lwListe->header()->sectionSize(k), fm.horizontalAdvance(o->lwListe->topLevelItem(i)->text(k)));
   }
   // The demo's agencies with a directory (the last one has none): 4 rows + TOTAL.
   EXPECT_EQ(f.tsStatsCommunes->lwListe->topLevelItemCount(), 5);
@@ -150,6 +155,7 @@ TEST_F(Statistiques, APeriodReachesTheRunAndEmptyDatesAreNoBound) {
   QTest::mouseClick(o->dtDebut->coche(), Qt::LeftButton);
   EXPECT_TRUE(o->dtDebut->Vide());
   EXPECT_FALSE(o->dtDebut->edition()->isEnabled());
+  EXPECT_EQ(o->dtDebut->edition()->text(), "(aucune)");
   o->dtFin->DefinirDate(QDate(2026, 12, 31));
   Rechercher(f, o);
   EXPECT_EQ(Lignes(o->lwListe),
