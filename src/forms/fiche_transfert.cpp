@@ -187,6 +187,12 @@ void TFicheTransfert::AttendreFin() {
   while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
+void TFicheTransfert::showEvent(QShowEvent* event) {
+  // A window without options of its own shows no empty band above the simulation box.
+  optionsBox_->setVisible(options_->count() > 0);
+  QDialog::showEvent(event);
+}
+
 void TFicheTransfert::closeEvent(QCloseEvent* event) {
   if (!thread_) {
     QDialog::closeEvent(event);

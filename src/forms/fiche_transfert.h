@@ -77,6 +77,7 @@ class TFicheTransfert : public QDialog {
   // Options of the kind are added here, above the start button; they are
   // disabled during a run.
   QVBoxLayout* ZoneOptions() const { return options_; }
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void reject() override;
   Application& app_;

@@ -38,8 +38,7 @@ class TransfertAgences::DialogsRun : public Dialogs {
 };
 
 TransfertAgences::TransfertAgences(Application& app, RunReport& report, OptionsRun options)
-    : app_(app),
-      report_(report),
+    : report_(report),
       options_(std::move(options)),
       session_(app.session()),
       host_(app.host()),

@@ -212,7 +212,6 @@ class TransfertAgences {
   pdx::Status Parcourir(ResultatRun* r);
   void Restaurer();
 
-  Application& app_;
   RunReport& report_;
   OptionsRun options_;
   Session session_;
