@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -14,6 +15,7 @@
 #include "data/application.h"
 #include "forms/champ_date.h"
 #include "forms/dialogs_relais.h"
+#include "forms/liste_rapport.h"
 #include "forms/onglet_statistique.h"
 #include "forms/qt_run_report.h"
 #include "stats/collecte.h"
@@ -73,6 +75,20 @@ TFicheStatistiqueAgence::TFicheStatistiqueAgence(Application& app, QWidget* pare
   connect(tsStatsClients->btnExport, &QPushButton::clicked, this, &TFicheStatistiqueAgence::btnExportAchatClick);
   connect(tsStatsFournisseurs->btnExport, &QPushButton::clicked, this, &TFicheStatistiqueAgence::btnExportFnsClick);
   connect(btnFermer, &QPushButton::clicked, this, &QDialog::close);
+  connect(tsStatsCommunes->lwListe->header(), &QHeaderView::sectionClicked, this,
+          &TFicheStatistiqueAgence::ListViewGlobaleColumnClick);
+  connect(tsStatsClients->lwListe->header(), &QHeaderView::sectionClicked, this,
+          &TFicheStatistiqueAgence::lwAchatColumnClick);
+  connect(tsStatsClients->lwDetail->header(), &QHeaderView::sectionClicked, this,
+          &TFicheStatistiqueAgence::lwDetailAchatColumnClick);
+  connect(tsStatsFournisseurs->lwListe->header(), &QHeaderView::sectionClicked, this,
+          &TFicheStatistiqueAgence::lwFnsColumnClick);
+  connect(tsStatsFournisseurs->lwDetail->header(), &QHeaderView::sectionClicked, this,
+          &TFicheStatistiqueAgence::lwDetailFnsColumnClick);
+  connect(tsStatsClients->lwListe, &QTreeWidget::itemSelectionChanged, this,
+          &TFicheStatistiqueAgence::lwAchatSelectItem);
+  connect(tsStatsFournisseurs->lwListe, &QTreeWidget::itemSelectionChanged, this,
+          &TFicheStatistiqueAgence::lwFnsSelectItem);
 
   // The run's progress goes to the bar of the tab being searched.
   connect(report_, &QtRunReport::agencyLabel, this, [this](const QString& nom) {
@@ -118,6 +134,14 @@ void TFicheStatistiqueAgence::btnRechercherFnsClick() { Rechercher(*tsStatsFourn
 void TFicheStatistiqueAgence::btnExportAgenceClick() { Exporter(*tsStatsCommunes); }
 void TFicheStatistiqueAgence::btnExportAchatClick() { Exporter(*tsStatsClients); }
 void TFicheStatistiqueAgence::btnExportFnsClick() { Exporter(*tsStatsFournisseurs); }
+
+void TFicheStatistiqueAgence::ListViewGlobaleColumnClick(int colonne) { tsStatsCommunes->TrierListe(colonne); }
+void TFicheStatistiqueAgence::lwAchatColumnClick(int colonne) { tsStatsClients->TrierListe(colonne); }
+void TFicheStatistiqueAgence::lwDetailAchatColumnClick(int colonne) { tsStatsClients->TrierDetail(colonne); }
+void TFicheStatistiqueAgence::lwFnsColumnClick(int colonne) { tsStatsFournisseurs->TrierListe(colonne); }
+void TFicheStatistiqueAgence::lwDetailFnsColumnClick(int colonne) { tsStatsFournisseurs->TrierDetail(colonne); }
+void TFicheStatistiqueAgence::lwAchatSelectItem() { tsStatsClients->SelectionChangee(); }
+void TFicheStatistiqueAgence::lwFnsSelectItem() { tsStatsFournisseurs->SelectionChangee(); }
 
 void TFicheStatistiqueAgence::ActiverBoutons(bool actif) {
   for (OngletStatistique* o : {tsStatsCommunes, tsStatsClients, tsStatsFournisseurs}) {

@@ -56,6 +56,15 @@ class TFicheStatistiqueAgence : public QDialog {
   void btnExportAgenceClick();
   void btnExportAchatClick();
   void btnExportFnsClick();
+  // A header click sorts its list by that column (the core's comparison).
+  void ListViewGlobaleColumnClick(int colonne);
+  void lwAchatColumnClick(int colonne);
+  void lwDetailAchatColumnClick(int colonne);
+  void lwFnsColumnClick(int colonne);
+  void lwDetailFnsColumnClick(int colonne);
+  // The selection of a row fills its details and the group box caption.
+  void lwAchatSelectItem();
+  void lwFnsSelectItem();
 
  Q_SIGNALS:
   void rechercheTerminee();

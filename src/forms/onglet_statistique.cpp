@@ -1,7 +1,6 @@
 #include "forms/onglet_statistique.h"
 
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -106,9 +105,6 @@ OngletStatistique::OngletStatistique(Calcul calcul, const Noms& noms, QWidget* p
   for (QPushButton* b : {btnRechercher, btnExport}) b->setFixedSize(kLargeBouton, kHautBouton);
   pbExport->setFixedHeight(kHautProgression);
 
-  connect(lwListe, &QTreeWidget::itemSelectionChanged, this, &OngletStatistique::SelectionChangee);
-  connect(lwListe->header(), &QHeaderView::sectionClicked, this, &OngletStatistique::TrierListe);
-  if (lwDetail) connect(lwDetail->header(), &QHeaderView::sectionClicked, this, &OngletStatistique::TrierDetail);
 }
 
 void OngletStatistique::Vider() {

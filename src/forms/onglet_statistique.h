@@ -4,7 +4,8 @@
 // detail group box and list filled from the selected row, "Exporter" with its
 // progress bar and done mark. The tab keeps the list's figures (a
 // corv::ListeStat) and shows them: sorting a column and filling the details go
-// through the core's list; the search and the export are the window's.
+// through the core's list; the search, the export and the handlers of the
+// controls' events are the window's.
 #include <QWidget>
 #include <string>
 
