@@ -35,13 +35,14 @@ class EnteteRapport : public QHeaderView {
   static constexpr int kMarqueTri = 14;
   explicit EnteteRapport(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
 
-  // The narrowest width showing the caption on at most kLignesMax lines.
-  int LargeurCaption(const QString& texte) const {
+  // The narrowest width showing the caption on at most `lignes` lines.
+  int LargeurCaption(const QString& texte, int lignes) const {
     const QFontMetrics fm(font());
+    if (lignes <= 1) return fm.horizontalAdvance(texte) + 2 * kMarge + kMarqueTri + 2;
     int mot = 0;
     for (const QString& m : texte.split(' ', Qt::SkipEmptyParts)) mot = std::max(mot, fm.horizontalAdvance(m));
-    int l = std::max(mot, fm.horizontalAdvance(texte) / kLignesMax);
-    while (Lignes(texte, l) > kLignesMax) l += 4;
+    int l = std::max(mot, fm.horizontalAdvance(texte) / lignes);
+    while (Lignes(texte, l) > lignes) l += 4;
     return l + 2 * kMarge + kMarqueTri;
   }
   QSize sizeHint() const override {
@@ -121,12 +122,21 @@ void ListeRapport::DefinirColonnes(const std::vector<std::string>& colonnes) {
 void ListeRapport::AjusterColonnes() {
   auto* entete = static_cast<EnteteRapport*>(header());
   const QFontMetrics fm(font());
+  // Captions on one line when every column then fits in the list, wrapped
+  // otherwise.
+  std::vector<int> texte(static_cast<size_t>(columnCount()), 0), uneLigne(texte), plusieurs(texte);
+  int total = 0;
   for (int c = 0; c < columnCount(); ++c) {
-    int l = entete->LargeurCaption(headerItem()->text(c));
+    const size_t k = static_cast<size_t>(c);
     for (int i = 0; i < topLevelItemCount(); ++i)
-      l = std::max(l, fm.horizontalAdvance(topLevelItem(i)->text(c)) + 14);
-    entete->resizeSection(c, l);
+      texte[k] = std::max(texte[k], fm.horizontalAdvance(topLevelItem(i)->text(c)) + 14);
+    uneLigne[k] = std::max(texte[k], entete->LargeurCaption(headerItem()->text(c), 1));
+    plusieurs[k] = std::max(texte[k], entete->LargeurCaption(headerItem()->text(c), EnteteRapport::kLignesMax));
+    total += uneLigne[k];
   }
+  const bool surUneLigne = total <= viewport()->width();
+  for (int c = 0; c < columnCount(); ++c)
+    entete->resizeSection(c, (surUneLigne ? uneLigne : plusieurs)[static_cast<size_t>(c)]);
   // The header's height follows its captions' lines.
   entete->updateGeometry();
   updateGeometries();
@@ -155,6 +165,11 @@ void ListeRapport::Remplir(const std::vector<LigneStat>& lignes, int selection) 
 }
 
 void ListeRapport::Vider() { clear(); }
+
+void ListeRapport::resizeEvent(QResizeEvent* event) {
+  QTreeWidget::resizeEvent(event);
+  AjusterColonnes();
+}
 
 int ListeRapport::IndexSelectionne() const {
   const QList<QTreeWidgetItem*> s = selectedItems();

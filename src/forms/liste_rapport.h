@@ -31,6 +31,9 @@ class ListeRapport : public QTreeWidget {
   // The row texts as shown (caption first), for the tests and the captures.
   std::vector<std::string> Textes(int ligne) const;
 
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
  private:
   // Widths from the captions (wrapped) and the texts, so that none is cut.
   void AjusterColonnes();
