@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 
@@ -85,13 +86,19 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
 
   connect(btnLancer, &QPushButton::clicked, this, &TFicheTransfert::btnLancerClick);
   connect(btnArreter, &QPushButton::clicked, this, &TFicheTransfert::btnArreterClick);
+  // Lines are gathered and shown a batch at a time: scrolling the list for each
+  // line of a long detailed log would keep the window busy long after the run.
+  vidage_ = new QTimer(this);
+  vidage_->setSingleShot(true);
+  vidage_->setInterval(40);
+  connect(vidage_, &QTimer::timeout, this, &TFicheTransfert::AfficherLignes);
   connect(report_, &QtRunReport::message, this, [this](const QString& l) {
-    listMessages->addItem(l);
-    listMessages->scrollToBottom();
+    attenteMessages_.append(l);
+    if (!vidage_->isActive()) vidage_->start();
   });
   connect(report_, &QtRunReport::error, this, [this](const QString& l) {
-    lstErreurs->addItem(l);
-    lstErreurs->scrollToBottom();
+    attenteErreurs_.append(l);
+    if (!vidage_->isActive()) vidage_->start();
   });
   connect(report_, &QtRunReport::readingLabel, lblLecture, &QLabel::setText);
   connect(report_, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
@@ -110,6 +117,20 @@ TFicheTransfert::~TFicheTransfert() {
   if (thread_) {
     report_->RequestStop();
     thread_->wait();
+  }
+}
+
+void TFicheTransfert::AfficherLignes() {
+  vidage_->stop();
+  if (!attenteMessages_.isEmpty()) {
+    listMessages->addItems(attenteMessages_);
+    attenteMessages_.clear();
+    listMessages->scrollToBottom();
+  }
+  if (!attenteErreurs_.isEmpty()) {
+    lstErreurs->addItems(attenteErreurs_);
+    attenteErreurs_.clear();
+    lstErreurs->scrollToBottom();
   }
 }
 
@@ -173,6 +194,7 @@ void TFicheTransfert::Terminer() {
   thread_->wait();
   delete thread_;
   thread_ = nullptr;
+  AfficherLignes();
   ActiverControles(true);
   if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
   if (!erreur_.empty()) dialogs_.Error(erreur_);

@@ -7,6 +7,7 @@
 // disabled (a second start cannot happen) and "Arrêter" asks the run to stop
 // after the agency in progress.
 #include <QDialog>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,6 +21,7 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 class QThread;
+class QTimer;
 class QVBoxLayout;
 
 namespace corv {
@@ -86,10 +88,14 @@ class TFicheTransfert : public QDialog {
  private:
   void Terminer();
   void ActiverControles(bool actif);
+  // Shows the lines received since the last batch.
+  void AfficherLignes();
 
   QVBoxLayout* options_;
   QWidget* optionsBox_;
   QtRunReport* report_;
+  QTimer* vidage_;
+  QStringList attenteMessages_, attenteErreurs_;
   QThread* thread_ = nullptr;
   std::string erreur_;
   ResultatRun resultat_;
