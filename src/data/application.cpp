@@ -10,6 +10,7 @@ Application::Application(pdx::Env* env, std::string exePath, Dialogs& dialogs)
     : host_(env), chemins_(std::move(exePath), session_, host_), dialogs_(dialogs) {}
 
 bool Application::Demarrer(const std::string& fichierIni) {
+  fichierIni_ = fichierIni;
   if (!ConfigurerSession(fichierIni.empty() ? chemins_.FichierIniBde() : fichierIni, session_, host_, dialogs_))
     return false;
   dm_ = std::make_unique<TDM>(session_, host_, dialogs_);

@@ -25,6 +25,9 @@ class Application {
 
   // fichierIni: Windows form; "" = Chemins::FichierIniBde().
   bool Demarrer(const std::string& fichierIni = "");
+  // The configuration file Demarrer was given ("" = the one beside the
+  // executable): the runs put their backups and log files beside it.
+  const std::string& FichierIni() const { return fichierIni_; }
   std::string InitialiserFenetrePrincipale();
 
   Session& session() { return session_; }
@@ -42,6 +45,7 @@ class Application {
   Dialogs& dialogs_;
   ParametresGeneraux parametres_;
   std::unique_ptr<TDM> dm_;
+  std::string fichierIni_;
 };
 
 }  // namespace corv

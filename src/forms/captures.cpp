@@ -29,6 +29,8 @@ std::vector<EtapeCapture> EtapesCapture() {
   AjouterCapturesAgence(e);
   AjouterCapturesSelectionModele(e);
   AjouterCapturesCodeArticle(e);
+  AjouterCapturesTransferts(e);
+  AjouterCapturesStatistiques(e);
   return e;
 }
 

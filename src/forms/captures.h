@@ -45,6 +45,12 @@ void AjouterCapturesAgence(std::vector<EtapeCapture>& etapes);
 // The product selection for one supplier with ticked families, and the article codes.
 void AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes);
 void AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes);
+// The transfer windows and the client clean-up, each after a simulation run
+// (the sales conditions as "TFicheCopieRemiseAchatVersAgence_Vente").
+void AjouterCapturesTransferts(std::vector<EtapeCapture>& etapes);
+// The statistics window after a search on each tab, a row selected
+// ("TFicheStatistiqueAgence_tsStatsCommunes", ...).
+void AjouterCapturesStatistiques(std::vector<EtapeCapture>& etapes);
 
 std::vector<EtapeCapture> EtapesCapture();
 

@@ -242,7 +242,7 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
     }
     report_.AgencyProgress(i + 1, n);
     if (i + 1 < n && report_.StopRequested()) {
-      Erreur("Arrêt demandé : les agences suivantes ne sont pas traitées.");
+      Erreur("Arrêt demandé après l'agence : " + a.nom + " - les agences suivantes ne sont pas traitées.");
       r->fin = ResultatRun::Fin::kArretee;
       break;
     }

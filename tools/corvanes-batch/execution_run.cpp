@@ -7,15 +7,7 @@
 namespace corv::batch {
 
 PreparationRun PreparerRun(const Contexte& ctx, Application& app, bool reel) {
-  PreparationRun p;
-  p.options.simulation = !reel;
-  p.options.fichierIniBde = ctx.ini;
-  if (reel) {
-    p.sauvegarde = std::make_unique<SauvegardeFichiers>(
-        app.host().env(), RacineSauvegardesInstallation(app.chemins(), app.host(), ctx.ini));
-    p.options.sauvegarde = p.sauvegarde.get();
-  }
-  return p;
+  return corv::PreparerRun(app, ctx.ini, reel);
 }
 
 int ExecuterRun(TransfertAgences& run, ConsoleRunReport& console) {

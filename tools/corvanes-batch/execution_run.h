@@ -7,17 +7,14 @@
 
 #include "commandes.h"
 #include "console.h"
-#include "transfer/sauvegarde.h"
+#include "transfer/preparation_run.h"
 #include "transfer/squelette.h"
 
 namespace corv::batch {
 
 // The options of a run: a simulation unless reel; a real run saves every table
-// before changing it (the backups "corvanes-batch restauration" lists).
-struct PreparationRun {
-  OptionsRun options;
-  std::unique_ptr<SauvegardeFichiers> sauvegarde;
-};
+// before changing it (the backups "corvanes-batch restauration" lists). The
+// windows prepare their runs the same way.
 PreparationRun PreparerRun(const Contexte& ctx, Application& app, bool reel);
 
 // Runs to the end, the lines going to the console as they are logged. Exit

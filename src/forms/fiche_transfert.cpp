@@ -1,0 +1,240 @@
+#include "forms/fiche_transfert.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPalette>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "data/application.h"
+#include "forms/qt_run_report.h"
+#include "transfer/preparation_run.h"
+
+namespace corv {
+
+TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
+    : QDialog(parent), app_(app), dialogs_(app.dialogs()), report_(new QtRunReport(this)) {
+  auto* layout = new QVBoxLayout(this);
+
+  optionsBox_ = new QWidget(this);
+  options_ = new QVBoxLayout(optionsBox_);
+  options_->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(optionsBox_);
+
+  cbSimulation = new QCheckBox(QStringLiteral("Faire une simulation du lancement"), this);
+  cbSimulation->setObjectName("cbSimulation");
+  cbSimulation->setChecked(true);
+  QFont gras = cbSimulation->font();
+  gras.setBold(true);
+  cbSimulation->setFont(gras);
+  QPalette vert = cbSimulation->palette();
+  vert.setColor(QPalette::WindowText, QColor(0, 128, 0));
+  vert.setColor(QPalette::ButtonText, QColor(0, 128, 0));
+  cbSimulation->setPalette(vert);
+  layout->addWidget(cbSimulation);
+
+  auto* boutons = new QHBoxLayout;
+  btnLancer = new QPushButton(this);
+  btnLancer->setObjectName("btnLancer");
+  btnLancer->setDefault(true);
+  btnArreter = new QPushButton(QStringLiteral("Arrêter"), this);
+  btnArreter->setObjectName("btnArreter");
+  btnArreter->setEnabled(false);
+  boutons->addWidget(btnLancer, 1);
+  boutons->addWidget(btnArreter);
+  layout->addLayout(boutons);
+
+  lblLecture = new QLabel(this);
+  lblLecture->setObjectName("lblLecture");
+  pbRecord = new QProgressBar(this);
+  pbRecord->setObjectName("pbRecord");
+  pbRecord->setValue(0);
+  lblAgence = new QLabel(this);
+  lblAgence->setObjectName("lblAgence");
+  pbAgence = new QProgressBar(this);
+  pbAgence->setObjectName("pbAgence");
+  pbAgence->setValue(0);
+  layout->addWidget(lblLecture);
+  layout->addWidget(pbRecord);
+  layout->addWidget(lblAgence);
+  layout->addWidget(pbAgence);
+
+  listMessages = new QListWidget(this);
+  listMessages->setObjectName("listMessages");
+  listMessages->setUniformItemSizes(true);  // long logs stay fast to append to
+  layout->addWidget(listMessages, 3);
+
+  lstErreurs = new QListWidget(this);
+  lstErreurs->setObjectName("lstErreurs");
+  lstErreurs->setUniformItemSizes(true);
+  QPalette rouge = lstErreurs->palette();
+  rouge.setColor(QPalette::Text, Qt::red);
+  lstErreurs->setPalette(rouge);
+  layout->addWidget(lstErreurs, 1);
+
+  resize(760, 640);
+
+  connect(btnLancer, &QPushButton::clicked, this, &TFicheTransfert::btnLancerClick);
+  connect(btnArreter, &QPushButton::clicked, this, &TFicheTransfert::btnArreterClick);
+  // Lines are gathered and shown a batch at a time: scrolling the list for each
+  // line of a long detailed log would keep the window busy long after the run.
+  vidage_ = new QTimer(this);
+  vidage_->setSingleShot(true);
+  vidage_->setInterval(40);
+  connect(vidage_, &QTimer::timeout, this, &TFicheTransfert::AfficherLignes);
+  connect(report_, &QtRunReport::message, this, [this](const QString& l) {
+    attenteMessages_.append(l);
+    if (!vidage_->isActive()) vidage_->start();
+  });
+  connect(report_, &QtRunReport::error, this, [this](const QString& l) {
+    attenteErreurs_.append(l);
+    if (!vidage_->isActive()) vidage_->start();
+  });
+  connect(report_, &QtRunReport::readingLabel, lblLecture, &QLabel::setText);
+  connect(report_, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
+  connect(report_, &QtRunReport::rowProgress, this, [this](int p, int m) {
+    pbRecord->setMaximum(m);
+    pbRecord->setValue(p);
+  });
+  connect(report_, &QtRunReport::agencyProgress, this, [this](int p, int m) {
+    pbAgence->setMaximum(m);
+    pbAgence->setValue(p);
+  });
+}
+
+TFicheTransfert::~TFicheTransfert() {
+  // The run holds references to this window's report: never leave it running.
+  if (thread_) {
+    report_->RequestStop();
+    thread_->wait();
+  }
+}
+
+void TFicheTransfert::AfficherLignes() {
+  vidage_->stop();
+  if (!attenteMessages_.isEmpty()) {
+    listMessages->addItems(attenteMessages_);
+    attenteMessages_.clear();
+    listMessages->scrollToBottom();
+  }
+  if (!attenteErreurs_.isEmpty()) {
+    lstErreurs->addItems(attenteErreurs_);
+    attenteErreurs_.clear();
+    lstErreurs->scrollToBottom();
+  }
+}
+
+void TFicheTransfert::ActiverControles(bool actif) {
+  btnLancer->setEnabled(actif);
+  optionsBox_->setEnabled(actif);
+  cbSimulation->setEnabled(actif);
+  btnArreter->setEnabled(!actif);
+}
+
+void TFicheTransfert::btnLancerClick() {
+  if (thread_) return;  // a run is in progress: a second one is never started
+  lstErreurs->clear();
+  if (EffacerMessages()) listMessages->clear();
+  Travail travail;
+  try {
+    travail = PreparerTravail();
+  } catch (const std::exception& e) {
+    dialogs_.Error(e.what());
+    return;
+  }
+  if (!travail) return;
+  report_->Reset();
+  erreur_.clear();
+  ActiverControles(false);
+  thread_ = QThread::create([this, travail]() {
+    try {
+      erreur_ = travail(*report_);
+    } catch (const std::exception& e) {
+      erreur_ = e.what();
+    }
+  });
+  // finished is queued after every report signal of the run: the lists are
+  // complete when Terminer runs.
+  connect(thread_, &QThread::finished, this, &TFicheTransfert::Terminer);
+  thread_->start();
+}
+
+TFicheTransfert::Travail TFicheTransfert::TravailDuRun(const CreationRun& creer) {
+  auto preparation =
+      std::make_shared<PreparationRun>(PreparerRun(app_, app_.FichierIni(), !cbSimulation->isChecked()));
+  std::shared_ptr<TransfertAgences> run = creer(*report_, preparation->options);
+  resultat_ = ResultatRun();
+  // The run object and its backups live as long as the work; the result is
+  // read on the window's thread once the worker has finished.
+  return [this, preparation, run](RunReport&) -> std::string {
+    ResultatRun r = run->Lancer();
+    resultat_ = r;
+    return r.ok() ? std::string() : r.erreur;
+  };
+}
+
+void TFicheTransfert::btnArreterClick() {
+  if (!thread_) return;
+  report_->RequestStop();
+  btnArreter->setEnabled(false);  // taken into account: the run ends after the agency in progress
+}
+
+void TFicheTransfert::Terminer() {
+  if (!thread_) return;
+  thread_->wait();
+  delete thread_;
+  thread_ = nullptr;
+  AfficherLignes();
+  ActiverControles(true);
+  if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
+  if (!erreur_.empty()) dialogs_.Error(erreur_);
+  Q_EMIT runTermine();
+  if (fermerApres_) {
+    fermerApres_ = false;
+    close();
+  }
+}
+
+void TFicheTransfert::AttendreFin() {
+  while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
+void TFicheTransfert::showEvent(QShowEvent* event) {
+  // A window without options of its own shows no empty band above the simulation box.
+  optionsBox_->setVisible(options_->count() > 0);
+  QDialog::showEvent(event);
+}
+
+void TFicheTransfert::closeEvent(QCloseEvent* event) {
+  if (!thread_) {
+    QDialog::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  if (dialogs_.Question("Un traitement est en cours. Voulez-vous l'arrêter après l'agence en cours et fermer la fenêtre ?",
+                        "Traitement en cours")) {
+    fermerApres_ = true;
+    report_->RequestStop();
+  }
+}
+
+void TFicheTransfert::reject() {
+  // Escape goes through the same question as the close box.
+  if (thread_) {
+    close();
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace corv
