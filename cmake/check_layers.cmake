@@ -5,7 +5,7 @@
 # Layers from the bottom: src/paradox (0), src/util (1), src/data (2), the task
 # subsystems and the demo generator (3: src/agency, transfer, stats, catalogue,
 # demo), the windows (4: src/forms, src/app). A file includes headers of its own
-# layer or below. Qt headers belong to the windows (and their tests) only. The
+# layer or below. Qt headers belong to the windows (and their tests and benchmark) only. The
 # engine's internal headers (src/paradox/<room>/...) are included outside the
 # engine only by the folders listed in INTERNAL_USERS.
 if(NOT ROOT)
@@ -35,7 +35,7 @@ function(_folder_level rel out_level out_qt)
     if(level EQUAL 4)
       set(qt ON)
     endif()
-  elseif(rel MATCHES "^tests/gui/")
+  elseif(rel MATCHES "^(tests|bench)/gui/")
     set(level 5)
     set(qt ON)
   elseif(rel MATCHES "^tests/")
