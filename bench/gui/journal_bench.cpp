@@ -18,18 +18,11 @@
 
 namespace {
 
-class SansBoites : public corv::Dialogs {
+class SansBoites : public corv::UnattendedDialogs {
  public:
   void Message(corv::MessageKind, const std::string& text, const std::string&) override {
     std::fprintf(stderr, "journal_bench: %s\n", text.c_str());
   }
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
 };
 
 class FenetreJournal : public corv::TFicheTransfert {

@@ -10,20 +10,13 @@
 
 namespace corv {
 
-class DialogsRelais : public Dialogs {
+class DialogsRelais : public UnattendedDialogs {
  public:
   // fenetre: the window whose thread shows the boxes; boxes still on their way
   // when it is destroyed are dropped.
   DialogsRelais(Dialogs& cible, QObject* fenetre) : cible_(cible), fenetre_(fenetre) {}
 
   void Message(MessageKind kind, const std::string& text, const std::string& caption) override;
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
 
  private:
   Dialogs& cible_;

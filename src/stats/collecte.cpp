@@ -19,7 +19,7 @@ struct AgenceLue {
 
 // The dialogs of a worker: messages are kept and shown later, in agency order,
 // from the caller's thread. A worker never asks anything.
-class DialogsDifferes : public Dialogs {
+class DialogsDifferes : public UnattendedDialogs {
  public:
   struct Boite {
     MessageKind kind;
@@ -30,13 +30,6 @@ class DialogsDifferes : public Dialogs {
   void Message(MessageKind kind, const std::string& text, const std::string& caption) override {
     boites.push_back({kind, text, caption});
   }
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
 };
 
 // What one worker owns: a copy of the session (its QuintrelDossiers follows the

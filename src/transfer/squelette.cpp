@@ -21,17 +21,10 @@ std::string NomSorte(SorteTransfert s) {
 
 // The data module of a run never shows a box: what it would say goes to the
 // error list, and questions are answered No.
-class TransfertAgences::DialogsRun : public Dialogs {
+class TransfertAgences::DialogsRun : public UnattendedDialogs {
  public:
   explicit DialogsRun(TransfertAgences& run) : run_(run) {}
   void Message(MessageKind, const std::string& text, const std::string&) override { run_.Erreur(text); }
-  bool Question(const std::string&, const std::string&) override { return false; }
-  bool Input(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
-  bool ChooseDirectory(const std::string&, std::string*) override { return false; }
-  void BeginWait() override {}
-  void EndWait() override {}
-  void ProcessEvents() override {}
 
  private:
   TransfertAgences& run_;

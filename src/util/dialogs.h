@@ -44,17 +44,11 @@ class Dialogs {
   void Error(const std::string& text, const std::string& caption = "") { Message(MessageKind::kError, text, caption); }
 };
 
-// Dialogs of a program without a user interface (the demo generator, the
-// benchmarks): each message is a line on standard error, after the prefix;
-// questions are answered No and inputs and choosers cancelled.
-class ConsoleDialogs : public Dialogs {
+// Dialogs where no user is at hand to answer (a command line, a run on a
+// worker thread): the subclass says where messages go; questions are answered
+// No, inputs and choosers cancelled, and there is no wait cursor.
+class UnattendedDialogs : public Dialogs {
  public:
-  explicit ConsoleDialogs(std::string prefix = "") : prefix_(std::move(prefix)) {}
-  int shown = 0;  // messages shown so far
-  void Message(MessageKind, const std::string& text, const std::string&) override {
-    ++shown;
-    std::fprintf(stderr, "%s%s\n", prefix_.c_str(), text.c_str());
-  }
   bool Question(const std::string&, const std::string&) override { return false; }
   bool Input(const std::string&, const std::string&, std::string*) override { return false; }
   bool ChooseFile(const std::string&, const std::string&, bool, std::string*) override { return false; }
@@ -62,6 +56,18 @@ class ConsoleDialogs : public Dialogs {
   void BeginWait() override {}
   void EndWait() override {}
   void ProcessEvents() override {}
+};
+
+// Dialogs of a program without a user interface (the demo generator, the
+// benchmarks): each message is a line on standard error, after the prefix.
+class ConsoleDialogs : public UnattendedDialogs {
+ public:
+  explicit ConsoleDialogs(std::string prefix = "") : prefix_(std::move(prefix)) {}
+  int shown = 0;  // messages shown so far
+  void Message(MessageKind, const std::string& text, const std::string&) override {
+    ++shown;
+    std::fprintf(stderr, "%s%s\n", prefix_.c_str(), text.c_str());
+  }
 
  private:
   std::string prefix_;
