@@ -6,42 +6,17 @@
 #include <QElapsedTimer>
 #include <filesystem>
 
-#include "demo/env_rapide.h"
-#include "demo/generateur.h"
 #include "forms/fenetres.h"
 #include "paradox/table.h"
+#include "support/demo_copie.h"
 #include "util/dates.h"
 
 namespace guitest {
 
 namespace fs = std::filesystem;
 
-namespace {
-const std::string& Modele() {
-  static testutil::TempDir tmp;
-  static const std::string dir = [] {
-    std::string d = tmp.path() + "/demo";
-    static std::unique_ptr<pdx::Env> env = corv::demo::NouvelEnvSansSync(pdx::Env::Default());
-    corv::demo::Options o;
-    o.repertoire = d;
-    o.agences = 5;
-    o.dossiers = 3;
-    o.graine = 11;
-    o.jour = corv::DayNumber(2026, 12, 8);
-    pdx::Status s = corv::demo::Generer(env.get(), o, nullptr);
-    EXPECT_TRUE(s.ok()) << s.ToString();
-    return d;
-  }();
-  return dir;
-}
-}  // namespace
-
 Installation::Installation() {
-  fs::copy(Modele(), tmp_.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-  std::string ini = testutil::ReadFile(tmp_.file("qvrbde.ini"));
-  for (size_t p = ini.find(Modele()); p != std::string::npos; p = ini.find(Modele(), p))
-    ini.replace(p, Modele().size(), tmp_.path());
-  testutil::WriteFile(tmp_.file("qvrbde.ini"), ini);
+  testutil::CopierDemo(testutil::ModeleDemo(5, 3, 11), tmp_.path());
   fs::create_directories(tmp_.file("bin"));
   app_ = std::make_unique<corv::Application>(pdx::Env::Default(), tmp_.file("bin/corvanes"), dialogs_);
   EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")));
