@@ -190,7 +190,7 @@ __attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* recor
     for (; k + 4 <= nd; k += 4)
       for (int j = 0; j < 4; ++j) doubleSums[j] += doubles[k + j];
     for (; k < nd; ++k) doubleSums[0] += doubles[k];
-    for (size_t k = 0; k < m * textCount; ++k) textBytes += texts[k].size();
+    for (size_t t = 0; t < m * textCount; ++t) textBytes += texts[t].size();
   }
   // The sum stays comparable with pxlib's.
   acc = static_cast<double>(intSum) + (doubleSums[0] + doubleSums[1]) + (doubleSums[2] + doubleSums[3]) +
@@ -290,11 +290,11 @@ int main(int argc, char** argv) {
   RawRead(path, &rawSum);  // warms the cache
   double tRaw = 1e9, tOurs = 1e9, tValues = 1e9, tPx = 1e9;
   uint64_t valuesCount = 0;
-  pdx::ScanPath path = pdx::ScanPath::kAuto;
+  pdx::ScanPath scanPath = pdx::ScanPath::kAuto;
   double valuesSum = 0;
   for (int rep = 0; rep < 5; ++rep) {
     tRaw = std::min(tRaw, RawRead(path, &rawSum));
-    tOurs = std::min(tOurs, OurScan(dir, &ours, &ourSum, &path));
+    tOurs = std::min(tOurs, OurScan(dir, &ours, &ourSum, &scanPath));
     tValues = std::min(tValues, ValuesScan(dir, &valuesCount, &valuesSum));
   }
   // pxlib slows down as tables grow; BENCH_PXLIB_RECORDS limits its share.
@@ -304,7 +304,7 @@ int main(int argc, char** argv) {
   const double pxRate = static_cast<double>(px) / tPx;
   std::printf("records: %llu, fields: %d\n", static_cast<unsigned long long>(ours), kNumCols);
   const char* asked = std::getenv("CORVANES_SCAN_PATH");
-  std::printf("scan path: %s%s%s%s\n", pdx::ScanPathName(path), asked ? " (CORVANES_SCAN_PATH=" : "",
+  std::printf("scan path: %s%s%s%s\n", pdx::ScanPathName(scanPath), asked ? " (CORVANES_SCAN_PATH=" : "",
               asked ? asked : "", asked ? ")" : "");
   std::printf("raw read: %.3f s\n", tRaw);
   std::printf("corvanes: %.3f s, %.0f records/s (checksum %.6g)\n", tOurs, ourRate, ourSum);
