@@ -190,7 +190,7 @@ __attribute__((noinline)) double OurScan(const std::string& dir, uint64_t* recor
     for (; k + 4 <= nd; k += 4)
       for (int j = 0; j < 4; ++j) doubleSums[j] += doubles[k + j];
     for (; k < nd; ++k) doubleSums[0] += doubles[k];
-    for (size_t t = 0; t < m * textCount; ++t) textBytes += texts[t].size();
+    for (size_t x = 0; x < m * textCount; ++x) textBytes += texts[x].size();
   }
   // The sum stays comparable with pxlib's.
   acc = static_cast<double>(intSum) + (doubleSums[0] + doubleSums[1]) + (doubleSums[2] + doubleSums[3]) +
