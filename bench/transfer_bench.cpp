@@ -7,7 +7,7 @@
 // plainly, with a sync, for comparison.
 // Last line: ratio_vs_file_write=X (real run over the plain writes).
 // Usage: transfer_bench [DIR] [AGENCIES] [reel]   (DIR defaults to a fresh temp
-// dir; "reel": the real run only)
+// dir; "reel": the real run only, "simulation": the simulation only)
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -160,8 +160,10 @@ int main(int argc, char** argv) {
 
   double secsSim = 0, secsReel = 0, cpuReel = 0;
   const bool reelSeul = argc > 3 && std::string(argv[3]) == "reel";
+  const bool simulationSeule = argc > 3 && std::string(argv[3]) == "simulation";
   for (bool simulation : {true, false}) {
     if (simulation && reelSeul) continue;
+    if (!simulation && simulationSeule) continue;
     corv::NullRunReport rep;
     corv::OptionsRun o;
     o.simulation = simulation;

@@ -78,7 +78,7 @@ Status TableWriterImpl::Init() {
 }
 
 Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
-                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out) {
+                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out, bool preview) {
   std::string file = name;
   if (file.find('.') == std::string::npos) file += ".DB";
   std::string path;
@@ -90,10 +90,13 @@ Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& nam
   w->dbName_ = FileNameOf(path);
   w->base_ = StripExtension(w->dbName_);
   w->label_ = "table " + JoinPath(dir, w->dbName_);
-  if (lock) w->lock_ = std::move(lock);
-  else PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, lockOptions, &w->lock_));
-  s = RecoverTable(env, dir, w->base_);
-  if (!s.ok()) return s;
+  w->preview_ = preview;
+  if (!preview) {
+    if (lock) w->lock_ = std::move(lock);
+    else PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, lockOptions, &w->lock_));
+    s = RecoverTable(env, dir, w->base_);
+    if (!s.ok()) return s;
+  }
   PDX_RETURN_IF_ERROR(w->LoadRows(env));
   *out = std::move(w);
   return Status::OK();
@@ -101,7 +104,7 @@ Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& nam
 
 Status TableWriter::Open(Env* env, const std::string& dir, const std::string& name, const Options& options,
                          std::unique_ptr<TableWriter>* out) {
-  return OpenLockedWriter(env, dir, name, nullptr, options.lock, out);
+  return OpenLockedWriter(env, dir, name, nullptr, options.lock, out, options.preview);
 }
 
 Status TableWriterImpl::LoadRows(Env* env) {
@@ -178,6 +181,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
   rows_.Clear(false);
   blobs_.clear();
   keyed_.clear();
+  merged_.clear();
+  keyedStale_ = false;
   order_.clear();
   loadedBlocks_.clear();
   // Room for the rows the header counts, within what the file can hold (a
@@ -249,7 +254,9 @@ Status TableWriterImpl::BlobBytes(const BlobSlot& slot, std::string* out) const 
 std::vector<RowId> TableWriterImpl::Rows() const {
   std::vector<RowId> out;
   out.reserve(live_);
-  if (Keyed()) {
+  if (Keyed() && keyedStale_) {
+    out = merged_;
+  } else if (Keyed()) {
     keyed_.ForEach([&](RowId id) { out.push_back(id); });
   } else {
     for (RowId id : order_)
@@ -454,22 +461,39 @@ Status TableWriterImpl::EncodeRow(const std::vector<Value>& values, std::string*
   return Status::OK();
 }
 
+Status TableWriterImpl::EncodeKeyFields(const std::vector<Value>& key, char* rec) const {
+  // Only the key fields are encoded: the comparison reads nothing else.
+  std::string bytes;
+  for (size_t i = 0; i < key.size() && i < info_.fields.size(); ++i) {
+    const FieldDesc& f = info_.fields[i];
+    char* dst = rec + offsets_[i];
+    std::memset(dst, 0, pdx::StoredFieldSize(f));
+    if (!key[i].blank && EncodeCommon(f, key[i], *cp_, asciiSame_, dst)) continue;
+    PDX_RETURN_IF_ERROR(EncodeKeyValue(f, key[i], encoder_, nullptr, &bytes));
+    std::memcpy(rec + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(f)));
+  }
+  return Status::OK();
+}
+
+void TableWriterImpl::EnsureKeyed() const {
+  if (!keyedStale_) return;
+  KeyOrder order(primaryKey_.size());
+  std::string key(primaryKey_.size(), '\0');
+  for (RowId id : merged_) {
+    primaryKey_.Make(rows_.at(id), key.data());
+    order.Append(id, key.data());
+  }
+  keyed_ = std::move(order);
+  merged_ = {};
+  keyedStale_ = false;
+}
+
 Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
   if (!Keyed()) return Status::InvalidArgument(label_ + ": Find needs a keyed table");
   if (key.size() != static_cast<size_t>(info_.keyFieldCount))
     return Status::InvalidArgument(label_ + ": the key has " + std::to_string(info_.keyFieldCount) + " fields");
-  // Only the key fields are encoded: the comparison reads nothing else.
-  std::string bytes;
-  for (size_t i = 0; i < key.size(); ++i) {
-    const FieldDesc& f = info_.fields[i];
-    if (!key[i].blank) {
-      char* dst = probe_.data() + offsets_[i];
-      std::memset(dst, 0, pdx::StoredFieldSize(f));
-      if (EncodeCommon(f, key[i], *cp_, asciiSame_, dst)) continue;
-    }
-    PDX_RETURN_IF_ERROR(EncodeKeyValue(f, key[i], encoder_, nullptr, &bytes));
-    std::memcpy(probe_.data() + offsets_[i], bytes.data(), std::min<size_t>(bytes.size(), pdx::StoredFieldSize(info_.fields[i])));
-  }
+  PDX_RETURN_IF_ERROR(EncodeKeyFields(key, probe_.data()));
+  EnsureKeyed();
   if (!keyed_.Find(SortKeyOf(probe_.data(), &key_), row))
     return Status::NotFound(label_ + ": no record with key " + KeyText(probe_.data()));
   return Status::OK();
@@ -480,6 +504,7 @@ Status TableWriterImpl::Insert(const std::vector<Value>& values, RowId* row) {
   uint32_t used = 0;
   PDX_RETURN_IF_ERROR(EncodeRow(values, &scratch_, &blobs, true, &used));
   if (rows_.size() >= kMaxRows) return Status::InvalidArgument(label_ + ": too many rows");
+  EnsureKeyed();
   const RowId id = static_cast<RowId>(rows_.size());  // the id Add gives next
   if (Keyed() && !keyed_.Insert(id, SortKeyOf(scratch_.data(), &key_)))
     return Status::InvalidArgument(label_ + ": duplicate primary key " + KeyText(scratch_.data()));
@@ -502,6 +527,7 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
   uint32_t used = 0;
   PDX_RETURN_IF_ERROR(EncodeRow(values, &scratch_, &blobs, false, &used));
   if (Keyed()) {
+    EnsureKeyed();
     const char* key = SortKeyOf(scratch_.data(), &key_);
     // The key the order holds for a row just found saves reading its record.
     const char* oldKey = keyed_.FoundKey(row);
@@ -526,6 +552,7 @@ Status TableWriterImpl::Update(RowId row, const std::vector<Value>& values) {
 
 Status TableWriterImpl::Delete(RowId row) {
   if (!Live(row)) return Status::NotFound(label_ + ": no row " + std::to_string(row));
+  EnsureKeyed();
   if (Keyed() && !keyed_.Erase(row, nullptr)) keyed_.Erase(row, SortKeyOf(rows_.at(row), &key_));
   for (int f : blobFields_) blobs_.erase(BlobKey(row, f));
   rows_.Kill(row);
@@ -536,6 +563,8 @@ Status TableWriterImpl::Delete(RowId row) {
 
 Status TableWriterImpl::Empty() {
   keyed_.clear();
+  merged_.clear();
+  keyedStale_ = false;
   order_.clear();
   rows_.Clear(/*keepIds=*/true);
   blobs_.clear();
@@ -608,10 +637,14 @@ Status TableWriterImpl::DeleteIndex(const std::string& name) {
 
 Status TableWriterImpl::Flush() {
   if (!dirty_) return Status::OK();
+  if (preview_) return Status::NotSupported(label_ + ": a preview writes nothing");
   return WriteFiles();
 }
 
-Status TableWriterImpl::Rewrite() { return WriteFiles(); }
+Status TableWriterImpl::Rewrite() {
+  if (preview_) return Status::NotSupported(label_ + ": a preview writes nothing");
+  return WriteFiles();
+}
 
 Status RebuildIndexes(Env* env, const std::string& dir, const std::string& name, const TableWriter::Options& options) {
   std::unique_ptr<TableWriter> w;
@@ -622,6 +655,7 @@ Status RebuildIndexes(Env* env, const std::string& dir, const std::string& name,
 }
 
 Status TableWriterImpl::Close() {
+  if (preview_) return Status::OK();  // nothing of a preview is written
   Status s = Flush();
   if (s.ok()) lock_.reset();
   return s;

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "paradox/env.h"
+#include "paradox/merge.h"
 #include "paradox/status.h"
 #include "paradox/table.h"
 #include "paradox/table_lock.h"
@@ -70,6 +71,11 @@ class TableWriter {
  public:
   struct Options {
     TableLockOptions lock;
+    // A preview: the rows are loaded without taking the write lock or
+    // recovering an interrupted change, changes stay in memory, Flush and
+    // Rewrite are NotSupported and Close writes nothing (to count what a
+    // batch would do without touching the table).
+    bool preview = false;
   };
 
   // Creates dir/name (".DB" added when missing); AlreadyExists-like
@@ -102,6 +108,8 @@ class TableWriter {
   virtual Status Flush() = 0;
   // Rewrites every file even without changes (pdx reindex, pdx copy).
   virtual Status Rewrite() = 0;
+  // A batch of changes in one pass (merge.h).
+  virtual Status Merge(MergeBatch& batch, MergeDecider& decider, MergeOutcome* outcome) = 0;
   // Flush, then release the table.
   virtual Status Close() = 0;
 };

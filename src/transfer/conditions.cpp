@@ -1,7 +1,6 @@
 #include "transfer/conditions.h"
 
 #include <set>
-#include <unordered_map>
 
 #include "data/fonctions_bd.h"
 #include "util/ini.h"
@@ -20,18 +19,6 @@ std::string TexteOuVide(const pdx::Value& v) { return v.blank ? std::string() : 
 void CleTexte(std::vector<pdx::Value>* cle, const std::vector<bool>& alpha) {
   for (size_t i = 0; i < cle->size() && i < alpha.size(); ++i)
     if (alpha[i] && (*cle)[i].blank) (*cle)[i] = pdx::Value::Text("");
-}
-
-// A key as text, equal only for equal values (texts length-prefixed).
-std::string CleExacte(const std::vector<pdx::Value>& cle, const std::vector<bool>& alpha) {
-  std::string k;
-  for (size_t i = 0; i < cle.size(); ++i) {
-    const pdx::Value& v = cle[i];
-    if (v.blank) k += "b;";
-    else if (alpha[i]) k += std::to_string(v.text.size()) + ":" + v.text;
-    else k += std::to_string(v.i) + ";";
-  }
-  return k;
 }
 
 }  // namespace
@@ -186,8 +173,15 @@ pdx::Status TransfertConditions::Lecture() {
   }
 
   remises_.assign(rxmdRemise_.size(), TRemiseCommerciale());
+  codesRemises_.clear();
+  fournisseurRemise_.assign(rxmdRemise_.size(), 0);
+  lots_.clear();
+  std::map<std::string, size_t> indexCode;
   for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
     const MemTable::Row& row = rxmdRemise_[i];
+    auto [it, nouveau] = indexCode.emplace(TexteOuVide(row[1]), codesRemises_.size());
+    if (nouveau) codesRemises_.push_back(it->first);
+    fournisseurRemise_[i] = it->second;
     auto nombre = [&row](size_t f) { return row[f].blank ? 0.0 : row[f].d; };
     TRemiseCommerciale& rc = remises_[i];
     rc.fournisseur = TexteOuVide(row[1]);
@@ -212,6 +206,65 @@ std::string TransfertConditions::LigneLectureAgence(const AgenceTransfert& a) co
   return "Lecture de l'agence : " + a.nom + " dans le répertoire : " + a.repertoire;
 }
 
+namespace {
+
+// The decisions of a conditions transfer on one agency's rows, as the merge
+// asks for them; a simulation counts them and changes nothing.
+class DecisionsAgence : public pdx::MergeDecider {
+ public:
+  DecisionsAgence(int mode, const OptionsConditions& opt, bool simulation, int champClient, const int champsTaux[3],
+                  const std::vector<TRemiseCommerciale>& remises, Fixed coefficient)
+      : mode_(mode), opt_(opt), simulation_(simulation), champClient_(champClient), remises_(remises),
+        coefficient_(coefficient) {
+    for (int k = 0; k < 3; ++k) champsTaux_[k] = champsTaux[k];
+    remplacer_.assign(remises.size(), 0);
+  }
+
+  std::vector<char> prendre;  // by head office row: its supplier exists at the agency
+  std::vector<char> remplacer_;
+  long supprimees = 0, gardeesToutes = 0, gardeesClient = 0;
+  pdx::Status erreur;
+
+  bool Drop(size_t, const pdx::RecordView& v) override {
+    if (!opt_.conditionsParticulieres && !v.IsBlank(champClient_) && !v.Text(champClient_, &tampon_).empty()) {
+      ++gardeesToutes;
+      ++gardeesClient;
+      return false;
+    }
+    ++supprimees;
+    return !simulation_;
+  }
+
+  bool Take(size_t i) override { return prendre[i] != 0; }
+
+  bool Replace(size_t i, const pdx::RecordView& v) override {
+    bool oui = opt_.ecraser;
+    if (!oui) {
+      TRemiseCommerciale ra;
+      pdx::Status s = ra.FixerTaux(v.Double(champsTaux_[0]), v.Double(champsTaux_[1]), v.Double(champsTaux_[2]));
+      if (!s.ok()) {
+        if (erreur.ok()) erreur = s;
+        return false;
+      }
+      oui = SiegeMeilleur(mode_, remises_[i], ra, coefficient_);
+    }
+    remplacer_[i] = oui ? 1 : 0;
+    return oui && !simulation_;
+  }
+
+ private:
+  int mode_;
+  const OptionsConditions& opt_;
+  bool simulation_;
+  int champClient_;
+  int champsTaux_[3];
+  const std::vector<TRemiseCommerciale>& remises_;
+  Fixed coefficient_;
+  std::string tampon_;
+};
+
+}  // namespace
+
 pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   const int mode = opt_.mode;
   const std::string pre = Prefixe(a);
@@ -223,21 +276,15 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   // The agency's layout, after the data module's upgrade on open.
   const size_t nbChamps = static_cast<size_t>(rem.NombreChamps());
   size_t pos[kNbChamps];
+  std::string disposition = std::to_string(nbChamps);
   for (size_t f = 0; f < kNbChamps; ++f) {
     int n = rem.NumeroChamp(kChampsRemise[f]);
     if (n == 0) return ErreurTable(rem, &a, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f]));
     pos[f] = static_cast<size_t>(n - 1);
+    disposition += "," + std::to_string(n);
   }
-  std::vector<bool> alpha;
-  for (int i = 1; i <= rem.NombreChamps(); ++i) alpha.push_back(rem.Champ(i).type == pdx::FieldType::kAlpha);
   std::vector<bool> alphaCle;
-  for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(alpha[pos[f]]);
-  auto cleDe = [&](const std::vector<pdx::Value>& v) {
-    std::vector<pdx::Value> cle;
-    for (size_t f = 0; f < kNbCle; ++f) cle.push_back(v[pos[f]]);
-    CleTexte(&cle, alphaCle);
-    return cle;
-  };
+  for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(rem.Champ(static_cast<int>(pos[f] + 1)).type == pdx::FieldType::kAlpha);
 
   // The agency's suppliers, asked once per code.
   std::map<std::string, bool> existe;
@@ -253,13 +300,29 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     return pdx::Status::OK();
   };
 
-  pdx::TableWriter* w = nullptr;
-  if (!Simulation()) PDX_RETURN_IF_ERROR(Ecrivain(rem, a, &w));
-  // The rows are read from the file as it was when opened; the changes are
-  // staged in the writer (w), which the copy phase asks, and reach the file in
-  // one commit at the end.
+  // Head office's rows in this layout, made once for every agency of it.
+  auto [lot, nouveau] = lots_.try_emplace(disposition);
+  pdx::MergeBatch& batch = lot->second;
+  if (nouveau) {
+    std::vector<std::vector<pdx::Value>> lignes;
+    lignes.reserve(rxmdRemise_.size());
+    for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
+      std::vector<pdx::Value> complet(nbChamps);
+      for (size_t f = 0; f < kNbChamps; ++f) complet[pos[f]] = rxmdRemise_[i][f];
+      std::vector<pdx::Value> cle;
+      for (size_t f = 0; f < kNbCle; ++f) cle.push_back(complet[pos[f]]);
+      CleTexte(&cle, alphaCle);
+      for (size_t f = 0; f < kNbCle; ++f) complet[pos[f]] = cle[f];
+      lignes.push_back(std::move(complet));
+    }
+    batch.SetRows(std::move(lignes));
+    batch.SetUpdateFields({static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)});
+  }
+
+  // The suppliers whose conditions are replaced: their rows of this mode are
+  // offered for deletion.
+  std::vector<std::vector<pdx::Value>> plages;
   if (opt_.suppression) {
-    long supprimees = 0, gardeesToutes = 0, gardeesClient = 0;
     for (const auto& r : rxmdFournisseur_) {
       std::string code = TexteOuVide(r[0]);
       bool oui = false;
@@ -268,100 +331,57 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
         Message(pre + "Le fournisseur n'existe pas : " + code);
         continue;
       }
-      bool nonVide = false;
-      pdx::Status s = FiltrerTable(rem, dialogs(), {pdx::Value::Int(mode), pdx::Value::Text(code)}, &nonVide);
-      std::vector<pdx::Value> v;
-      for (; s.ok() && !rem.Fin(); s = rem.Suivant()) {
-        s = rem.Enregistrement(&v);
-        if (!s.ok()) break;
-        if (!TexteOuVide(v[pos[2]]).empty() && !opt_.conditionsParticulieres) {
-          ++gardeesToutes;
-          ++gardeesClient;
-          continue;
-        }
-        ++supprimees;
-        if (w) {
-          pdx::RowId row = 0;
-          s = w->Find(cleDe(v), &row);
-          if (s.ok()) s = w->Delete(row);
-          else if (s.IsNotFound()) s = pdx::Status::OK();  // already gone (a code met twice)
-          if (!s.ok()) break;
-        }
-      }
-      if (!s.ok()) return ErreurTable(rem, &a, s);
-      rem.AnnulerPlage();
+      plages.push_back({pdx::Value::Int(mode), pdx::Value::Text(code)});
     }
-    Message(pre + "Remises supprimées : " + std::to_string(supprimees));
-    Message(pre + "Remises conservées (Toutes) : " + std::to_string(gardeesToutes));
-    Message(pre + "Remises conservées (Client) : " + std::to_string(gardeesClient));
+  }
+  batch.SetDropRanges(std::move(plages));
+
+  const int champsTaux[3] = {static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)};
+  DecisionsAgence d(mode, opt_, Simulation(), static_cast<int>(pos[2] + 1), champsTaux, remises_, CoefficientGeneral());
+  d.prendre.assign(rxmdRemise_.size(), 0);
+  {
+    std::vector<char> codeExiste(codesRemises_.size());
+    for (size_t c = 0; c < codesRemises_.size(); ++c) {
+      bool oui = false;
+      PDX_RETURN_IF_ERROR(fournisseurExiste(codesRemises_[c], &oui));
+      codeExiste[c] = oui ? 1 : 0;
+    }
+    for (size_t i = 0; i < rxmdRemise_.size(); ++i) d.prendre[i] = codeExiste[fournisseurRemise_[i]];
   }
 
-  // A simulation writes nothing, so the agency's rows stay those of the file:
-  // one walk keeps them by their exact key, and only a key not found that way
-  // is searched in the table (where the sort order decides equality).
-  std::unordered_map<std::string, std::vector<pdx::Value>> lues;
-  if (!w) {
-    rem.AnnulerPlage();
-    pdx::Status s = rem.Premier();
-    std::vector<pdx::Value> v(nbChamps);
-    for (; s.ok() && !rem.Fin(); s = rem.Suivant()) {
-      for (size_t f = 0; f < kNbChamps && s.ok(); ++f) s = rem.Valeur(static_cast<int>(pos[f] + 1), &v[pos[f]]);
-      if (!s.ok()) break;
-      if (!v[pos[0]].blank && v[pos[0]].i == mode) lues.emplace(CleExacte(cleDe(v), alphaCle), v);
-    }
+  // The table's rows are taken as they are in the file; the deletions, updates
+  // and additions are made in memory in one pass, then reach the file in one
+  // commit at the end. A simulation works on a preview of the rows, which is
+  // never written.
+  pdx::TableWriter* w = nullptr;
+  std::unique_ptr<pdx::TableWriter> apercu;
+  if (Simulation()) {
+    pdx::TableWriter::Options o;
+    o.preview = true;
+    pdx::Status s = pdx::TableWriter::Open(host().env(), rem.RepertoireHote(), rem.Fichier(), o, &apercu);
     if (!s.ok()) return ErreurTable(rem, &a, s);
+    w = apercu.get();
+  } else {
+    PDX_RETURN_IF_ERROR(Ecrivain(rem, a, &w));
+  }
+  pdx::MergeOutcome issue;
+  pdx::Status s = w->Merge(batch, d, &issue);
+  if (s.ok()) s = d.erreur;
+  if (!s.ok()) return ErreurTable(rem, &a, s);
+
+  if (opt_.suppression) {
+    Message(pre + "Remises supprimées : " + std::to_string(d.supprimees));
+    Message(pre + "Remises conservées (Toutes) : " + std::to_string(d.gardeesToutes));
+    Message(pre + "Remises conservées (Client) : " + std::to_string(d.gardeesClient));
   }
   long ajoutees = 0, modifiees = 0;
-  std::vector<pdx::Value> agence;
   for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
-    const MemTable::Row& hq = rxmdRemise_[i];
-    bool oui = false;
-    PDX_RETURN_IF_ERROR(fournisseurExiste(TexteOuVide(hq[1]), &oui));
-    if (!oui) continue;
-    std::vector<pdx::Value> complet(nbChamps);
-    for (size_t f = 0; f < kNbChamps; ++f) complet[pos[f]] = hq[f];
-    std::vector<pdx::Value> cle = cleDe(complet);
-    bool trouve = false;
-    pdx::RowId row = 0;
-    pdx::Status s;
-    if (w) {
-      s = w->Find(cle, &row);
-      trouve = s.ok();
-      if (s.IsNotFound()) s = pdx::Status::OK();
-      if (s.ok() && trouve) s = w->Get(row, &agence);
-    } else if (auto it = lues.find(CleExacte(cle, alphaCle)); it != lues.end()) {
-      trouve = true;
-      agence = it->second;
-    } else {
-      s = rem.Chercher(cle, &trouve);
-      if (s.ok() && trouve) s = rem.Enregistrement(&agence);
-    }
-    if (!s.ok()) return ErreurTable(rem, &a, s);
-    if (trouve) {
-      bool remplacer = opt_.ecraser;
-      if (!remplacer) {
-        TRemiseCommerciale ra;
-        auto nombre = [&](size_t f) { return agence[pos[f]].blank ? 0.0 : agence[pos[f]].d; };
-        s = ra.FixerTaux(nombre(5), nombre(6), nombre(7));
-        if (!s.ok()) return ErreurTable(rem, &a, s);
-        remplacer = SiegeMeilleur(mode, remises_[i], ra, CoefficientGeneral());
-      }
-      if (!remplacer) continue;
-      if (w) {
-        if (opt_.details) Message(pre + "Remise modifiée : " + TexteRemise(i));
-        for (size_t f = kNbCle; f < kNbChamps; ++f) agence[pos[f]] = hq[f];
-        s = w->Update(row, agence);
-        if (!s.ok()) return ErreurTable(rem, &a, s);
-      }
-      ++modifiees;
-    } else {
-      if (w) {
-        if (opt_.details) Message(pre + "Remise ajoutée : " + TexteRemise(i));
-        for (size_t f = 0; f < kNbCle; ++f) complet[pos[f]] = cle[f];
-        s = w->Insert(complet);
-        if (!s.ok()) return ErreurTable(rem, &a, s);
-      }
+    if (issue.rows[i] == pdx::MergeOutcome::kInserted) {
+      if (!Simulation() && opt_.details) Message(pre + "Remise ajoutée : " + TexteRemise(i));
       ++ajoutees;
+    } else if (d.remplacer_[i]) {
+      if (!Simulation() && opt_.details) Message(pre + "Remise modifiée : " + TexteRemise(i));
+      ++modifiees;
     }
   }
   Message(pre + "Remises ajoutées : " + std::to_string(ajoutees));

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "data/memtable.h"
+#include "paradox/merge.h"
 #include "transfer/remise.h"
 #include "transfer/squelette.h"
 
@@ -83,6 +84,11 @@ class TransfertConditions : public TransfertAgences {
   MemTable rxmdRemise_;
   MemTable rxmdFournisseur_;
   std::vector<TRemiseCommerciale> remises_;  // rxmdRemise_'s rows, as conditions
+  std::vector<std::string> codesRemises_;     // the suppliers of rxmdRemise_'s rows, once each
+  std::vector<size_t> fournisseurRemise_;     // by row of rxmdRemise_: its supplier in codesRemises_
+  // rxmdRemise_'s rows as merge batches, by agency layout (the positions of
+  // the copied fields): each encoded once for all the agencies of a layout.
+  std::map<std::string, pdx::MergeBatch> lots_;
   std::vector<std::pair<std::string, std::string>> maj_;  // QuintrelMaj's suppliers: code, name, in Code order
   std::map<std::string, std::string> nomsMaj_;
   std::string repertoireJournaux_;

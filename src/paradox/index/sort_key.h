@@ -24,6 +24,12 @@ class SortKeyMaker {
   explicit SortKeyMaker(const KeyLayout& layout);
 
   size_t size() const { return size_; }
+  // Bytes of the key that the first `fields` parts make (a key prefix).
+  size_t PrefixSize(size_t fields) const {
+    size_t n = 0;
+    for (size_t i = 0; i < fields && i < parts_.size(); ++i) n += parts_[i].keySize;
+    return n;
+  }
   // Writes size() bytes to out.
   void Make(const char* buf, char* out) const;
   // The same, given the previous buffer made and its key (rows loaded in

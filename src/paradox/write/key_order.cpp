@@ -57,8 +57,20 @@ KeyOrder::KeyOrder(size_t keyBytes)
       entry_(keyBytes + sizeof(Id)),
       max_(std::clamp<size_t>(kChunkBytes / std::max<size_t>(keyBytes, 1), kMinRows, kMaxRows)) {}
 
+char* KeyOrder::NewChunk() {
+  if (spare_.empty()) {
+    const size_t bytes = (max_ + 1) * entry_;
+    slabs_.emplace_back(new char[bytes * kSlabChunks]);
+    for (size_t k = kSlabChunks; k-- > 0;) spare_.push_back(slabs_.back().get() + k * bytes);
+  }
+  char* c = spare_.back();
+  spare_.pop_back();
+  return c;
+}
+
 void KeyOrder::clear() {
   found_ = kNone;
+  for (const auto& g : groups_) spare_.insert(spare_.end(), g->chunks.begin(), g->chunks.end());
   groups_.clear();
   groupFirsts_.clear();
   size_ = 0;
@@ -77,7 +89,7 @@ bool KeyOrder::Locate(const char* key, Pos* p) const {
   const Group& g = *groups_[p->g];
   PrefetchSearch(g.firsts.data(), g.chunks.size(), keyBytes_);
   p->c = LastNotAbove(g.firsts.data(), g.chunks.size(), keyBytes_, keyBytes_, key);
-  const char* entries = g.chunks[p->c].get();
+  const char* entries = g.chunks[p->c];
   const size_t n = g.counts[p->c];
   PrefetchSearch(entries, n, entry_);
   size_t a = 0, b = n;
@@ -124,7 +136,7 @@ bool KeyOrder::Append(Id id, const char* key) {
   found_ = kNone;
   if (!groups_.empty()) {
     const Group& last = *groups_.back();
-    const char* lastKey = last.chunks.back().get() + (last.counts.back() - 1) * entry_;
+    const char* lastKey = last.chunks.back() + (last.counts.back() - 1) * entry_;
     if (KeyCompare(lastKey, key, keyBytes_) >= 0) return false;
   }
   // Loaded chunks and groups are left a quarter empty, for the inserts to come.
@@ -139,7 +151,7 @@ bool KeyOrder::Append(Id id, const char* key) {
     g.firsts.append(key, keyBytes_);
   }
   Group& g = *groups_.back();
-  char* e = g.chunks.back().get() + g.counts.back() * entry_;
+  char* e = g.chunks.back() + g.counts.back() * entry_;
   std::memcpy(e, key, keyBytes_);
   std::memcpy(e + keyBytes_, &id, sizeof id);
   ++g.counts.back();
@@ -166,6 +178,7 @@ bool KeyOrder::Erase(Id id, const char* key) {
     return true;
   }
   // The chunk is empty: it goes, and its group with it when it was the last.
+  spare_.push_back(g.chunks[p.c]);
   g.chunks.erase(g.chunks.begin() + static_cast<long>(p.c));
   g.counts.erase(g.counts.begin() + static_cast<long>(p.c));
   g.firsts.erase(p.c * keyBytes_, keyBytes_);
@@ -189,12 +202,12 @@ bool KeyOrder::Find(const char* key, Id* id) const {
 
 void KeyOrder::SplitChunk(size_t gi, size_t c) {
   Group& g = *groups_[gi];
-  std::unique_ptr<char[]> right = NewChunk();
+  char* right = NewChunk();
   const size_t n = g.counts[c], half = n / 2;
-  std::memcpy(right.get(), g.chunks[c].get() + half * entry_, (n - half) * entry_);
+  std::memcpy(right, g.chunks[c] + half * entry_, (n - half) * entry_);
   g.counts[c] = static_cast<uint32_t>(half);
-  g.firsts.insert((c + 1) * keyBytes_, right.get(), keyBytes_);
-  g.chunks.insert(g.chunks.begin() + static_cast<long>(c + 1), std::move(right));
+  g.firsts.insert((c + 1) * keyBytes_, right, keyBytes_);
+  g.chunks.insert(g.chunks.begin() + static_cast<long>(c + 1), right);
   g.counts.insert(g.counts.begin() + static_cast<long>(c + 1), static_cast<uint32_t>(n - half));
   if (g.chunks.size() > kGroupMax) SplitGroup(gi);
 }
@@ -203,7 +216,7 @@ void KeyOrder::SplitGroup(size_t gi) {
   Group& g = *groups_[gi];
   auto right = std::make_unique<Group>();
   const size_t n = g.chunks.size(), half = n / 2;
-  for (size_t c = half; c < n; ++c) right->chunks.push_back(std::move(g.chunks[c]));
+  for (size_t c = half; c < n; ++c) right->chunks.push_back(g.chunks[c]);
   right->counts.assign(g.counts.begin() + static_cast<long>(half), g.counts.end());
   right->firsts.assign(g.firsts, half * keyBytes_, std::string::npos);
   g.chunks.resize(half);

@@ -50,19 +50,34 @@ class KeyOrder {
   void ForEach(F f) const {
     for (const auto& g : groups_)
       for (size_t c = 0; c < g->chunks.size(); ++c)
-        for (size_t i = 0; i < g->counts[c]; ++i) f(IdOf(g->chunks[c].get() + i * entry_));
+        for (size_t i = 0; i < g->counts[c]; ++i) f(IdOf(g->chunks[c] + i * entry_));
+  }
+  // f(id, key) for every row in key order; key stays valid until the order
+  // changes or goes away.
+  template <class F>
+  void ForEachEntry(F f) const {
+    for (const auto& g : groups_)
+      for (size_t c = 0; c < g->chunks.size(); ++c)
+        for (size_t i = 0; i < g->counts[c]; ++i) {
+          const char* e = g->chunks[c] + i * entry_;
+          f(IdOf(e), e);
+        }
   }
 
  private:
   static constexpr size_t kChunkBytes = 4096;
   static constexpr size_t kMinRows = 16, kMaxRows = 512;
   static constexpr size_t kGroupMax = 64;  // chunks in a group before it splits
+  static constexpr size_t kSlabChunks = 32;  // chunks an allocation makes room for
   static constexpr Id kNone = 0xFFFFFFFFu;
 
-  // A chunk is one allocation of room for max_ + 1 entries: a row's key,
-  // then its id (beside the key, so that finding a key brings its id along).
+  // A chunk is room for max_ + 1 entries: a row's key, then its id (beside
+  // the key, so that finding a key brings its id along). Chunks come from
+  // slabs of kSlabChunks and go back to a spare list, not to the heap: a
+  // table loaded or rebuilt takes hundreds of them at once, and as many
+  // separate allocations of a few KiB spent their time in the allocator.
   struct Group {
-    std::vector<std::unique_ptr<char[]>> chunks;  // by pointer: a split moves pointers
+    std::vector<char*> chunks;  // by pointer: a split moves pointers
     std::vector<uint32_t> counts;                 // rows in each chunk
     std::string firsts;                           // keyBytes_ per chunk: its first key
   };
@@ -70,8 +85,8 @@ class KeyOrder {
     size_t g = 0, c = 0, i = 0;
   };
 
-  std::unique_ptr<char[]> NewChunk() const { return std::unique_ptr<char[]>(new char[(max_ + 1) * entry_]); }
-  char* Entry(const Pos& p) const { return groups_[p.g]->chunks[p.c].get() + p.i * entry_; }
+  char* NewChunk();
+  char* Entry(const Pos& p) const { return groups_[p.g]->chunks[p.c] + p.i * entry_; }
   Id IdOf(const char* entry) const {
     Id id;
     std::memcpy(&id, entry + keyBytes_, sizeof id);
@@ -89,6 +104,8 @@ class KeyOrder {
   size_t entry_;  // bytes of an entry: key, then id
   size_t max_;    // rows in a chunk before it splits
   std::vector<std::unique_ptr<Group>> groups_;
+  std::vector<std::unique_ptr<char[]>> slabs_;
+  std::vector<char*> spare_;
   std::string groupFirsts_;  // keyBytes_ per group: its first key
   size_t size_ = 0;
   // Where the last Find ended, so that erasing the row found costs no search.

@@ -55,6 +55,7 @@ class TableWriterImpl final : public TableWriter {
   Status DeleteIndex(const std::string& name) override;
   Status Flush() override;
   Status Rewrite() override;
+  Status Merge(MergeBatch& batch, MergeDecider& decider, MergeOutcome* outcome) override;
   Status Close() override;
 
   // Set up by Open / Create.
@@ -67,6 +68,7 @@ class TableWriterImpl final : public TableWriter {
   std::string dbName_;  // file name of the .DB as on disk
   std::string label_;   // "table DIR/NAME" for messages
   std::unique_ptr<TableWriteLock> lock_;
+  bool preview_ = false;  // loaded to count changes: nothing is written
   TableInfo info_;
   std::string dbHeader_;
   std::string pxHeader_;  // empty for a non-keyed table
@@ -108,7 +110,13 @@ class TableWriterImpl final : public TableWriter {
   Status BlobBytes(const BlobSlot& slot, std::string* out) const;
   size_t live_ = 0;
   SortKeyMaker primaryKey_;  // sort keys of primary_
-  KeyOrder keyed_;
+  // The key order. After a merge the rows' order is kept flat (merged_) and
+  // the key order is made again only when a lookup or change needs it: a
+  // merge followed by a flush, the common use, never pays for it.
+  mutable KeyOrder keyed_;
+  mutable std::vector<RowId> merged_;
+  mutable bool keyedStale_ = false;
+  void EnsureKeyed() const;
   std::vector<RowId> order_;  // non-keyed: insertion order (deleted ids skipped)
   mutable std::string probe_;  // record bytes for a key lookup
   mutable std::string key_, oldKey_;  // sort keys being compared
@@ -134,18 +142,26 @@ class TableWriterImpl final : public TableWriter {
   Status EncodeRow(const std::vector<Value>& values, std::string* rec, std::map<int, std::string>* blobs,
                    bool assignAutoInc, uint32_t* autoIncUsed) const;
   std::string KeyText(const char* rec) const;
+  // The first key.size() key fields into rec (a record of this table).
+  Status EncodeKeyFields(const std::vector<Value>& key, char* rec) const;
   // keepData: the .DB and .MB stay as they are and only the index files are
   // rebuilt from them (RebuildIndexes).
   Status WriteFiles(bool keepData = false);
   Status BuildSecondary(const WriterIndex& ix, const std::vector<const char*>& records,
                         const std::vector<uint32_t>& blockOf, class TableCommit* commit) const;
+  // The batch's rows as this table's records and sort keys (kept in the
+  // batch for the next table of the same layout).
+  Status EncodeBatch(MergeBatch& batch) const;
+  Status EncodeRanges(MergeBatch& batch) const;
+  std::string LayoutSignature() const;
   Status ResolveIndexFields(const IndexDefinition& def, std::vector<int>* fields) const;
 };
 
 // Opens a table for writing with its write lock already taken (or takes it
 // when lock is null).
 Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
-                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out);
+                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out,
+                        bool preview = false);
 
 // Headers of a new table (table_create.cpp).
 struct NewTableHeaders {

@@ -1,0 +1,270 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+#include "paradox/record_view.h"
+#include "paradox/writer.h"
+#include "support/field_defs.h"
+#include "support/table_check.h"
+
+namespace {
+
+using pdx::FieldType;
+using pdx::MergeOutcome;
+using pdx::Value;
+using testutil::Field;
+
+// A conditions-like table: a five-field key of shorts and short texts, then
+// rates.
+pdx::TableDefinition RemiseDef(bool extraField = false) {
+  pdx::TableDefinition def;
+  def.fields = {Field("Type", FieldType::kShort),      Field("Fournisseur", FieldType::kAlpha, 2),
+                Field("Client", FieldType::kAlpha, 10), Field("TypeGroupe", FieldType::kShort),
+                Field("Groupe", FieldType::kAlpha, 2),  Field("R1", FieldType::kNumber),
+                Field("R2", FieldType::kNumber)};
+  if (extraField) def.fields.push_back(Field("Note", FieldType::kAlpha, 20));
+  def.keyFieldCount = 5;
+  return def;
+}
+
+std::vector<Value> Row(int type, const std::string& f, const std::string& client, int tg, const std::string& g,
+                       double r1, double r2) {
+  return {Value::Int(type), Value::Text(f), Value::Text(client), Value::Int(tg), Value::Text(g), Value::Double(r1),
+          Value::Double(r2)};
+}
+
+// Decisions that depend only on the rows' values, so that the merge and the
+// one-row-at-a-time model reach the same ones.
+bool DropOf(double r1, const std::string& client) { return client.empty() || static_cast<int>(r1) % 3 != 0; }
+bool TakeOf(size_t row) { return row % 7 != 3; }
+bool ReplaceOf(double incomingR1, double currentR1) { return incomingR1 > currentR1; }
+
+class Decider : public pdx::MergeDecider {
+ public:
+  explicit Decider(const std::vector<std::vector<Value>>& incoming) : incoming_(incoming) {}
+  bool Drop(size_t range, const pdx::RecordView& v) override {
+    ranges.push_back(range);
+    std::string scratch;
+    return DropOf(v.Double(6), std::string(v.Text(3, &scratch)));
+  }
+  bool Take(size_t row) override { return TakeOf(row); }
+  bool Replace(size_t row, const pdx::RecordView& v) override { return ReplaceOf(incoming_[row][5].d, v.Double(6)); }
+  std::vector<size_t> ranges;
+
+ private:
+  const std::vector<std::vector<Value>>& incoming_;
+};
+
+class MergeTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(env_->CreateDir(dir_).ok()); }
+  void Make(const std::string& name, const std::vector<std::vector<Value>>& rows, bool extra = false) {
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, name, RemiseDef(extra), {}, &w).ok());
+    for (const auto& r : rows) ASSERT_TRUE(w->Insert(r).ok()) << r[1].text << r[2].text;
+    ASSERT_TRUE(w->Close().ok());
+  }
+  std::string Bytes(const std::string& path) {
+    uint64_t size = 0;
+    std::unique_ptr<pdx::RandomAccessFile> f;
+    EXPECT_TRUE(env_->GetFileSize(path, &size).ok());
+    EXPECT_TRUE(env_->NewRandomAccessFile(path, &f).ok());
+    std::string out(size, '\0');
+    size_t got = 0;
+    if (f) {
+      EXPECT_TRUE(f->Read(0, out.size(), out.data(), &got).ok());
+    }
+    out.resize(got);
+    return out;
+  }
+  std::unique_ptr<pdx::Env> env_ = pdx::NewMemEnv();
+  const std::string dir_ = "/agence";
+};
+
+// The same changes made one row at a time through Find, Insert, Update and
+// Delete.
+void Model(pdx::TableWriter* w, const std::vector<std::vector<Value>>& incoming,
+           const std::vector<std::pair<int, std::string>>& ranges, std::vector<MergeOutcome::Kind>* kinds) {
+  std::set<std::pair<int, std::string>> drop(ranges.begin(), ranges.end());
+  std::vector<Value> v;
+  for (pdx::RowId id : w->Rows()) {
+    ASSERT_TRUE(w->Get(id, &v).ok());
+    if (drop.count({static_cast<int>(v[0].i), v[1].text}) && DropOf(v[5].d, v[2].blank ? "" : v[2].text)) {
+      ASSERT_TRUE(w->Delete(id).ok());
+    }
+  }
+  kinds->assign(incoming.size(), MergeOutcome::kSkipped);
+  for (size_t i = 0; i < incoming.size(); ++i) {
+    if (!TakeOf(i)) continue;
+    std::vector<Value> key(incoming[i].begin(), incoming[i].begin() + 5);
+    pdx::RowId id = 0;
+    pdx::Status s = w->Find(key, &id);
+    if (s.IsNotFound()) {
+      ASSERT_TRUE(w->Insert(incoming[i]).ok());
+      (*kinds)[i] = MergeOutcome::kInserted;
+      continue;
+    }
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    ASSERT_TRUE(w->Get(id, &v).ok());
+    if (!ReplaceOf(incoming[i][5].d, v[5].d)) {
+      (*kinds)[i] = MergeOutcome::kUnchanged;
+      continue;
+    }
+    v[5] = incoming[i][5];
+    v[6] = incoming[i][6];
+    ASSERT_TRUE(w->Update(id, v).ok());
+    (*kinds)[i] = MergeOutcome::kReplaced;
+  }
+}
+
+TEST_F(MergeTest, RandomBatchesGiveWhatOneRowAtATimeGives) {
+  // Few distinct values, so that keys meet often: current rows, incoming rows
+  // of equal keys (some twice in the batch), case variants that are other keys.
+  const std::vector<std::string> fournisseurs = {"AB", "ab", "AC", "B", ""};
+  const std::vector<std::string> clients = {"", "C1", "c1", "Z9", "été"};
+  for (unsigned seed = 1; seed <= 6; ++seed) {
+    std::mt19937 rng(seed);
+    auto pick = [&](const std::vector<std::string>& v) { return v[rng() % v.size()]; };
+    auto random = [&]() {
+      return Row(1 + static_cast<int>(rng() % 2), pick(fournisseurs), pick(clients), static_cast<int>(rng() % 2),
+                 pick({"G1", "G2", ""}), static_cast<double>(rng() % 40), static_cast<double>(rng() % 5));
+    };
+    std::vector<std::vector<Value>> current, incoming;
+    std::set<std::string> seen;
+    for (int k = 0; k < 300; ++k) {
+      auto r = random();
+      std::string key = std::to_string(r[0].i) + "|" + r[1].text + "|" + r[2].text + "|" + std::to_string(r[3].i) + "|" + r[4].text;
+      if (seen.insert(key).second) current.push_back(r);
+    }
+    for (int k = 0; k < 250; ++k) incoming.push_back(random());
+    std::vector<std::pair<int, std::string>> ranges = {{1, "AB"}, {2, "ab"}, {1, ""}, {1, "AB"}};
+    std::vector<std::vector<Value>> prefixes;
+    for (const auto& [t, f] : ranges) prefixes.push_back({Value::Int(t), Value::Text(f)});
+
+    Make("MERGE", current);
+    Make("MODELE", current);
+    std::unique_ptr<pdx::TableWriter> w, m;
+    ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "MERGE", {}, &w).ok());
+    ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "MODELE", {}, &m).ok());
+    pdx::MergeBatch batch;
+    batch.SetRows(incoming);
+    batch.SetUpdateFields({6, 7});
+    batch.SetDropRanges(prefixes);
+    Decider d(incoming);
+    MergeOutcome out;
+    pdx::Status s = w->Merge(batch, d, &out);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    std::vector<MergeOutcome::Kind> kinds;
+    Model(m.get(), incoming, ranges, &kinds);
+    EXPECT_EQ(out.rows, kinds) << "seed " << seed;
+    EXPECT_EQ(w->RecordCount(), m->RecordCount());
+    // The range given twice is offered under its first index only.
+    for (size_t r : d.ranges) EXPECT_NE(r, 3u);
+    ASSERT_TRUE(w->Close().ok());
+    ASSERT_TRUE(m->Close().ok());
+    EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, "MERGE.DB"), testutil::ReadRows(env_.get(), dir_, "MODELE.DB"))
+        << "seed " << seed;
+    EXPECT_EQ(testutil::FindingsText(env_.get(), dir_, "MERGE"), "");
+    ASSERT_TRUE(env_->RemoveFile(dir_ + "/MERGE.DB").ok());
+    ASSERT_TRUE(env_->RemoveFile(dir_ + "/MERGE.PX").ok());
+    ASSERT_TRUE(env_->RemoveFile(dir_ + "/MODELE.DB").ok());
+    ASSERT_TRUE(env_->RemoveFile(dir_ + "/MODELE.PX").ok());
+  }
+}
+
+TEST_F(MergeTest, LookupsAndChangesAfterAMergeAndOneBatchForTwoLayouts) {
+  Make("A", {Row(1, "AB", "", 0, "G1", 5, 0), Row(1, "AC", "", 0, "G1", 5, 0)});
+  Make("B", {Row(1, "AB", "", 0, "G1", 5, 0), Row(2, "AB", "", 0, "G1", 5, 0)}, /*extra=*/true);
+  pdx::MergeBatch batch;
+  batch.SetRows({Row(1, "AB", "", 0, "G1", 9, 1), Row(1, "AA", "", 0, "G1", 3, 0)});
+  batch.SetUpdateFields({6, 7});
+  for (const char* name : {"A", "B"}) {
+    SCOPED_TRACE(name);
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, name, {}, &w).ok());
+    std::vector<std::vector<Value>> incoming = {batch.row(0), batch.row(1)};
+    Decider d(incoming);
+    MergeOutcome out;
+    ASSERT_TRUE(w->Merge(batch, d, &out).ok());
+    EXPECT_EQ(out.rows, (std::vector<MergeOutcome::Kind>{MergeOutcome::kReplaced, MergeOutcome::kInserted}));
+    // The writer still finds, inserts and deletes by key after a merge.
+    pdx::RowId id = 0;
+    ASSERT_TRUE(w->Find({Value::Int(1), Value::Text("AA"), Value::Text(""), Value::Int(0), Value::Text("G1")}, &id).ok());
+    ASSERT_TRUE(w->Delete(id).ok());
+    ASSERT_TRUE(w->Insert(Row(1, "AD", "", 0, "G1", 1, 1)).ok());
+    EXPECT_TRUE(w->Insert(Row(1, "AB", "", 0, "G1", 1, 1)).IsInvalidArgument());
+    ASSERT_TRUE(w->Close().ok());
+    auto rows = testutil::ReadRows(env_.get(), dir_, std::string(name) + ".DB");
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][1], "AB");
+    EXPECT_EQ(rows[0][5], "9");
+    EXPECT_EQ(rows[1][1], std::string(name) == "A" ? "AC" : "AD");
+    EXPECT_EQ(testutil::FindingsText(env_.get(), dir_, name), "");
+  }
+}
+
+TEST_F(MergeTest, PreviewCountsWithoutWritingEvenWhileTheTableIsInUse) {
+  Make("R", {Row(1, "AB", "", 0, "G1", 5, 0), Row(1, "AB", "C1", 0, "", 6, 0)});
+  const std::string before = Bytes(dir_ + "/R.DB");
+  std::unique_ptr<pdx::TableWriter> other;
+  ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "R", {}, &other).ok());
+  pdx::TableWriter::Options o;
+  o.preview = true;
+  std::unique_ptr<pdx::TableWriter> w;
+  pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, "R", o, &w);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  pdx::MergeBatch batch;
+  std::vector<std::vector<Value>> incoming = {Row(1, "AB", "", 0, "G2", 9, 0)};
+  batch.SetRows(incoming);
+  batch.SetDropRanges({{Value::Int(1), Value::Text("AB")}});
+  Decider d(incoming);
+  MergeOutcome out;
+  ASSERT_TRUE(w->Merge(batch, d, &out).ok());
+  EXPECT_EQ(out.dropped, 1u);  // the row without a client
+  EXPECT_EQ(out.rows[0], MergeOutcome::kInserted);
+  EXPECT_TRUE(w->Flush().IsNotSupported());
+  EXPECT_TRUE(w->Close().ok());
+  EXPECT_EQ(Bytes(dir_ + "/R.DB"), before);
+}
+
+TEST_F(MergeTest, RefusalsChangeNothing) {
+  Make("R", {Row(1, "AB", "", 0, "G1", 5, 0)});
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "R", {}, &w).ok());
+  std::vector<std::vector<Value>> incoming = {Row(1, "AC", "", 0, "G1", 5, 0), Row(1, "AD", "Пример", 0, "G1", 5, 0)};
+  Decider d(incoming);
+  MergeOutcome out;
+  {
+    pdx::MergeBatch batch;  // a text the code page cannot hold
+    batch.SetRows(incoming);
+    pdx::Status s = w->Merge(batch, d, &out);
+    EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
+    EXPECT_NE(s.message().find("R.DB"), std::string::npos) << s.message();
+  }
+  {
+    pdx::MergeBatch batch;  // a key field cannot be an update field
+    batch.SetRows({incoming[0]});
+    batch.SetUpdateFields({2});
+    EXPECT_TRUE(w->Merge(batch, d, &out).IsInvalidArgument());
+  }
+  {
+    pdx::MergeBatch batch;  // ranges of different lengths
+    batch.SetRows({incoming[0]});
+    batch.SetDropRanges({{Value::Int(1)}, {Value::Int(1), Value::Text("AB")}});
+    EXPECT_TRUE(w->Merge(batch, d, &out).IsInvalidArgument());
+  }
+  EXPECT_EQ(w->RecordCount(), 1u);
+  ASSERT_TRUE(w->Close().ok());
+  EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, "R.DB").size(), 1u);
+
+  pdx::TableDefinition plain = RemiseDef();
+  plain.keyFieldCount = 0;
+  std::unique_ptr<pdx::TableWriter> p;
+  ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "PLAIN", plain, {}, &p).ok());
+  pdx::MergeBatch batch;
+  batch.SetRows({incoming[0]});
+  EXPECT_TRUE(p->Merge(batch, d, &out).IsInvalidArgument());
+}
+
+}  // namespace
