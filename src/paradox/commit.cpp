@@ -200,6 +200,12 @@ Status TableCommit::Apply() {
   }
   PDX_RETURN_IF_ERROR(env_->SyncDir(dir_.empty() ? "." : dir_));
   PDX_RETURN_IF_ERROR(env_->RemoveFile(JoinPath(dir_, JournalFileName(base_))));
+  // The new version is durable and in place. A journal's removal lost in a
+  // crash only makes the next recovery replay it: its staged files are gone,
+  // so it renames nothing, and without removals it does nothing at all;
+  // removals are made durable at once, lest a file of that name made later
+  // be removed by a replay.
+  if (removals_.empty()) return Status::OK();
   return env_->SyncDir(dir_.empty() ? "." : dir_);
 }
 

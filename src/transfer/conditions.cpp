@@ -286,17 +286,23 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   std::vector<bool> alphaCle;
   for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(rem.Champ(static_cast<int>(pos[f] + 1)).type == pdx::FieldType::kAlpha);
 
-  // The agency's suppliers, asked once per code.
-  std::map<std::string, bool> existe;
-  auto fournisseurExiste = [&](const std::string& code, bool* oui) -> pdx::Status {
-    auto it = existe.find(code);
-    if (it != existe.end()) {
-      *oui = it->second;
-      return pdx::Status::OK();
+  // The agency's suppliers: their codes (the table's key) read in one walk,
+  // rather than a search of the index for each code.
+  std::set<std::string> codesAgence;
+  {
+    const int fCode = fns.NumeroChamp("Code");
+    if (fCode == 0) return ErreurTable(fns, &a, pdx::Status::Corruption("no field Code"));
+    pdx::Status s = fns.Premier();
+    std::string code;
+    for (; s.ok() && !fns.Fin(); s = fns.Suivant()) {
+      s = fns.Texte(fCode, &code);
+      if (!s.ok()) break;
+      codesAgence.insert(code);
     }
-    pdx::Status s = fns.Chercher({pdx::Value::Text(code)}, oui);
     if (!s.ok()) return ErreurTable(fns, &a, s);
-    existe[code] = *oui;
+  }
+  auto fournisseurExiste = [&](const std::string& code, bool* oui) -> pdx::Status {
+    *oui = codesAgence.count(code) != 0;
     return pdx::Status::OK();
   };
 
