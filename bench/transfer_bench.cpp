@@ -168,9 +168,10 @@ int main(int argc, char** argv) {
     corv::OptionsRun o;
     o.simulation = simulation;
     corv::TransfertConditions run(app, rep, o, options);
-    // Alone, the simulation runs five times (for a profile of the run rather
-    // than of the installation's making).
-    for (int k = 1; simulationSeule && k < 5; ++k) (void)run.Lancer();
+    // Alone, a kind runs five times (for a profile of the run rather than of
+    // the installation's making; a real run again does the same work: the
+    // suppliers' rows go and come back).
+    for (int k = 1; (simulationSeule || reelSeul) && k < 5; ++k) (void)run.Lancer();
     auto t = Clock::now();
     std::clock_t c = std::clock();
     corv::ResultatRun r = run.Lancer();
