@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "installation_transfert.h"
+#include "paradox/writer.h"
 #include "util/ini.h"
 
 namespace corv {
@@ -226,6 +228,33 @@ TEST(TransfertConditions, SimulationCountsWithoutWritingThenRealRun) {
             (std::vector<std::string>{"Remises supprimées : 2", "Remises conservées (Toutes) : 1",
                                       "Remises conservées (Client) : 1", "Remises ajoutées : 0",
                                       "Remises modifiées : 0"}));
+}
+
+TEST(TransfertConditions, ASimulationCountsEvenWhileTheAgencyTableIsBeingWritten) {
+  Installation inst;
+  Petite(inst);
+  auto avant = inst.Empreinte("Agences/A1/Administration");
+  // Another program holds the agency's table for writing: a simulation only
+  // reads it, so it still counts; a real run is refused on it.
+  std::unique_ptr<pdx::TableWriter> autre;
+  ASSERT_TRUE(pdx::TableWriter::Open(pdx::Env::Default(), inst.Hote("Agences/A1/Administration"), "REMISES.DB", {},
+                                     &autre)
+                  .ok());
+  RecordingRunReport rep;
+  TransfertConditions sim(inst.app(), rep, {}, LireOptionsConditions(inst.app(), kModeAchat));
+  ResultatRun r = sim.Lancer();
+  ASSERT_TRUE(r.ok()) << r.erreur;
+  EXPECT_NE(std::find(rep.messages.begin(), rep.messages.end(), " => Agence  : Agence Un - Remises ajoutées : 1"),
+            rep.messages.end());
+  EXPECT_EQ(inst.Empreinte("Agences/A1/Administration"), avant);
+  OptionsRun reel;
+  reel.simulation = false;
+  TransfertConditions run(inst.app(), rep, reel, LireOptionsConditions(inst.app(), kModeAchat));
+  r = run.Lancer();
+  EXPECT_EQ(r.fin, ResultatRun::Fin::kErreur);
+  EXPECT_NE(r.erreur.find("REMISES.DB"), std::string::npos) << r.erreur;
+  autre.reset();
+  EXPECT_EQ(inst.Empreinte("Agences/A1/Administration"), avant);
 }
 
 TEST(TransfertConditions, WholeSimulationWithDetails) {
