@@ -67,6 +67,32 @@ bool Table(pdx::Env* env, const std::string& dir, const std::string& fichier,
   return Check(w->Close(), "close " + fichier);
 }
 
+std::string Lire(const std::string& path) {
+  std::string data(static_cast<size_t>(std::filesystem::file_size(path)), '\0');
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  size_t got = f ? std::fread(data.data(), 1, data.size(), f) : 0;
+  if (f) std::fclose(f);
+  data.resize(got);
+  return data;
+}
+
+// Puts files back as they were (a new file each, as the installation made).
+bool Remettre(const std::vector<std::pair<std::string, std::string>>& fichiers) {
+  for (const auto& [path, data] : fichiers) {
+    std::filesystem::remove(path);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f || std::fwrite(data.data(), 1, data.size(), f) != data.size()) {
+      std::fprintf(stderr, "transfer_bench: cannot put back %s\n", path.c_str());
+      if (f) std::fclose(f);
+      return false;
+    }
+    std::fflush(f);
+    ::fsync(::fileno(f));  // on disk, as the installation left them
+    std::fclose(f);
+  }
+  return true;
+}
+
 double PlainWrite(const std::string& dir, uint64_t* bytes) {
   namespace fs = std::filesystem;
   std::vector<std::pair<std::string, std::string>> files;
@@ -164,11 +190,21 @@ int main(int argc, char** argv) {
   const bool reelSeul = argc > 3 && std::string(argv[3]) == "reel";
   const bool simulationSeule = argc > 3 && std::string(argv[3]) == "simulation";
   // Each figure is the median of three (the disk and the processors are
-  // shared: one run is at the mercy of one disturbance). A real run again does
-  // the same work as the first: the suppliers' rows go and come back. Alone, a
-  // kind runs five times, for a profile of the runs rather than of the
-  // installation's making.
+  // shared: one run is at the mercy of one disturbance); before each real run
+  // the agencies' tables are put back as the installation made them (not
+  // timed). Alone, a kind runs five times, for a profile of the runs rather
+  // than of the installation's making.
   const int fois = simulationSeule || reelSeul ? 5 : 3;
+  std::vector<std::pair<std::string, std::string>> origines;  // path, bytes
+  for (int a = 0; a < agences; ++a) {
+    char code[16];
+    std::snprintf(code, sizeof code, "AG%03d", a + 1);
+    std::string adm = dir + "/Agences/" + code + "/Administration";
+    for (const auto& e : fs::directory_iterator(adm)) {
+      std::string n = e.path().filename().string();
+      if (n.rfind("REMISES.", 0) == 0 && n.find(".cv") == std::string::npos) origines.emplace_back(e.path().string(), Lire(e.path().string()));
+    }
+  }
   auto mediane = [](std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -182,6 +218,7 @@ int main(int argc, char** argv) {
     corv::TransfertConditions run(app, rep, o, options);
     std::vector<double> murs, cpus;
     for (int k = 0; k < fois; ++k) {
+      if (!simulation && k > 0 && !Remettre(origines)) return 1;
       auto t = Clock::now();
       std::clock_t c = std::clock();
       corv::ResultatRun r = run.Lancer();
