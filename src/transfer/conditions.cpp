@@ -145,7 +145,7 @@ pdx::Status TransfertConditions::Lecture() {
     if (!opt_.conditionsParticulieres && !TexteOuVide(row[2]).empty()) garder = false;
     if (garder && !opt_.zoneLibre && ZoneLibre(fournisseur)) garder = false;
     if (garder) {
-      PDX_RETURN_IF_ERROR(rxmdRemise_.Append(row));
+      PDX_RETURN_IF_ERROR(rxmdRemise_.Append(std::move(row)));
       if (opt_.details)
         Message("Lecture de la table remise - Ajout de la remise  en mémoire : " + TexteRemise(rxmdRemise_.size() - 1));
       if (premier || fournisseur != precedent) {
