@@ -157,12 +157,12 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
   size_t p = 0;
   bool changed = false;
   keyed_.ForEachEntry([&](RowId id, const char* key) {
-    if (p < prefixes) {
-      // The ranges and the rows go the same way: the range a row may be in
-      // is the first one not below its key's prefix.
-      while (p < prefixes && std::memcmp(e.prefixes.data() + p * e.prefixBytes, key, e.prefixBytes) < 0) ++p;
-      if (p < prefixes && std::memcmp(e.prefixes.data() + p * e.prefixBytes, key, e.prefixBytes) == 0 &&
-          decider.Drop(e.prefixRange[p], view(rows_.at(id)))) {
+    // The ranges and the rows go the same way: the range a row may be in is
+    // the first one not below its key's prefix.
+    int c = 1;
+    while (p < prefixes && (c = std::memcmp(e.prefixes.data() + p * e.prefixBytes, key, e.prefixBytes)) < 0) ++p;
+    if (p < prefixes && c == 0) {
+      if (decider.Drop(e.prefixRange[p], view(rows_.at(id)))) {
         for (int f : blobFields_) blobs_.erase(BlobKey(id, f));
         rows_.Kill(id);
         --live_;
