@@ -122,6 +122,11 @@ pdx::Status Composant::Modifiable() const {
   return pdx::Status::OK();
 }
 
+std::unique_ptr<pdx::TableWriter> Composant::DetacherEcrivain() {
+  pending_ = false;
+  return std::move(writer_);
+}
+
 pdx::Status Composant::Ecrivain(pdx::TableWriter** w) {
   PDX_RETURN_IF_ERROR(Modifiable());
   if (!writer_) {

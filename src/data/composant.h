@@ -121,6 +121,10 @@ class Composant {
   pdx::Status Enregistrer();
   // The engine's writer on the file (opened on demand).
   pdx::Status Ecrivain(pdx::TableWriter** w);
+  // Hands the writer (with its pending changes and the table's lock) to the
+  // caller, which commits or drops it; the component then closes as if it
+  // had none. Null when there is none.
+  std::unique_ptr<pdx::TableWriter> DetacherEcrivain();
 
   pdx::Table* table() const { return table_.get(); }
   pdx::Cursor* curseur() const { return cursor_.get(); }

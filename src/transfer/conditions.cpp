@@ -368,7 +368,7 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     if (!s.ok()) return ErreurTable(rem, &a, s);
     w = apercu.get();
   } else {
-    PDX_RETURN_IF_ERROR(Ecrivain(rem, a, &w));
+    PDX_RETURN_IF_ERROR(EcrivainSansSauvegarde(rem, a, &w));
   }
   pdx::MergeOutcome issue;
   pdx::Status s = w->Merge(batch, d, &issue);
@@ -393,7 +393,8 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   Message(pre + "Remises ajoutées : " + std::to_string(ajoutees));
   Message(pre + "Remises modifiées : " + std::to_string(modifiees));
   PDX_RETURN_IF_ERROR(fns.Fermer());
-  return Valider(rem, a);
+  if (Simulation()) return Valider(rem, a);
+  return ValiderEnArrierePlan(rem, a);
 }
 
 pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHote) {

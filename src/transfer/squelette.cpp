@@ -53,20 +53,33 @@ std::string TransfertAgences::LigneLectureAgence(const AgenceTransfert& a) const
 }
 
 void TransfertAgences::Message(const std::string& ligne) {
+  if (validation_) {
+    differees_.emplace_back(false, ligne);
+    return;
+  }
   messages_.push_back(ligne);
   report_.Message(ligne);
 }
 
 void TransfertAgences::Erreur(const std::string& ligne) {
+  if (validation_) {
+    differees_.emplace_back(true, ligne);
+    return;
+  }
   erreurs_.push_back(ligne);
   report_.Error(ligne);
 }
 
 pdx::Status TransfertAgences::ErreurTable(const Composant& c, const AgenceTransfert* a, const pdx::Status& s) const {
+  return ErreurTable(c.Fichier(), c.Repertoire(), a, s);
+}
+
+pdx::Status TransfertAgences::ErreurTable(const std::string& fichier, const std::string& repertoire,
+                                          const AgenceTransfert* a, const pdx::Status& s) const {
   std::string qui = a ? "Agence " + a->nom + " (" + a->code + ")" : std::string("Siège");
   std::string cause = s.IsBusy() ? "la table est utilisée par un autre programme (" + s.message() + ")"
                                  : s.ToString();
-  std::string texte = qui + " : table \"" + c.Fichier() + "\" du répertoire " + c.Repertoire() + " : " + cause;
+  std::string texte = qui + " : table \"" + fichier + "\" du répertoire " + repertoire + " : " + cause;
   switch (s.code()) {
     case pdx::Status::Code::kNotFound: return pdx::Status::NotFound(texte);
     case pdx::Status::Code::kCorruption: return pdx::Status::Corruption(texte);
@@ -83,22 +96,73 @@ pdx::Status TransfertAgences::OuvrirTable(Composant& c, const AgenceTransfert* a
   return s.ok() ? s : ErreurTable(c, a, s);
 }
 
-pdx::Status TransfertAgences::Ecrivain(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w) {
+pdx::Status TransfertAgences::EcrivainSansSauvegarde(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w) {
   if (Simulation()) return pdx::Status::InvalidArgument(c.Fichier() + ": a simulation writes nothing");
   pdx::Status s = c.Ecrivain(w);
-  if (!s.ok()) return ErreurTable(c, &a, s);
+  return s.ok() ? s : ErreurTable(c, &a, s);
+}
+
+pdx::Status TransfertAgences::Sauvegarder(Composant& c, const AgenceTransfert& a) {
   std::string cle = a.code + "|" + FoldCase(c.Fichier());
-  if (options_.sauvegarde && std::find(sauvegardees_.begin(), sauvegardees_.end(), cle) == sauvegardees_.end()) {
-    s = options_.sauvegarde->AvantModification(a, c.RepertoireHote(), c.Fichier());
-    if (!s.ok()) return ErreurTable(c, &a, s);
-    sauvegardees_.push_back(cle);
-  }
+  if (!options_.sauvegarde || std::find(sauvegardees_.begin(), sauvegardees_.end(), cle) != sauvegardees_.end())
+    return pdx::Status::OK();
+  pdx::Status s = options_.sauvegarde->AvantModification(a, c.RepertoireHote(), c.Fichier());
+  if (!s.ok()) return ErreurTable(c, &a, s);
+  sauvegardees_.push_back(cle);
   return pdx::Status::OK();
+}
+
+pdx::Status TransfertAgences::Ecrivain(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w) {
+  PDX_RETURN_IF_ERROR(EcrivainSansSauvegarde(c, a, w));
+  return Sauvegarder(c, a);
 }
 
 pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
   pdx::Status s = c.Fermer();
   return s.ok() ? s : ErreurTable(c, &a, s);
+}
+
+pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a) {
+  PDX_RETURN_IF_ERROR(AttendreValidation());
+  // The writer holds the table's lock since it was opened: the files saved
+  // now are those its rows were read from.
+  PDX_RETURN_IF_ERROR(Sauvegarder(c, a));
+  ValidationEnCours v;
+  v.fichier = c.Fichier();
+  v.repertoire = c.Repertoire();
+  v.agence = a;
+  std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
+  pdx::Status f = c.Fermer();  // the reading side only: nothing to write
+  if (!f.ok()) return ErreurTable(c, &a, f);
+  if (!w) return pdx::Status::OK();
+  // The commit writes and syncs this agency's files while the next agency is
+  // read and merged: the processor's work and the disk's waits overlap. The
+  // writer is the thread's alone; nothing else of the run is touched there.
+  v.resultat = std::async(std::launch::async, [w = std::move(w)]() mutable {
+    pdx::Status s = w->Close();
+    w.reset();  // the table's lock goes with it, on this side
+    return s;
+  });
+  validation_ = std::move(v);
+  agenceEnArrierePlan_ = true;
+  return pdx::Status::OK();
+}
+
+pdx::Status TransfertAgences::AttendreValidation() {
+  if (!validation_) return pdx::Status::OK();
+  pdx::Status s = validation_->resultat.get();
+  ValidationEnCours v = std::move(*validation_);
+  validation_.reset();
+  std::vector<std::pair<bool, std::string>> lignes;
+  lignes.swap(differees_);
+  // Failed: what followed never happened, as far as the lists go.
+  if (!s.ok()) return ErreurTable(v.fichier, v.repertoire, &v.agence, s);
+  if (resultat_) ++resultat_->agencesTraitees;
+  for (const auto& [erreur, ligne] : lignes) {
+    if (erreur) Erreur(ligne);
+    else Message(ligne);
+  }
+  return pdx::Status::OK();
 }
 
 ResultatRun TransfertAgences::Lancer() {
@@ -162,6 +226,16 @@ void TransfertAgences::Restaurer() {
 }
 
 pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
+  resultat_ = r;
+  pdx::Status s = ParcourirAgences(r);
+  // A commit still running is waited for on every way out; its failure came
+  // first, so it is the run's error.
+  pdx::Status v = AttendreValidation();
+  resultat_ = nullptr;
+  return v.ok() ? s : v;
+}
+
+pdx::Status TransfertAgences::ParcourirAgences(ResultatRun* r) {
   AvantAgences();
   std::unique_ptr<Composant> agences = dm_->NouveauComposant("_tblAgence", "TFicheCopieRemiseAchatVersAgence");
   if (!agences) return pdx::Status::NotFound("Agence.DB: no component");
@@ -218,6 +292,7 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
         PDX_RETURN_IF_ERROR(ChangerRepertoireBase(session_, kAliasDossiers, "Dossiers", a.repertoire));
       else
         PDX_RETURN_IF_ERROR(ChangerRepertoireBase(session_, kAliasAdministration, "Administration", a.repertoire));
+      agenceEnArrierePlan_ = false;
       pdx::Status s = TraiterAgence(a);
       // Whatever the kind left open is closed; after an error, a writer not
       // committed is dropped.
@@ -231,7 +306,7 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
         if (!f.ok()) s = ErreurTable(*c, &a, f);
       }
       if (!s.ok()) return s;
-      ++r->agencesTraitees;
+      if (!agenceEnArrierePlan_) ++r->agencesTraitees;  // else once its commit is done
     }
     report_.AgencyProgress(i + 1, n);
     if (i + 1 < n && report_.StopRequested()) {

@@ -42,7 +42,9 @@
 // Prefixe(agence) (" => Agence  : NOM - "), OuvrirTable, Ecrivain, Valider,
 // dm(), session(), chemins(), host(), Simulation(), CoefficientGeneral().
 #include <chrono>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -201,16 +203,33 @@ class TransfertAgences {
   // the table's write lock; calls the backup hook the first time a table of
   // this agency is asked for. A table in use is an error naming agency and table.
   pdx::Status Ecrivain(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w);
+  // The same without the backup, which ValiderEnArrierePlan then makes.
+  pdx::Status EcrivainSansSauvegarde(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w);
   // Commits the staged changes (one engine commit) and closes the component.
   pdx::Status Valider(Composant& c, const AgenceTransfert& a);
+  // The same, the commit running beside the next agency's work: it waits for
+  // the previous agency's commit (whose error then ends the run), makes the
+  // backup, closes the component and starts the commit. Until a commit is
+  // known done, the lines of what follows are held back, so that the lists
+  // read as if the agencies were done one after the other; an agency counts
+  // as done, and the next one's lines appear, once its commit succeeded.
+  pdx::Status ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a);
   // The error of a table, naming the agency and the table.
   pdx::Status ErreurTable(const Composant& c, const AgenceTransfert* a, const pdx::Status& s) const;
+  pdx::Status ErreurTable(const std::string& fichier, const std::string& repertoire, const AgenceTransfert* a,
+                          const pdx::Status& s) const;
 
  private:
   class DialogsRun;
   ResultatRun Executer();
   pdx::Status Parcourir(ResultatRun* r);
+  pdx::Status ParcourirAgences(ResultatRun* r);
   void Restaurer();
+  pdx::Status Sauvegarder(Composant& c, const AgenceTransfert& a);
+  // Waits for the commit started by ValiderEnArrierePlan, if any: on success
+  // the agency counts as done and the held lines go out; on failure they are
+  // dropped and the error names the agency and the table.
+  pdx::Status AttendreValidation();
 
   RunReport& report_;
   OptionsRun options_;
@@ -224,6 +243,16 @@ class TransfertAgences {
   std::vector<std::string> messages_, erreurs_;
   std::vector<std::string> sauvegardees_;  // "agency code|table" already backed up
   bool sauvegardeOuverte_ = false;
+  // The commit running beside the work of the next agency.
+  struct ValidationEnCours {
+    std::future<pdx::Status> resultat;
+    std::string fichier, repertoire;
+    AgenceTransfert agence;
+  };
+  std::optional<ValidationEnCours> validation_;
+  std::vector<std::pair<bool, std::string>> differees_;  // held lines: (error list?, text)
+  ResultatRun* resultat_ = nullptr;  // the run walking the agencies
+  bool agenceEnArrierePlan_ = false;  // the agency just done left its commit running
 };
 
 }  // namespace corv

@@ -191,6 +191,16 @@ TEST(Fautes, AWriteFailingAtTheThirdAgencyEndsTheRunAndLeavesThatAgencyAsItWas) 
   EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
   VerifierFinDeRun(r);
   VerifierArretALaTroisieme(*d);
+  // The lists read as if the run had stopped there: the third agency's lines,
+  // none of the fourth's (whose work may have begun beside the commit).
+  auto mentionne = [&](const std::string& nom) {
+    int n = 0;
+    for (const auto& l : r.messages) n += l.find(nom) != std::string::npos;
+    for (const auto& l : r.erreurs) n += l.find(nom) != std::string::npos;
+    return n;
+  };
+  EXPECT_GT(mentionne(Nom(*d, codes[2])), 0);
+  EXPECT_EQ(mentionne(Nom(*d, codes[3])), 0);
 
   // The run's backups hold the three agencies it began to change; restoring
   // them brings every agency back to where the run found it.
