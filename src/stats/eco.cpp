@@ -11,14 +11,24 @@ double NombreXml(std::string_view texte) {
   size_t a = 0, b = texte.size();
   while (a < b && std::strchr(" \t\r\n", texte[a])) ++a;
   while (b > a && std::strchr(" \t\r\n", texte[b - 1])) --b;
-  std::string s(texte.substr(a, b - a));
-  for (char& c : s)
-    if (c == ',') c = '.';
-  const char* debut = s.data();
-  if (!s.empty() && s[0] == '+') ++debut;
+  // A copy with "," made ".": on the stack for any number's length.
+  char local[64] = {};
+  std::string grand;
+  char* s = local;
+  const size_t n = b - a;
+  if (n > sizeof local) {
+    grand.assign(texte.substr(a, n));
+    s = grand.data();
+  } else if (n > 0) {
+    std::memcpy(s, texte.data() + a, n);
+  }
+  for (size_t i = 0; i < n; ++i)
+    if (s[i] == ',') s[i] = '.';
+  const char* debut = s;
+  if (n > 0 && s[0] == '+') ++debut;
   double v = 0;
-  auto [fin, ec] = std::from_chars(debut, s.data() + s.size(), v);
-  if (ec != std::errc() || fin != s.data() + s.size() || s.empty()) return 0;
+  auto [fin, ec] = std::from_chars(debut, s + n, v);
+  if (ec != std::errc() || fin != s + n || n == 0) return 0;
   return v;
 }
 

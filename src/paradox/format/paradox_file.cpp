@@ -58,20 +58,6 @@ Status ParadoxFile::ReadBlocks(uint32_t n, uint32_t count, std::string* buf) con
   return Status::OK();
 }
 
-Status ParadoxFile::ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const {
-  const char* map = file_->MappedData();
-  if (!map) {
-    PDX_RETURN_IF_ERROR(ReadBlocks(n, count, buf));
-    *data = buf->data();
-    return Status::OK();
-  }
-  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
-    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
-                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
-  *data = map + header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
-  return Status::OK();
-}
-
 Status ParadoxFile::ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const {
   bh->next = U16(block);
   bh->prev = U16(block + 2);
@@ -107,7 +93,10 @@ Status ParadoxFile::ReadRecord(const RecordRef& ref, std::string* buf, const cha
   return Status::OK();
 }
 
-BlockChain::BlockChain(const ParadoxFile* file) : file_(file) { Reset(); }
+BlockChain::BlockChain(const ParadoxFile* file)
+    : file_(file), reader_(file->file(), file->path()) {
+  Reset();
+}
 
 void BlockChain::Reset() {
   block_ = 0;
@@ -145,15 +134,8 @@ Status BlockChain::Next(bool* done) {
   if (visited_[n])
     return Status::Corruption(path + ": block chain loops back to block " + std::to_string(n));
   visited_[n] = true;
-  if (n < windowFirst_ || n >= windowFirst_ + windowCount_) {
-    windowCount_ = 0;
-    uint32_t count = std::max<uint32_t>(1, kWindowBytes / file_->header().blockSize);
-    count = std::min(count, file_->BlocksInFile() - n + 1);
-    PDX_RETURN_IF_ERROR(file_->ViewBlocks(n, count, &window_, &windowData_));
-    windowFirst_ = n;
-    windowCount_ = count;
-  }
-  const char* data = windowData_ + static_cast<size_t>(n - windowFirst_) * file_->header().blockSize;
+  const char* data = nullptr;
+  PDX_RETURN_IF_ERROR(reader_.View(h.headerSize + static_cast<uint64_t>(n - 1) * h.blockSize, h.blockSize, &data));
   BlockHeader bh;
   PDX_RETURN_IF_ERROR(file_->ParseBlockHeader(n, data, &bh));
   if (bh.prev != block_)
