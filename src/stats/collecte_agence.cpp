@@ -461,15 +461,10 @@ class Collecte {
       bilan_->erreurs.push_back(s.ToString());
       return pdx::Status::OK();
     }
-    // The element's name is ASCII, which every code page of a table keeps as
-    // it is: most memos are passed over on their stored bytes, before any
-    // conversion or copy.
-    if (brut.find(kEcoParticipation) == std::string_view::npos) return pdx::Status::OK();
-    memo_.clear();
-    if (cpMemos_) cpMemos_->Decode(brut.data(), brut.size(), &memo_);
-    else memo_.assign(brut);
+    // Read on the stored bytes: most memos are passed over or read without
+    // any conversion or copy (see LecteurEco).
     bool illisible = false;
-    l->eco = EcoParticipationSurPlace(&memo_, &illisible);
+    l->eco = eco_.Lire(brut, cpMemos_, &illisible);
     if (illisible)
       bilan_->erreurs.push_back(ligneTable_->info().path + ": the \"Xml\" memo of a line of dossier " + dossierCourant_ +
                                 " is not well-formed XML; its eco-participation counts 0");
@@ -559,7 +554,7 @@ class Collecte {
   std::unique_ptr<pdx::BlobReader> memos_;
   const pdx::CodePage* cpMemos_ = nullptr;  // null: "Xml" is not a memo
   std::string memosDossier_;  // stored "Xml" bytes of the dossier's lines
-  std::string memo_;          // a memo in UTF-8, reused: keeps its buffer
+  LecteurEco eco_;
   std::string dernier_, avant_, dossierCourant_;
   std::vector<Document> docs_;
   std::vector<bool> retenus_;
