@@ -10,9 +10,9 @@
 // 1.5 s CPU, reading them in windows 0.3 s). The window is reused, so it stays
 // in the processor's cache.
 //
-// How a window is chosen: a request inside the window is served from it. A
-// request that goes on forward, at most one window length past its end, loads
-// a whole window from there (a scan moving on). Any other request (a jump back
+// How a window is chosen: a request inside the window is served from it. The
+// first request, and one that goes on forward at most one window length past
+// the window's end, load a whole window from there (a scan moving on). Any other request (a jump back
 // or far ahead: a chain out of file order) loads only the bytes asked for, so
 // a table whose blocks are scattered costs one block read per block, not one
 // window; the next request after them, if it follows on, loads a window again.
@@ -50,8 +50,6 @@ class WindowReader {
 
   // Reads made so far (tests check how requests were served).
   uint64_t reads() const { return reads_; }
-  // Forgets the window (the next request reads).
-  void Clear() { len_ = 0; }
 
  private:
   const RandomAccessFile* file_;
