@@ -45,19 +45,6 @@ Status ParadoxFile::ReadBlock(uint32_t n, std::string* buf) const {
   return Status::OK();
 }
 
-Status ParadoxFile::ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const {
-  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
-    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
-                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
-  size_t bytes = static_cast<size_t>(count) * header_.blockSize;
-  buf->resize(bytes);
-  uint64_t off = header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
-  size_t got = 0;
-  PDX_RETURN_IF_ERROR(file_->Read(off, bytes, buf->data(), &got));
-  if (got != bytes) return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
-  return Status::OK();
-}
-
 Status ParadoxFile::ParseBlockHeader(uint32_t n, const char* block, BlockHeader* bh) const {
   bh->next = U16(block);
   bh->prev = U16(block + 2);

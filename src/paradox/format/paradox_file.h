@@ -55,8 +55,6 @@ class ParadoxFile {
 
   // Reads block n (1..BlocksInFile()) into *buf (resized to blockSize).
   Status ReadBlock(uint32_t n, std::string* buf) const;
-  // Reads count consecutive blocks from n (all inside the file) into *buf.
-  Status ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const;
   // Parses and checks the 6-byte header of block n held in buf.
   Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
     return ParseBlockHeader(n, buf.data(), bh);
