@@ -16,11 +16,24 @@ Status ParadoxFile::Open(Env* env, const std::string& path, std::unique_ptr<Para
   f->path_ = path;
   PDX_RETURN_IF_ERROR(env->NewRandomAccessFile(path, &f->file_));
   f->fileSize_ = f->file_->Size();
-  // The header size is a u16, so 64 KiB always hold the whole header.
-  size_t want = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, 65535));
+  // The header size is a u16 at offset 2. Most headers fit in 4 KiB: read
+  // that, then the rest when the header says it is longer (a cursor opens the
+  // primary index again for each range after clearing the last one, so this
+  // read is paid per search, not per table).
+  size_t want = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, 4096));
   std::string head(want, '\0');
   size_t got = 0;
   PDX_RETURN_IF_ERROR(f->file_->Read(0, want, head.data(), &got));
+  if (got == want && got >= 4) {
+    const size_t headerSize = U16(head.data() + 2);
+    const size_t all = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, headerSize));
+    if (all > got) {
+      head.resize(all);
+      size_t more = 0;
+      PDX_RETURN_IF_ERROR(f->file_->Read(got, all - got, head.data() + got, &more));
+      got += more;
+    }
+  }
   PDX_RETURN_IF_ERROR(ParseHeader(path, head.data(), got, f->fileSize_, &f->header_));
   PDX_RETURN_IF_ERROR(CodePage::Find(f->header_.EffectiveCodePage(), &f->codePage_));
   *out = std::move(f);
