@@ -354,4 +354,36 @@ TEST(BlobReader, FailingOrMissingBlobFileNamesTheTableAndField) {
   EXPECT_EQ(bytes, "court");
 }
 
+// Opening reads the first 4 KiB of a file, then the rest of a longer header.
+TEST(WindowedScan, AHeaderLongerThanTheFirstReadIsReadWhole) {
+  testutil::TempDir dir;
+  pdx::TableDefinition def;
+  for (int i = 0; i < 250; ++i)
+    def.fields.push_back(F(("Champ_numero_" + std::to_string(i)).c_str(), FieldType::kShort, 2));
+  def.keyFieldCount = 1;
+  std::unique_ptr<pdx::TableWriter> w;
+  ASSERT_TRUE(pdx::TableWriter::Create(pdx::Env::Default(), dir.path(), "LARGE", def, {}, &w).ok());
+  std::vector<Value> row;
+  for (int i = 0; i < 250; ++i) row.push_back(Value::Int(i + 1));
+  ASSERT_TRUE(w->Insert(row).ok());
+  ASSERT_TRUE(w->Close().ok());
+  const std::string bytes = testutil::ReadFile(dir.file("LARGE.DB"));
+  const size_t headerSize = static_cast<uint8_t>(bytes[2]) | static_cast<uint8_t>(bytes[3]) << 8;
+  ASSERT_GT(headerSize, 4096u);
+  std::unique_ptr<pdx::Table> t;
+  Status s = pdx::Table::Open(pdx::Env::Default(), dir.path(), "LARGE", &t);
+  ASSERT_TRUE(s.ok()) << s.ToString();
+  ASSERT_EQ(t->info().fields.size(), 250u);
+  EXPECT_EQ(t->info().fields[249].name, "Champ_numero_249");
+  auto c = t->NewCursor();
+  ASSERT_TRUE(c->First().ok());
+  int64_t v = 0;
+  ASSERT_TRUE(c->GetInt(250, &v).ok());
+  EXPECT_EQ(v, 250);
+  // Cut inside the header: Corruption, as before.
+  testutil::WriteFile(dir.file("LARGE.DB"), bytes.substr(0, headerSize - 100));
+  s = pdx::Table::Open(pdx::Env::Default(), dir.path(), "LARGE", &t);
+  EXPECT_TRUE(s.IsCorruption()) << s.ToString();
+}
+
 }  // namespace
