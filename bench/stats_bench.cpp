@@ -9,8 +9,9 @@
 //   - computation 3 with one thread and with two.
 // Times are CPU seconds of the process (user + system: the machine is shared,
 // wall times are given beside them). Peak memory is the process's resident
-// high-water mark during each run (reset before it), mapped table files
-// included; a run over the first 10 agencies shows it does not grow with them.
+// high-water mark during each run (reset before it); a run over the first 10
+// agencies shows it does not grow with them. Figures and their history:
+// bench/stats_bench.md.
 // Last line: ratio_vs_raw_read=X peak_mb=Y (X = one thread's CPU time over the
 // raw read's; Y = the largest peak of the 50-agency runs).
 #include <fcntl.h>
@@ -88,9 +89,10 @@ std::string AdministrationReduite(const std::string& dir, size_t n) {
   const std::string admin = dir + "/Administration";
   const std::string cible = "/tmp/stats_bench_admin" + std::to_string(n) + "_" + std::to_string(::getpid());
   pdx::Env* env = pdx::Env::Default();
-  env->CreateDir(cible);
+  pdx::Status s = env->CreateDir(cible);
+  if (!s.ok()) Echec(s.ToString());
   std::unique_ptr<pdx::Table> t;
-  pdx::Status s = pdx::Table::Open(env, admin, "Agence.DB", &t);
+  s = pdx::Table::Open(env, admin, "Agence.DB", &t);
   if (!s.ok()) Echec(s.ToString());
   const corv::TableDef& def = corv::demo::Def(corv::kAliasAdministration, "Agence.DB");
   s = corv::demo::Ecrire(env, cible, def, corv::demo::Actuelle(def), [&](corv::demo::TableDemo& out) {
@@ -100,7 +102,8 @@ std::string AdministrationReduite(const std::string& dir, size_t n) {
       auto r = out.Nouvelle();
       for (const char* champ : {"Code", "Nom", "Repertoire"}) {
         std::string v;
-        c->GetText(t->FieldNumber(champ), &v);
+        pdx::Status g = c->GetText(t->FieldNumber(champ), &v);
+        if (!g.ok()) return g;
         r.Txt(champ, v);
       }
       pdx::Status a = out.Ajouter(r);

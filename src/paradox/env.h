@@ -27,10 +27,6 @@ class RandomAccessFile {
   // Reads up to n bytes at offset into scratch; *got receives the count read.
   virtual Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const = 0;
   virtual uint64_t Size() const = 0;
-  // The file's Size() bytes in memory, valid while this object lives, when the
-  // Env maps the file; null when it does not (then use Read). Mapped bytes are
-  // the file's own: another program changing the file in place changes them.
-  virtual const char* MappedData() const { return nullptr; }
 };
 
 class WritableFile {

@@ -132,14 +132,19 @@ Status TableImpl::DecodeStored(int field, const char* stored, Value* v) const {
   return ReadBlobValue(field, stored, "a stored value", v);
 }
 
+Status TableImpl::BlobFailure(int field, const std::string& recordLabel, const Status& s) const {
+  const FieldDesc& f = db_->header().fields[field - 1];
+  std::string msg = tableLabel() + ": field \"" + f.name + "\" of " + recordLabel + ": " + s.message();
+  if (s.IsNotFound()) return Status::NotFound(msg);
+  if (s.IsIOError()) return Status::IOError(msg);
+  return Status::Corruption(msg);
+}
+
 Status TableImpl::ReadBlobValue(int field, const char* p, const std::string& recordLabel, Value* v) const {
   const FieldDesc& f = db_->header().fields[field - 1];
   auto fail = [&](const Status& s) {
-    std::string msg = tableLabel() + ": field \"" + f.name + "\" of " + recordLabel + ": " + s.message();
     *v = Value::Blank();
-    if (s.IsNotFound()) return Status::NotFound(msg);
-    if (s.IsIOError()) return Status::IOError(msg);
-    return Status::Corruption(msg);
+    return BlobFailure(field, recordLabel, s);
   };
   if (!blob_) return fail(blobStatus_.ok() ? Status::NotFound("no blob file") : blobStatus_);
   BlobRef r = ParseBlobRef(p, f.size);
@@ -149,5 +154,60 @@ Status TableImpl::ReadBlobValue(int field, const char* p, const std::string& rec
   BlobValue(f.type, bytes, *db_->codePage(), v);
   return Status::OK();
 }
+
+namespace {
+
+class BlobReaderImpl final : public BlobReader {
+ public:
+  explicit BlobReaderImpl(const TableImpl* t)
+      : t_(t), window_(t->blobFile() ? t->blobFile()->NewWindow() : WindowReader(nullptr, "")) {}
+
+  Status Bytes(int field, const char* stored, std::string_view* bytes) override {
+    *bytes = {};
+    const std::vector<FieldDesc>& fields = t_->info().fields;
+    if (field < 1 || field > static_cast<int>(fields.size()) || !IsBlobType(fields[field - 1].type))
+      return Status::InvalidArgument(t_->tableLabel() + ": field " + std::to_string(field) + " is not a blob field");
+    const BlobRef r = ParseBlobRef(stored, fields[field - 1].size);
+    if (r.length == 0) return Status::OK();
+    if (r.InRecord()) {
+      *bytes = r.head.substr(0, r.length);
+      return Status::OK();
+    }
+    const BlobFile* blob = t_->blobFile();
+    if (!blob)
+      return t_->BlobFailure(field, kLabel,
+                             t_->blobStatus().ok() ? Status::NotFound("no blob file") : t_->blobStatus());
+    Status s = blob->View(r.offset, r.length, &window_, bytes);
+    if (!s.ok()) {
+      *bytes = {};
+      return t_->BlobFailure(field, kLabel, s);
+    }
+    return Status::OK();
+  }
+
+  Status Decode(int field, const char* stored, Value* v) override {
+    std::string_view bytes;
+    Status s = Bytes(field, stored, &bytes);
+    if (!s.ok()) {
+      *v = Value::Blank();
+      return s;
+    }
+    if (bytes.empty()) {
+      *v = Value::Blank();
+      return Status::OK();
+    }
+    BlobValue(t_->info().fields[field - 1].type, bytes, *t_->db().codePage(), v);
+    return Status::OK();
+  }
+
+ private:
+  static constexpr const char* kLabel = "a stored value";
+  const TableImpl* t_;
+  WindowReader window_;
+};
+
+}  // namespace
+
+std::unique_ptr<BlobReader> TableImpl::NewBlobReader() const { return std::make_unique<BlobReaderImpl>(this); }
 
 }  // namespace pdx

@@ -13,6 +13,7 @@
 //    table, field and record); the record's other fields stay readable.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "paradox/env.h"
@@ -39,6 +40,7 @@ struct TableInfo {
 };
 
 class Cursor;
+class BlobReader;
 
 class Table {
  public:
@@ -62,6 +64,30 @@ class Table {
     (void)v;
     return Status::NotSupported("DecodeStored");
   }
+  // A reader of blob values for one scan (see BlobReader); null when this
+  // table cannot give one.
+  virtual std::unique_ptr<BlobReader> NewBlobReader() const { return nullptr; }
+};
+
+// Reads the blob values a scan kept the stored bytes of (as DecodeStored), its
+// .MB reads going through one window over the file kept between calls: a scan
+// in key order mostly finds its values further on in the file, so one read
+// serves many values where DecodeStored reads three times per value.
+// Contract:
+//  - One reader per scan and thread; valid while its Table lives.
+//  - Fails as DecodeStored does, naming the table, the field and what went
+//    wrong: NotFound when the .MB is missing, IOError when reading it fails,
+//    Corruption when it does not hold what the record says.
+class BlobReader {
+ public:
+  virtual ~BlobReader() = default;
+  // The bytes of blob field `field` (from 1) whose stored bytes are `stored`,
+  // as the table holds them: a memo's text in the table's code page, not
+  // converted (a scan that searches for ASCII text can search them first).
+  // Empty for a blank value. *bytes stays valid until the next call.
+  virtual Status Bytes(int field, const char* stored, std::string_view* bytes) = 0;
+  // The value as DecodeStored gives it (memos converted to UTF-8).
+  virtual Status Decode(int field, const char* stored, Value* v) = 0;
 };
 
 class Cursor {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "data/fonctions_bd.h"
 #include "paradox/codepage.h"
@@ -34,9 +35,13 @@ class Lecteur {
                                         champs.doubles, champs.texts, &plan_);
     if (!s.ok()) return s;
     blancs_.clear();
-    for (int f : champs.blancs) blancs_.push_back(info.slots[static_cast<size_t>(f - 1)]);
+    for (int f : champs.blancs) blancs_.push_back(TestBlanc::De(info.slots[static_cast<size_t>(f - 1)]));
     bruts_.clear();
-    for (int f : champs.bruts) bruts_.push_back(info.slots[static_cast<size_t>(f - 1)]);
+    brutsBlancs_.clear();
+    for (int f : champs.bruts) {
+      bruts_.push_back(info.slots[static_cast<size_t>(f - 1)]);
+      brutsBlancs_.push_back(TestBlanc::De(bruts_.back()));
+    }
     cursor_ = table->NewCursor();
     return Premier();
   }
@@ -63,7 +68,15 @@ class Lecteur {
     const char* p = vues_[i_].raw() + bruts_[k].offset;
     return std::string_view(p, strnlen(p, bruts_[k].size));
   }
-  bool BrutBlanc(size_t k) const { return vues_[i_].IsBlank(bruts_[k]); }
+  // Alpha(k) == s, for s without NUL (an Alpha of this field): compared in
+  // place, without measuring the stored text first (every row of both tables
+  // is compared so).
+  bool AlphaEgal(size_t k, std::string_view s) const {
+    const char* p = vues_[i_].raw() + bruts_[k].offset;
+    const size_t taille = bruts_[k].size;
+    return s.size() <= taille && std::memcmp(p, s.data(), s.size()) == 0 && (s.size() == taille || p[s.size()] == 0);
+  }
+  bool BrutBlanc(size_t k) const { return brutsBlancs_[k].Teste(vues_[i_]); }
 
   pdx::Status Suivant() {
     if (++i_ < n_) return pdx::Status::OK();
@@ -88,16 +101,101 @@ class Lecteur {
     if (!plan_.DecodeBlock(vues_.data(), n_, ints_.data(), doubles_.data(), texts_.data()))
       return pdx::Status::Corruption(table_->info().path + ": a record does not match the table's layout");
     masques_.assign(n_, 0);
-    for (size_t r = 0; r < n_; ++r)
+    for (size_t r = 0; r < n_; ++r) {
+      const pdx::RecordView& v = vues_[r];
+      uint32_t m = 0;
       for (size_t k = 0; k < blancs_.size(); ++k)
-        if (vues_[r].IsBlank(blancs_[k])) masques_[r] |= 1u << k;
+        if (blancs_[k].Teste(v)) m |= 1u << k;
+      masques_[r] = m;
+    }
     return pdx::Status::OK();
   }
+
+  // A field's blank test, the common kinds done in place (the view's general
+  // test is a call and a switch per field and row): the same answers.
+  struct TestBlanc {
+    enum Genre : uint8_t { kPremier, kZero2, kZero4, kZero8, kDate, kBlob, kAutre };
+    pdx::FieldSlot slot;
+    Genre genre = kAutre;
+
+    static TestBlanc De(const pdx::FieldSlot& s) {
+      TestBlanc t;
+      t.slot = s;
+      switch (s.type) {
+        case pdx::FieldType::kAlpha:
+        case pdx::FieldType::kLogical:
+          t.genre = kPremier;
+          break;
+        case pdx::FieldType::kShort:
+          t.genre = kZero2;
+          break;
+        case pdx::FieldType::kLong:
+        case pdx::FieldType::kAutoInc:
+        case pdx::FieldType::kTime:
+          t.genre = kZero4;
+          break;
+        case pdx::FieldType::kNumber:
+        case pdx::FieldType::kMoney:
+          t.genre = kZero8;
+          break;
+        case pdx::FieldType::kDate:
+          t.genre = kDate;
+          break;
+        case pdx::FieldType::kMemo:
+        case pdx::FieldType::kFmtMemo:
+        case pdx::FieldType::kBlob:
+        case pdx::FieldType::kOle:
+        case pdx::FieldType::kGraphic:
+          // Blank when the length stored in its last 10 bytes is 0.
+          if (s.size >= 10) t.genre = kBlob;
+          break;
+        default:
+          break;
+      }
+      // A slot the record does not hold is left to the view (blank).
+      if (s.size < (t.genre == kZero8 ? 8 : t.genre == kZero4 || t.genre == kDate ? 4 : t.genre == kZero2 ? 2 : 1))
+        t.genre = kAutre;
+      return t;
+    }
+    bool Teste(const pdx::RecordView& v) const {
+      if (genre == kAutre || static_cast<uint64_t>(slot.offset) + slot.size > v.recordSize()) return v.IsBlank(slot);
+      const char* p = v.raw() + slot.offset;
+      switch (genre) {
+        case kPremier:
+          return p[0] == 0;
+        case kZero2:
+          return p[0] == 0 && p[1] == 0;
+        case kZero4: {
+          uint32_t x;
+          std::memcpy(&x, p, 4);
+          return x == 0;
+        }
+        case kZero8: {
+          uint64_t x;
+          std::memcpy(&x, p, 8);
+          return x == 0;
+        }
+        case kDate: {
+          uint32_t x;
+          std::memcpy(&x, p, 4);
+          return x == 0 || x == 0x80u;  // stored big-endian: 80 00 00 00
+        }
+        case kBlob: {
+          const char* l = p + slot.size - 6;  // the length, little-endian
+          return l[0] == 0 && l[1] == 0 && l[2] == 0 && l[3] == 0;
+        }
+        default:
+          return v.IsBlank(slot);
+      }
+    }
+  };
 
   pdx::Table* table_ = nullptr;
   std::unique_ptr<pdx::Cursor> cursor_;
   pdx::ScanPlan plan_;
-  std::vector<pdx::FieldSlot> blancs_, bruts_;
+  std::vector<TestBlanc> blancs_;
+  std::vector<pdx::FieldSlot> bruts_;
+  std::vector<TestBlanc> brutsBlancs_;
   std::vector<pdx::RecordView> vues_;
   std::vector<int32_t> ints_;
   std::vector<double> doubles_;
@@ -129,7 +227,9 @@ struct Ligne {
   bool baseBlanc = false, numeroBlanc = false, typeBlanc = false;
   double vente = 0, achat = 0, prixNet = 0;
   std::string fournisseur;
-  std::string memo;  // stored bytes of "Xml"; empty when blank
+  // Where the stored bytes of "Xml" lie in the dossier's memo buffer (one
+  // buffer for all its lines: no allocation per line); npos when blank.
+  size_t memo = std::string::npos;
   bool ecoLue = false;
   double eco = 0;
 };
@@ -168,6 +268,14 @@ class Collecte {
     if (s.ok()) s = Numeros(*ligne, {"Xml"}, &f);
     if (!s.ok()) return s;
     champXml_ = f[0];
+    memos_ = ligne->NewBlobReader();
+    if (!memos_) return pdx::Status::NotSupported(ligne->info().path + ": no blob reader");
+    // A memo's text is in the table's code page; other blob kinds are bytes.
+    const pdx::FieldType typeXml = ligne->info().fields[static_cast<size_t>(champXml_ - 1)].type;
+    if (typeXml == pdx::FieldType::kMemo || typeXml == pdx::FieldType::kFmtMemo) {
+      s = pdx::CodePage::Find(ligne->info().codePage, &cpMemos_);
+      if (!s.ok()) return s;
+    }
     // Dossiers are matched in the line table's own order and code page.
     const pdx::TableInfo& il = ligne->info();
     s = pdx::TextOrder::ForTable(il, &ordreLignes_);
@@ -187,7 +295,7 @@ class Collecte {
       dossier.assign(pieces_.Alpha(0));
       docs_.clear();
       bool incomplet = false;
-      while (!pieces_.Fin() && pieces_.Alpha(0) == dossier) {
+      while (!pieces_.Fin() && pieces_.AlphaEgal(0, dossier)) {
         // A null Type, Num, Ordre, Date or Etat leaves the whole dossier out.
         if (pieces_.Blanc(0) || pieces_.Blanc(1) || pieces_.Blanc(2) || pieces_.Blanc(3) || pieces_.Blanc(4))
           incomplet = true;
@@ -274,6 +382,17 @@ class Collecte {
     return pdx::Status::OK();
   }
 
+  // The supplier's entry of the agency's map, created on first use as Entree
+  // does; found again through a hash of the code rather than the map's
+  // comparisons (one look-up per line of every quote and per order).
+  TStatistiqueAchat& Stat(const std::string& code) {
+    auto it = entrees_.find(code);
+    if (it != entrees_.end()) return *it->second;
+    TStatistiqueAchat& e = Entree(bilan_->fournisseurs, code);
+    entrees_.emplace(code, &e);
+    return e;
+  }
+
   static bool EnPlage(const Ligne& l) { return l.numeroBlanc || l.numero <= kBorneCle; }
   bool Principale(const Ligne& l) const { return !l.baseBlanc && l.base == 0 && EnPlage(l); }
 
@@ -293,9 +412,9 @@ class Collecte {
     for (size_t i = 0; i < nLignes_; ++i) {
       const Ligne& l = lignes_buf_[i];
       if (!Principale(l) || l.type != 1) continue;
-      TStatistiqueAchat& s = Entree(bilan_->fournisseurs, l.fournisseur);
-      if (std::find(vus_.begin(), vus_.end(), l.fournisseur) == vus_.end()) {
-        vus_.push_back(l.fournisseur);
+      TStatistiqueAchat& s = Stat(l.fournisseur);
+      if (std::find(vus_.begin(), vus_.end(), &s) == vus_.end()) {
+        vus_.push_back(&s);
         s.AjouterNbDevis(1);
       }
       s.AjouterTotalDevis(l.vente);
@@ -307,7 +426,7 @@ class Collecte {
 
   pdx::Status CommandeFournisseur(const Document& d) {
     TStatistiqueAchat& a = bilan_->stat;
-    TStatistiqueAchat& s = Entree(bilan_->fournisseurs, d.fournisseur);
+    TStatistiqueAchat& s = Stat(d.fournisseur);
     s.AjouterNbCommandes(1);
     annexes_.clear();
     for (const Document& x : docs_)
@@ -351,16 +470,18 @@ class Collecte {
     if (l->ecoLue) return pdx::Status::OK();
     l->ecoLue = true;
     l->eco = 0;
-    if (l->memo.empty()) return pdx::Status::OK();
-    pdx::Value& v = memo_;
-    pdx::Status s = ligneTable_->DecodeStored(champXml_, l->memo.data(), &v);
+    if (l->memo == std::string::npos) return pdx::Status::OK();
+    std::string_view brut;
+    pdx::Status s = memos_->Bytes(champXml_, memosDossier_.data() + l->memo, &brut);
     if (!s.ok()) {
       // One unreadable memo counts 0 and is listed; the rest goes on.
       bilan_->erreurs.push_back(s.ToString());
       return pdx::Status::OK();
     }
+    // Read on the stored bytes: most memos are passed over or read without
+    // any conversion or copy (see LecteurEco).
     bool illisible = false;
-    l->eco = EcoParticipationSurPlace(&v.text, &illisible);
+    l->eco = eco_.Lire(brut, cpMemos_, &illisible);
     if (illisible)
       bilan_->erreurs.push_back(ligneTable_->info().path + ": the \"Xml\" memo of a line of dossier " + dossierCourant_ +
                                 " is not well-formed XML; its eco-participation counts 0");
@@ -398,7 +519,8 @@ class Collecte {
       if (!s.ok()) return s;
     }
     groupes_.clear();
-    while (!lignes_.Fin() && lignes_.Alpha(0) == cible) {
+    memosDossier_.clear();
+    while (!lignes_.Fin() && lignes_.AlphaEgal(0, cible)) {
       if (nLignes_ == lignes_buf_.size()) lignes_buf_.emplace_back();
       Ligne& l = lignes_buf_[nLignes_++];
       l.base = lignes_.Int(kLBase);
@@ -414,8 +536,12 @@ class Collecte {
       l.fournisseur.assign(lignes_.Texte(0));
       l.ecoLue = false;
       l.eco = 0;
-      if (lignes_.BrutBlanc(1)) l.memo.clear();
-      else l.memo.assign(lignes_.Brut(1));
+      if (lignes_.BrutBlanc(1)) {
+        l.memo = std::string::npos;
+      } else {
+        l.memo = memosDossier_.size();
+        memosDossier_.append(lignes_.Brut(1));
+      }
       // Lines come by Base then Numero: each Base value is one run.
       if (!l.baseBlanc) {
         if (groupes_.empty() || groupes_.back().base != l.base) groupes_.push_back({l.base, nLignes_ - 1, nLignes_});
@@ -442,14 +568,18 @@ class Collecte {
   const pdx::CodePage* cpPieces_ = nullptr;
   const pdx::CodePage* cpLignes_ = nullptr;  // set when the code pages differ
   std::string converti_;
-  pdx::Value memo_;  // reused: its text keeps its buffer
+  std::unique_ptr<pdx::BlobReader> memos_;
+  const pdx::CodePage* cpMemos_ = nullptr;  // null: "Xml" is not a memo
+  std::string memosDossier_;  // stored "Xml" bytes of the dossier's lines
+  LecteurEco eco_;
   std::string dernier_, avant_, dossierCourant_;
   std::vector<Document> docs_;
   std::vector<bool> retenus_;
   std::vector<Ligne> lignes_buf_;
   size_t nLignes_ = 0;
   std::vector<Groupe> groupes_;
-  std::vector<std::string> vus_;
+  std::vector<TStatistiqueAchat*> vus_;  // suppliers of the quote already counted
+  std::unordered_map<std::string, TStatistiqueAchat*> entrees_;  // in bilan_->fournisseurs
   std::vector<int32_t> annexes_;
 };
 

@@ -4,8 +4,12 @@
 // "PrixHTMobilier", "PrixHTPMCB" and "PrixHTDEEE" (a missing one counts 0;
 // "." or "," as the decimal separator). An empty memo, or one without the
 // element, is 0 and is never parsed.
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "paradox/codepage.h"
 
 namespace corv {
 
@@ -19,5 +23,32 @@ double EcoParticipationSurPlace(std::string* xml, bool* illisible = nullptr);
 // A decimal number with "." or "," as separator, blanks around it allowed; 0
 // when the text is not one.
 double NombreXml(std::string_view texte);
+
+// Reads the memos of a scan one after another, keeping its buffers, straight
+// from their stored bytes. The same amounts and the same verdict on a memo
+// that is not well-formed as EcoParticipation on the memo's text.
+// Most memos are in the plain form the quoting program writes: elements
+// without attributes, text without entities, nothing else. Those are read by
+// a scan of the bytes as they are stored (names and numbers are ASCII, which
+// every code page keeps); any other construct, and any fault, goes to the
+// XML parser after conversion to UTF-8, which then decides.
+class LecteurEco {
+ public:
+  // brut: the memo's bytes in code page cp (null: they are UTF-8 already).
+  double Lire(std::string_view brut, const pdx::CodePage* cp, bool* illisible);
+  // Only the plain form: false (and nothing set) when the memo is not in it.
+  bool LireSimple(std::string_view brut, double* total);
+
+ private:
+  struct Element {
+    uint32_t parent;
+    uint32_t nom, nomLong;      // in the memo
+    uint32_t texte, texteLong;  // first text that is not only blanks
+    bool aTexte;
+  };
+  std::vector<Element> elements_;
+  std::vector<uint32_t> ouverts_;
+  std::string utf8_;
+};
 
 }  // namespace corv

@@ -132,8 +132,8 @@ uint64_t ExpectScansAgree(pdx::Table* table, pdx::ScanPath path, bool* vectorize
   return n;
 }
 
-// A table of random values, blanks included, large enough to be read from a
-// mapping. shorts: how many short fields (more than 32 leaves the vector path).
+// A table of random values, blanks included, large enough to be read in
+// several windows. shorts: how many short fields (more than 32 leaves the vector path).
 void MakeRandomTable(const std::string& dir, int shorts, bool longTexts, int records, unsigned seed) {
   pdx::TableDefinition d;
   d.fields.push_back(Field("Id", FieldType::kLong));
@@ -228,7 +228,7 @@ TEST(ScanPlan, AgreesWithValuesOnRandomTables) {
     MakeRandomTable(dir.path(), c.shorts, c.longTexts, 4000, static_cast<unsigned>(c.shorts + c.longTexts));
     std::unique_ptr<pdx::Table> t;
     ASSERT_TRUE(pdx::Table::Open(pdx::Env::Default(), dir.path(), "scan.db", &t).ok());
-    ASSERT_GE(std::filesystem::file_size(dir.file("SCAN.DB")), 1u << 20) << "should be read through a mapping";
+    ASSERT_GE(std::filesystem::file_size(dir.file("SCAN.DB")), 1u << 20) << "should span several read windows";
     for (pdx::ScanPath path : paths) {
       SCOPED_TRACE(pdx::ScanPathName(path));
       bool vectorized = false;
@@ -240,7 +240,7 @@ TEST(ScanPlan, AgreesWithValuesOnRandomTables) {
 
 // Few fields, short records, texts near the record's end: the AVX2 windows are
 // pulled back so as not to read past the record (a table read record by record
-// from a small file, not through a mapping).
+// from a small file, in one window).
 TEST(ScanPlan, AgreesOnShortRecordsWithFieldsAtTheEnd) {
   struct Layout {
     std::vector<pdx::FieldDesc> fields;

@@ -2,7 +2,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,29 +24,15 @@ Status PosixError(const std::string& path, const char* what, int err) {
 
 class PosixRandomAccessFile final : public RandomAccessFile {
  public:
-  PosixRandomAccessFile(std::string path, int fd, uint64_t size) : path_(std::move(path)), fd_(fd), size_(size) {
-    // Large files are read in place: a scan then costs no copy out of the page
-    // cache. Small ones are not worth a mapping.
-    if (size_ >= kMapFrom) {
-      void* p = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_SHARED, fd_, 0);
-      if (p != MAP_FAILED) {
-        map_ = static_cast<const char*>(p);
-        ::madvise(p, static_cast<size_t>(size_), MADV_SEQUENTIAL);
-      }
-    }
-  }
-  ~PosixRandomAccessFile() override {
-    if (map_) ::munmap(const_cast<char*>(map_), static_cast<size_t>(size_));
-    ::close(fd_);
-  }
-  const char* MappedData() const override { return map_; }
+  // Files are read with pread, never mapped: on the virtual machines the
+  // agencies' files are read from, first-touch page faults on a mapping cost
+  // several times the copy out of the page cache that a read makes, and scans
+  // read through reused windows (file/window_reader.h) instead. It also spares
+  // readers the fault a mapped file truncated in place by another program
+  // would give.
+  PosixRandomAccessFile(std::string path, int fd, uint64_t size) : path_(std::move(path)), fd_(fd), size_(size) {}
+  ~PosixRandomAccessFile() override { ::close(fd_); }
   Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const override {
-    if (map_) {
-      const size_t k = offset >= size_ ? 0 : static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
-      if (k) std::memcpy(scratch, map_ + offset, k);
-      *got = k;
-      return Status::OK();
-    }
     size_t done = 0;
     while (done < n) {
       ssize_t r = ::pread(fd_, scratch + done, n - done, static_cast<off_t>(offset + done));
@@ -65,11 +50,9 @@ class PosixRandomAccessFile final : public RandomAccessFile {
   uint64_t Size() const override { return size_; }
 
  private:
-  static constexpr uint64_t kMapFrom = 1 << 20;
   std::string path_;
   int fd_;
   uint64_t size_;
-  const char* map_ = nullptr;
 };
 
 class PosixWritableFile final : public WritableFile {

@@ -22,7 +22,6 @@ class HeldFile final : public RandomAccessFile {
     return f_->Read(offset, n, scratch, got);
   }
   uint64_t Size() const override { return f_->Size(); }
-  const char* MappedData() const override { return f_->MappedData(); }
 
  private:
   std::shared_ptr<RandomAccessFile> f_;

@@ -29,7 +29,8 @@ Status BlobFile::ReadAt(uint64_t off, size_t n, char* dst) const {
   return Status::OK();
 }
 
-Status BlobFile::Read(uint32_t offset, uint32_t length, std::string* out) const {
+template <class Fetch>
+Status BlobFile::Locate(uint32_t offset, uint32_t length, const Fetch& fetch, uint64_t* at) const {
   const uint32_t index = offset & 0xFF;
   const uint64_t block = offset & ~0xFFu;
   auto bad = [&](const std::string& what) {
@@ -37,8 +38,8 @@ Status BlobFile::Read(uint32_t offset, uint32_t length, std::string* out) const 
   };
   if (block == 0 || block % kBlockSize != 0) return bad("not the start of a data block");
   if (block + kBlockSize > size_) return bad("lies past the end of the file");
-  char head[12];
-  PDX_RETURN_IF_ERROR(ReadAt(block, sizeof head, head));
+  const char* head = nullptr;
+  PDX_RETURN_IF_ERROR(fetch(block, 12, &head));
   const uint8_t type = static_cast<uint8_t>(head[0]);
   if (index == 0xFF) {
     if (type != 2) return bad("a whole-block value points at a block of type " + std::to_string(type));
@@ -49,13 +50,13 @@ Status BlobFile::Read(uint32_t offset, uint32_t length, std::string* out) const 
     if (blocks == 0 || 9ull + length > static_cast<uint64_t>(blocks) * kBlockSize)
       return bad("length " + std::to_string(length) + " does not fit its " + std::to_string(blocks) + " blocks");
     if (block + 9 + length > size_) return bad("runs past the end of the file");
-    out->resize(length);
-    return ReadAt(block + 9, length, out->data());
+    *at = block + 9;
+    return Status::OK();
   }
   if (type != 3) return bad("a sub-allocated value points at a block of type " + std::to_string(type));
   if (index >= 64) return bad("entry " + std::to_string(index) + " outside the block's index");
-  char e[5];
-  PDX_RETURN_IF_ERROR(ReadAt(block + 12 + index * 5, 5, e));
+  const char* e = nullptr;
+  PDX_RETURN_IF_ERROR(fetch(block + 12 + index * 5, 5, &e));
   const uint32_t start = static_cast<uint8_t>(e[0]) * 16u;
   const uint32_t chunks = static_cast<uint8_t>(e[1]);
   const uint32_t rest = static_cast<uint8_t>(e[4]);
@@ -64,8 +65,30 @@ Status BlobFile::Read(uint32_t offset, uint32_t length, std::string* out) const 
     return bad("the record says " + std::to_string(length) + " bytes, the entry holds " +
                std::to_string(chunks) + " chunks of 16 and " + std::to_string(rest));
   if (start < 12 + 64 * 5 || start + length > kBlockSize) return bad("value runs outside its block");
+  *at = block + start;
+  return Status::OK();
+}
+
+Status BlobFile::Read(uint32_t offset, uint32_t length, std::string* out) const {
+  char small[12];
+  auto fetch = [&](uint64_t off, size_t n, const char** data) {
+    *data = small;
+    return ReadAt(off, n, small);
+  };
+  uint64_t at = 0;
+  PDX_RETURN_IF_ERROR(Locate(offset, length, fetch, &at));
   out->resize(length);
-  return ReadAt(block + start, length, out->data());
+  return ReadAt(at, length, out->data());
+}
+
+Status BlobFile::View(uint32_t offset, uint32_t length, WindowReader* window, std::string_view* out) const {
+  auto fetch = [&](uint64_t off, size_t n, const char** data) { return window->View(off, n, data); };
+  uint64_t at = 0;
+  PDX_RETURN_IF_ERROR(Locate(offset, length, fetch, &at));
+  const char* data = nullptr;
+  PDX_RETURN_IF_ERROR(window->View(at, length, &data));
+  *out = std::string_view(data, length);
+  return Status::OK();
 }
 
 }  // namespace pdx

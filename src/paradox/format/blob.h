@@ -19,7 +19,10 @@
 #include <memory>
 #include <string>
 
+#include <string_view>
+
 #include "paradox/env.h"
+#include "paradox/file/window_reader.h"
 #include "paradox/status.h"
 
 namespace pdx {
@@ -34,9 +37,23 @@ class BlobFile {
 
   // Reads the whole value the reference points at into *out.
   Status Read(uint32_t offset, uint32_t length, std::string* out) const;
+  // The same through a scan's window over this file (see WindowReader): *out
+  // views the value in the window, valid until the window's next read.
+  Status View(uint32_t offset, uint32_t length, WindowReader* window, std::string_view* out) const;
+  // A window over this file, for View. It reaches one block back from where a
+  // read starts: the value that starts a window often shares its block with
+  // the next one read, whose lookup goes back to the block's head (without
+  // the margin, every such value read a window again).
+  WindowReader NewWindow(size_t windowBytes = WindowReader::kDefaultWindow) const {
+    return WindowReader(file_.get(), path_, windowBytes, kBlockSize);
+  }
 
  private:
   BlobFile() = default;
+  // Checks the reference against the block it points at, read through fetch
+  // (offset, bytes, const char** data), and gives the value's file offset.
+  template <class Fetch>
+  Status Locate(uint32_t offset, uint32_t length, const Fetch& fetch, uint64_t* at) const;
   Status ReadAt(uint64_t off, size_t n, char* dst) const;
   std::string path_;
   std::unique_ptr<RandomAccessFile> file_;

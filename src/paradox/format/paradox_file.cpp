@@ -16,11 +16,24 @@ Status ParadoxFile::Open(Env* env, const std::string& path, std::unique_ptr<Para
   f->path_ = path;
   PDX_RETURN_IF_ERROR(env->NewRandomAccessFile(path, &f->file_));
   f->fileSize_ = f->file_->Size();
-  // The header size is a u16, so 64 KiB always hold the whole header.
-  size_t want = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, 65535));
+  // The header size is a u16 at offset 2. Most headers fit in 4 KiB: read
+  // that, then the rest when the header says it is longer (a cursor opens the
+  // primary index again for each range after clearing the last one, so this
+  // read is paid per search, not per table).
+  size_t want = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, 4096));
   std::string head(want, '\0');
   size_t got = 0;
   PDX_RETURN_IF_ERROR(f->file_->Read(0, want, head.data(), &got));
+  if (got == want && got >= 4) {
+    const size_t headerSize = U16(head.data() + 2);
+    const size_t all = static_cast<size_t>(std::min<uint64_t>(f->fileSize_, headerSize));
+    if (all > got) {
+      head.resize(all);
+      size_t more = 0;
+      PDX_RETURN_IF_ERROR(f->file_->Read(got, all - got, head.data() + got, &more));
+      got += more;
+    }
+  }
   PDX_RETURN_IF_ERROR(ParseHeader(path, head.data(), got, f->fileSize_, &f->header_));
   PDX_RETURN_IF_ERROR(CodePage::Find(f->header_.EffectiveCodePage(), &f->codePage_));
   *out = std::move(f);
@@ -42,33 +55,6 @@ Status ParadoxFile::ReadBlock(uint32_t n, std::string* buf) const {
   PDX_RETURN_IF_ERROR(file_->Read(off, header_.blockSize, buf->data(), &got));
   if (got != header_.blockSize)
     return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
-  return Status::OK();
-}
-
-Status ParadoxFile::ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const {
-  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
-    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
-                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
-  size_t bytes = static_cast<size_t>(count) * header_.blockSize;
-  buf->resize(bytes);
-  uint64_t off = header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
-  size_t got = 0;
-  PDX_RETURN_IF_ERROR(file_->Read(off, bytes, buf->data(), &got));
-  if (got != bytes) return Status::Corruption(path_ + ": block " + std::to_string(n) + " is cut short");
-  return Status::OK();
-}
-
-Status ParadoxFile::ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const {
-  const char* map = file_->MappedData();
-  if (!map) {
-    PDX_RETURN_IF_ERROR(ReadBlocks(n, count, buf));
-    *data = buf->data();
-    return Status::OK();
-  }
-  if (n == 0 || count == 0 || n > BlocksInFile() || count > BlocksInFile() - n + 1)
-    return Status::Corruption(path_ + ": blocks " + std::to_string(n) + " to " + std::to_string(n + count - 1) +
-                              " lie outside the file (" + std::to_string(BlocksInFile()) + " blocks)");
-  *data = map + header_.headerSize + static_cast<uint64_t>(n - 1) * header_.blockSize;
   return Status::OK();
 }
 
@@ -107,7 +93,10 @@ Status ParadoxFile::ReadRecord(const RecordRef& ref, std::string* buf, const cha
   return Status::OK();
 }
 
-BlockChain::BlockChain(const ParadoxFile* file) : file_(file) { Reset(); }
+BlockChain::BlockChain(const ParadoxFile* file)
+    : file_(file), reader_(file->file(), file->path()) {
+  Reset();
+}
 
 void BlockChain::Reset() {
   block_ = 0;
@@ -145,15 +134,8 @@ Status BlockChain::Next(bool* done) {
   if (visited_[n])
     return Status::Corruption(path + ": block chain loops back to block " + std::to_string(n));
   visited_[n] = true;
-  if (n < windowFirst_ || n >= windowFirst_ + windowCount_) {
-    windowCount_ = 0;
-    uint32_t count = std::max<uint32_t>(1, kWindowBytes / file_->header().blockSize);
-    count = std::min(count, file_->BlocksInFile() - n + 1);
-    PDX_RETURN_IF_ERROR(file_->ViewBlocks(n, count, &window_, &windowData_));
-    windowFirst_ = n;
-    windowCount_ = count;
-  }
-  const char* data = windowData_ + static_cast<size_t>(n - windowFirst_) * file_->header().blockSize;
+  const char* data = nullptr;
+  PDX_RETURN_IF_ERROR(reader_.View(h.headerSize + static_cast<uint64_t>(n - 1) * h.blockSize, h.blockSize, &data));
   BlockHeader bh;
   PDX_RETURN_IF_ERROR(file_->ParseBlockHeader(n, data, &bh));
   if (bh.prev != block_)

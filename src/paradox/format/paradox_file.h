@@ -21,6 +21,7 @@
 
 #include "paradox/codepage.h"
 #include "paradox/env.h"
+#include "paradox/file/window_reader.h"
 #include "paradox/format/header.h"
 #include "paradox/status.h"
 
@@ -54,11 +55,6 @@ class ParadoxFile {
 
   // Reads block n (1..BlocksInFile()) into *buf (resized to blockSize).
   Status ReadBlock(uint32_t n, std::string* buf) const;
-  // Reads count consecutive blocks from n (all inside the file) into *buf.
-  Status ReadBlocks(uint32_t n, uint32_t count, std::string* buf) const;
-  // Like ReadBlocks, but *data points at the bytes: into the file's mapping
-  // when it has one (no copy), else into *buf.
-  Status ViewBlocks(uint32_t n, uint32_t count, std::string* buf, const char** data) const;
   // Parses and checks the 6-byte header of block n held in buf.
   Status ParseBlockHeader(uint32_t n, const std::string& buf, BlockHeader* bh) const {
     return ParseBlockHeader(n, buf.data(), bh);
@@ -73,6 +69,8 @@ class ParadoxFile {
   }
   // Reads block ref.block into *buf and checks ref.slot lies among its records.
   Status ReadRecord(const RecordRef& ref, std::string* buf, const char** rec) const;
+  // The open file (scans read it through their own WindowReader).
+  const RandomAccessFile* file() const { return file_.get(); }
 
  private:
   ParadoxFile() = default;
@@ -85,8 +83,9 @@ class ParadoxFile {
 
 // Walks the data blocks from the header's first block along the next pointers.
 // Detects loops, pointers out of range, broken back pointers, and (at the end)
-// a record or block count different from the header's. Reads ahead a window of
-// consecutive blocks, as chains mostly run in file order.
+// a record or block count different from the header's. Reads the blocks
+// through a WindowReader (file/window_reader.h): chains mostly run in file
+// order, so one read brings many blocks; a block out of order is read alone.
 class BlockChain {
  public:
   explicit BlockChain(const ParadoxFile* file);
@@ -104,12 +103,8 @@ class BlockChain {
   uint32_t blocksSeen() const { return blocksSeen_; }
 
  private:
-  static constexpr uint32_t kWindowBytes = 128 * 1024;
   const ParadoxFile* file_;
-  std::string window_;  // read-ahead buffer of an unmapped file
-  const char* windowData_ = nullptr;  // blocks windowFirst_ .. windowFirst_ + windowCount_ - 1
-  uint32_t windowFirst_ = 0;
-  uint32_t windowCount_ = 0;
+  WindowReader reader_;
   const char* block_data_ = nullptr;
   BlockHeader bh_;
   uint32_t block_ = 0;     // block loaded, 0 before the first

@@ -22,6 +22,7 @@ class TableImpl final : public Table {
   int FieldNumber(const std::string& name) const override;
   std::unique_ptr<Cursor> NewCursor() override;
   Status DecodeStored(int field, const char* stored, Value* v) const override;
+  std::unique_ptr<BlobReader> NewBlobReader() const override;
 
   // The table's files as held since Open (table_files.h): read indexes through it.
   Env* env() const { return files_.get(); }
@@ -35,6 +36,11 @@ class TableImpl final : public Table {
   Status DecodeValue(const char* rec, int field, const std::string& recordLabel, Value* v) const;
   // Reads the blob part of field (from 1) whose in-record bytes are at p.
   Status ReadBlobValue(int field, const char* p, const std::string& recordLabel, Value* v) const;
+  // A failure reading field's blob part, as the caller reports it: the table,
+  // the field and the record named, the kind kept.
+  Status BlobFailure(int field, const std::string& recordLabel, const Status& s) const;
+  // Why blobFile() is null.
+  const Status& blobStatus() const { return blobStatus_; }
   // Fields grouped by how they decode, so that full-record scans run one tight
   // loop per kind instead of a type switch per field.
   struct DecodePlan {
