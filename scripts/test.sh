@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 JOBS=${JOBS:-2}
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON -DCORVANES_GUI=ON
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON -DCORVANES_GUI=ON -DCORVANES_BENCH=ON
 cmake --build build -j"$JOBS"
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCORVANES_WERROR=ON -DCORVANES_SANITIZE=ON
