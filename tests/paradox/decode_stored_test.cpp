@@ -6,6 +6,7 @@
 
 #include "paradox/table.h"
 #include "paradox/writer.h"
+#include "support/field_defs.h"
 
 namespace {
 
@@ -13,19 +14,12 @@ using pdx::FieldDesc;
 using pdx::FieldType;
 using pdx::Value;
 
-FieldDesc F(const char* name, FieldType t, uint16_t size) {
-  FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.size = size;
-  return f;
-}
 
 TEST(DecodeStoredTest, MemoBytesKeptFromRecordViewsReadAfterTheCursorMoved) {
   std::unique_ptr<pdx::Env> env = pdx::NewMemEnv();
   ASSERT_TRUE(env->CreateDir("/d").ok());
   pdx::TableDefinition def;
-  def.fields = {F("Num", FieldType::kShort, 2), F("Xml", FieldType::kMemo, 11), F("Nom", FieldType::kAlpha, 10)};
+  def.fields = {testutil::Field("Num", FieldType::kShort, 2), testutil::Field("Xml", FieldType::kMemo, 11), testutil::Field("Nom", FieldType::kAlpha, 10)};
   def.keyFieldCount = 1;
   std::unique_ptr<pdx::TableWriter> w;
   ASSERT_TRUE(pdx::TableWriter::Create(env.get(), "/d", "LIGNE", def, {}, &w).ok());

@@ -13,6 +13,7 @@
 #include "paradox/table.h"
 #include "paradox/writer.h"
 #include "support/test_util.h"
+#include "support/field_defs.h"
 
 namespace {
 
@@ -115,13 +116,6 @@ TEST(WindowReader, PastTheEndOrAFileCutShortIsCorruptionAndAFailedReadItsOwnErro
   EXPECT_EQ(std::string(p, 2000), data.substr(5000, 2000));
 }
 
-FieldDesc F(const char* name, FieldType t, uint16_t size) {
-  FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.size = size;
-  return f;
-}
 
 // An Env whose files named `victim` fail every read that reaches `from`.
 class FailingReads final : public pdx::EnvWrapper {
@@ -167,7 +161,7 @@ class FailingReads final : public pdx::EnvWrapper {
 // window), memos of every kind in LIGNE.MB.
 std::vector<std::string> MakeLines(pdx::Env* env, const std::string& dir) {
   pdx::TableDefinition def;
-  def.fields = {F("Num", FieldType::kLong, 4), F("Xml", FieldType::kMemo, 20), F("Nom", FieldType::kAlpha, 80)};
+  def.fields = {testutil::Field("Num", FieldType::kLong, 4), testutil::Field("Xml", FieldType::kMemo, 20), testutil::Field("Nom", FieldType::kAlpha, 80)};
   def.keyFieldCount = 1;
   std::unique_ptr<pdx::TableWriter> w;
   EXPECT_TRUE(pdx::TableWriter::Create(env, dir, "LIGNE", def, {}, &w).ok());
@@ -359,7 +353,7 @@ TEST(WindowedScan, AHeaderLongerThanTheFirstReadIsReadWhole) {
   testutil::TempDir dir;
   pdx::TableDefinition def;
   for (int i = 0; i < 250; ++i)
-    def.fields.push_back(F(("Champ_numero_" + std::to_string(i)).c_str(), FieldType::kShort, 2));
+    def.fields.push_back(testutil::Field(("Champ_numero_" + std::to_string(i)), FieldType::kShort, 2));
   def.keyFieldCount = 1;
   std::unique_ptr<pdx::TableWriter> w;
   ASSERT_TRUE(pdx::TableWriter::Create(pdx::Env::Default(), dir.path(), "LARGE", def, {}, &w).ok());

@@ -15,6 +15,7 @@
 #include "paradox/table.h"
 #include "paradox/writer.h"
 #include "support/test_util.h"
+#include "support/field_defs.h"
 
 namespace {
 
@@ -29,21 +30,14 @@ pdx::Env* Env() {
   return env.get();
 }
 
-FieldDesc F(const char* name, FieldType t, uint16_t size) {
-  FieldDesc f;
-  f.name = name;
-  f.type = t;
-  f.size = size;
-  return f;
-}
 
 // A small conditions table with every kind of file: data, primary index, a
 // secondary index, blobs and a validity file; its names in mixed case, as
 // installations copied from Windows have them.
 void CreerTable(const std::string& dir, int lignes) {
   pdx::TableDefinition def;
-  def.fields = {F("Fournisseur", FieldType::kAlpha, 2), F("Client", FieldType::kAlpha, 10),
-                F("R1", FieldType::kNumber, 8), F("Note", FieldType::kMemo, 10)};
+  def.fields = {testutil::Field("Fournisseur", FieldType::kAlpha, 2), testutil::Field("Client", FieldType::kAlpha, 10),
+                testutil::Field("R1", FieldType::kNumber, 8), testutil::Field("Note", FieldType::kMemo, 10)};
   def.keyFieldCount = 2;
   def.indexes.push_back({"ParTaux", {"R1"}, false, false, false});
   std::unique_ptr<pdx::TableWriter> w;
