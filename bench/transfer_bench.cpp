@@ -23,6 +23,7 @@
 #include "data/application.h"
 #include "data/catalogue.h"
 #include "data/creation.h"
+#include "ecriture_simple.h"
 #include "paradox/writer.h"
 #include "transfer/conditions.h"
 #include "util/ini.h"
@@ -67,15 +68,6 @@ bool Table(pdx::Env* env, const std::string& dir, const std::string& fichier,
   return Check(w->Close(), "close " + fichier);
 }
 
-std::string Lire(const std::string& path) {
-  std::string data(static_cast<size_t>(std::filesystem::file_size(path)), '\0');
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  size_t got = f ? std::fread(data.data(), 1, data.size(), f) : 0;
-  if (f) std::fclose(f);
-  data.resize(got);
-  return data;
-}
-
 // Puts files back as they were (a new file each, as the installation made).
 bool Remettre(const std::vector<std::pair<std::string, std::string>>& fichiers) {
   for (const auto& [path, data] : fichiers) {
@@ -91,37 +83,6 @@ bool Remettre(const std::vector<std::pair<std::string, std::string>>& fichiers) 
     std::fclose(f);
   }
   return true;
-}
-
-double PlainWrite(const std::string& dir, uint64_t* bytes) {
-  namespace fs = std::filesystem;
-  std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    std::string n = e.path().filename().string();
-    if (n.rfind("REMISES.", 0) != 0 || n.find(".cv") != std::string::npos) continue;
-    std::FILE* f = std::fopen(e.path().c_str(), "rb");
-    std::string data(static_cast<size_t>(fs::file_size(e.path())), '\0');
-    size_t got = std::fread(data.data(), 1, data.size(), f);
-    std::fclose(f);
-    data.resize(got);
-    files.emplace_back(dir + "/plain-" + n, std::move(data));
-  }
-  auto t = Clock::now();
-  for (const auto& [path, data] : files) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    size_t done = 0;
-    while (fd >= 0 && done < data.size()) {
-      ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-      if (w <= 0) break;
-      done += static_cast<size_t>(w);
-    }
-    ::fsync(fd);
-    ::close(fd);
-    *bytes += data.size();
-  }
-  double secs = Since(t);
-  for (const auto& f : files) std::filesystem::remove(f.first);
-  return secs;
 }
 
 }  // namespace
@@ -202,7 +163,7 @@ int main(int argc, char** argv) {
     std::string adm = dir + "/Agences/" + code + "/Administration";
     for (const auto& e : fs::directory_iterator(adm)) {
       std::string n = e.path().filename().string();
-      if (n.rfind("REMISES.", 0) == 0 && n.find(".cv") == std::string::npos) origines.emplace_back(e.path().string(), Lire(e.path().string()));
+      if (n.rfind("REMISES.", 0) == 0 && n.find(".cv") == std::string::npos) origines.emplace_back(e.path().string(), bench::ReadWhole(e.path().string()));
     }
   }
   auto mediane = [](std::vector<double> v) {
@@ -252,7 +213,7 @@ int main(int argc, char** argv) {
     for (int a = 0; a < agences; ++a) {
       char code[16];
       std::snprintf(code, sizeof code, "AG%03d", a + 1);
-      plainRun += PlainWrite(dir + "/Agences/" + code + "/Administration", &bytes);
+      plainRun += bench::PlainWrite(dir + "/Agences/" + code + "/Administration", "REMISES", &bytes);
     }
     plains.push_back(plainRun);
   }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "ecriture_simple.h"
 #include "paradox/writer.h"
 
 namespace {
@@ -75,39 +76,6 @@ std::vector<Value> Row(uint64_t n, int salt, const pdx::TableDefinition& d) {
 bool Check(const pdx::Status& s, const char* what) {
   if (!s.ok()) std::fprintf(stderr, "write_bench: %s: %s\n", what, s.ToString().c_str());
   return s.ok();
-}
-
-// Bytes of every file of table stem in dir, written once to fresh files with a sync.
-double PlainWrite(const std::string& dir, const std::string& stem, uint64_t* bytes) {
-  namespace fs = std::filesystem;
-  std::vector<std::pair<std::string, std::string>> files;
-  for (const auto& e : fs::directory_iterator(dir)) {
-    std::string n = e.path().filename().string();
-    if (n.rfind(stem + ".", 0) != 0 || n.find(".cv") != std::string::npos) continue;
-    std::FILE* f = std::fopen(e.path().c_str(), "rb");
-    std::string data(static_cast<size_t>(fs::file_size(e.path())), '\0');
-    size_t got = std::fread(data.data(), 1, data.size(), f);
-    std::fclose(f);
-    data.resize(got);
-    files.emplace_back(dir + "/plain-" + n, std::move(data));
-  }
-  *bytes = 0;
-  auto t = Clock::now();
-  for (const auto& [path, data] : files) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    size_t done = 0;
-    while (done < data.size()) {
-      ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-      if (w <= 0) break;
-      done += static_cast<size_t>(w);
-    }
-    ::fsync(fd);
-    ::close(fd);
-    *bytes += data.size();
-  }
-  double secs = Since(t);
-  for (const auto& f : files) std::filesystem::remove(f.first);
-  return secs;
 }
 
 }  // namespace
@@ -220,7 +188,10 @@ int main(int argc, char** argv) {
   // The plain write varies with the disk's mood: the median of three.
   uint64_t bytes = 0;
   double runs[3];
-  for (double& r : runs) r = PlainWrite(dir, "MID", &bytes);
+  for (double& r : runs) {
+    bytes = 0;
+    r = bench::PlainWrite(dir, "MID", &bytes);
+  }
   std::sort(runs, runs + 3);
   double plain = runs[1];
   std::printf("batch on %llu records (median of 3 runs taking %.3f, %.3f, %.3f s in turn): open %.3f s, "
