@@ -15,12 +15,6 @@ constexpr size_t kNbCle = 5;
 
 std::string TexteOuVide(const pdx::Value& v) { return v.blank ? std::string() : v.text; }
 
-// A key as the writer looks it up: an empty alpha key field is an empty text.
-void CleTexte(std::vector<pdx::Value>* cle, const std::vector<bool>& alpha) {
-  for (size_t i = 0; i < cle->size() && i < alpha.size(); ++i)
-    if (alpha[i] && (*cle)[i].blank) (*cle)[i] = pdx::Value::Text("");
-}
-
 }  // namespace
 
 std::string SectionConditions(int mode) { return mode == kModeVente ? "TransfertRemiseVente" : "TransfertRemiseAchat"; }
@@ -217,11 +211,11 @@ class DecisionsAgence : public pdx::MergeDecider {
       : mode_(mode), opt_(opt), simulation_(simulation), champClient_(champClient), remises_(remises),
         coefficient_(coefficient) {
     for (int k = 0; k < 3; ++k) champsTaux_[k] = champsTaux[k];
-    remplacer_.assign(remises.size(), 0);
+    remplacer.assign(remises.size(), 0);
   }
 
   std::vector<char> prendre;  // by head office row: its supplier exists at the agency
-  std::vector<char> remplacer_;
+  std::vector<char> remplacer;  // by head office row: the agency row would take its rates
   long supprimees = 0, gardeesToutes = 0, gardeesClient = 0;
   pdx::Status erreur;
 
@@ -248,7 +242,7 @@ class DecisionsAgence : public pdx::MergeDecider {
       }
       oui = SiegeMeilleur(mode_, remises_[i], ra, coefficient_);
     }
-    remplacer_[i] = oui ? 1 : 0;
+    remplacer[i] = oui ? 1 : 0;
     return oui && !simulation_;
   }
 
@@ -301,10 +295,8 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     }
     if (!s.ok()) return ErreurTable(fns, &a, s);
   }
-  auto fournisseurExiste = [&](const std::string& code, bool* oui) -> pdx::Status {
-    *oui = codesAgence.count(code) != 0;
-    return pdx::Status::OK();
-  };
+  // The rates: the fields a better head office condition brings.
+  const int champsTaux[3] = {static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)};
 
   // Head office's rows in this layout, made once for every agency of it.
   auto [lot, nouveau] = lots_.try_emplace(disposition);
@@ -315,14 +307,14 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
       std::vector<pdx::Value> complet(nbChamps);
       for (size_t f = 0; f < kNbChamps; ++f) complet[pos[f]] = rxmdRemise_[i][f];
-      std::vector<pdx::Value> cle;
-      for (size_t f = 0; f < kNbCle; ++f) cle.push_back(complet[pos[f]]);
-      CleTexte(&cle, alphaCle);
-      for (size_t f = 0; f < kNbCle; ++f) complet[pos[f]] = cle[f];
+      for (size_t f = 0; f < kNbCle; ++f)
+        // An empty alpha key field ("all suppliers", "no client") is an empty
+        // text, as the writer looks keys up.
+        if (alphaCle[f] && complet[pos[f]].blank) complet[pos[f]] = pdx::Value::Text("");
       lignes.push_back(std::move(complet));
     }
     batch.SetRows(std::move(lignes));
-    batch.SetUpdateFields({static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)});
+    batch.SetUpdateFields({champsTaux[0], champsTaux[1], champsTaux[2]});
   }
 
   // The suppliers whose conditions are replaced: their rows of this mode are
@@ -331,9 +323,7 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   if (opt_.suppression) {
     for (const auto& r : rxmdFournisseur_) {
       std::string code = TexteOuVide(r[0]);
-      bool oui = false;
-      PDX_RETURN_IF_ERROR(fournisseurExiste(code, &oui));
-      if (!oui) {
+      if (!codesAgence.count(code)) {
         Message(pre + "Le fournisseur n'existe pas : " + code);
         continue;
       }
@@ -342,16 +332,11 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   }
   batch.SetDropRanges(std::move(plages));
 
-  const int champsTaux[3] = {static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)};
   DecisionsAgence d(mode, opt_, Simulation(), static_cast<int>(pos[2] + 1), champsTaux, remises_, CoefficientGeneral());
   d.prendre.assign(rxmdRemise_.size(), 0);
   {
     std::vector<char> codeExiste(codesRemises_.size());
-    for (size_t c = 0; c < codesRemises_.size(); ++c) {
-      bool oui = false;
-      PDX_RETURN_IF_ERROR(fournisseurExiste(codesRemises_[c], &oui));
-      codeExiste[c] = oui ? 1 : 0;
-    }
+    for (size_t c = 0; c < codesRemises_.size(); ++c) codeExiste[c] = codesAgence.count(codesRemises_[c]) ? 1 : 0;
     for (size_t i = 0; i < rxmdRemise_.size(); ++i) d.prendre[i] = codeExiste[fournisseurRemise_[i]];
   }
 
@@ -385,7 +370,7 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     if (issue.rows[i] == pdx::MergeOutcome::kInserted) {
       if (!Simulation() && opt_.details) Message(pre + "Remise ajoutée : " + TexteRemise(i));
       ++ajoutees;
-    } else if (d.remplacer_[i]) {
+    } else if (d.remplacer[i]) {
       if (!Simulation() && opt_.details) Message(pre + "Remise modifiée : " + TexteRemise(i));
       ++modifiees;
     }
