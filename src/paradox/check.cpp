@@ -1,6 +1,7 @@
 #include "paradox/check.h"
 
 #include "paradox/commit.h"
+#include "paradox/table_lock.h"
 
 #include <set>
 
@@ -157,8 +158,8 @@ Status CheckTable(Env* env, const std::string& dir, const std::string& name, std
   std::string file = BaseName(t->db().path());
   std::string base = file.substr(0, file.rfind('.'));
   if (NeedsRecovery(env, dir, base))
-    findings->push_back({file, "an interrupted change waits to be completed or undone (" + JournalFileName(base) +
-                                   " or staged files); opening the table for writing settles it"});
+    findings->push_back({file, "an interrupted change waits to be completed or undone (a journal in " +
+                                   WriteLockFileName(base) + ", or staged files); opening the table for writing settles it"});
   return Status::OK();
 }
 

@@ -1,21 +1,32 @@
-// Journal layout (all integers little-endian):
-//   0   8  magic "CVJRNL01"
-//   8   4  number of entries
-//   12  ... entries, each:
+// Journal record (all integers little-endian), kept at the start of the
+// table's lock file (TABLE.cvlock, see table_lock.h), which every writer has
+// already made:
+//   0   8  magic "CVJRNL02"
+//   8   4  length of the whole record, CRC included
+//   12  4  number of entries
+//   16  ... entries, each:
 //         1  kind: 'R' = rename NAME.cvtmp over NAME, 'D' = remove NAME
 //         2  length of NAME in bytes
 //         n  NAME (file name in the table's directory)
-//   end-4  4  CRC-32 (IEEE) of every byte before it
-// A journal whose size, magic, lengths or CRC do not add up was torn before the
-// commit point and is discarded.
+//   end-4  4  CRC-32 (IEEE) of every byte of the record before it
+// Once the change is in place the magic is overwritten with zeros. Keeping the
+// record in a file that exists spares a creation, its directory entry and a
+// removal per change. A record whose magic, lengths or CRC do not add up was
+// torn before the commit point and is discarded.
+// Older versions kept the journal in its own file, TABLE.cvjrnl: magic
+// "CVJRNL01", then the count and entries as above, then the CRC, the file's
+// size giving the length. Recovery still completes one found.
 #include "paradox/commit.h"
 
 #include <cstring>
 
+#include "paradox/table_lock.h"
+
 namespace pdx {
 namespace {
 
-constexpr char kMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '1'};
+constexpr char kFileMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '1'};
+constexpr char kRecordMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '2'};
 constexpr const char* kStagedSuffix = ".cvtmp";
 constexpr uint64_t kMaxJournal = 1 << 20;
 
@@ -38,6 +49,10 @@ void Put32(std::string* out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
+void Set32(std::string* out, size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) (*out)[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
 uint32_t Get32(const std::string& s, size_t at) {
   uint32_t v = 0;
   for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(s[at + static_cast<size_t>(i)]);
@@ -49,8 +64,9 @@ struct Entry {
   std::string name;
 };
 
-std::string EncodeJournal(const std::vector<Entry>& entries) {
-  std::string out(kMagic, sizeof kMagic);
+std::string EncodeRecord(const std::vector<Entry>& entries) {
+  std::string out(kRecordMagic, sizeof kRecordMagic);
+  Put32(&out, 0);  // the length, known at the end
   Put32(&out, static_cast<uint32_t>(entries.size()));
   for (const auto& e : entries) {
     out.push_back(e.kind);
@@ -58,18 +74,15 @@ std::string EncodeJournal(const std::vector<Entry>& entries) {
     out.push_back(static_cast<char>((e.name.size() >> 8) & 0xFF));
     out += e.name;
   }
+  Set32(&out, 8, static_cast<uint32_t>(out.size() + 4));
   Put32(&out, Crc32(out.data(), out.size()));
   return out;
 }
 
-// False when the journal is torn or not ours.
-bool DecodeJournal(const std::string& in, std::vector<Entry>* entries) {
-  entries->clear();
-  if (in.size() < sizeof kMagic + 8 || std::memcmp(in.data(), kMagic, sizeof kMagic) != 0) return false;
-  size_t body = in.size() - 4;
-  if (Crc32(in.data(), body) != Get32(in, body)) return false;
-  uint32_t n = Get32(in, 8);
-  size_t at = 12;
+// The entries between at and body; false when they do not fill it exactly.
+bool DecodeEntries(const std::string& in, size_t at, size_t body, std::vector<Entry>* entries) {
+  uint32_t n = Get32(in, at);
+  at += 4;
   for (uint32_t i = 0; i < n; ++i) {
     if (at + 3 > body) return false;
     char kind = in[at];
@@ -84,11 +97,36 @@ bool DecodeJournal(const std::string& in, std::vector<Entry>* entries) {
   return at == body;
 }
 
-Status ReadSmallFile(Env* env, const std::string& path, std::string* out) {
+// A record at the start of a lock file: false when there is none, or a torn one.
+bool DecodeRecord(const std::string& in, std::vector<Entry>* entries) {
+  entries->clear();
+  if (in.size() < sizeof kRecordMagic + 12 || std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) != 0)
+    return false;
+  const size_t length = Get32(in, 8);
+  if (length < sizeof kRecordMagic + 12 || length > in.size()) return false;
+  const size_t body = length - 4;
+  if (Crc32(in.data(), body) != Get32(in, body)) return false;
+  return DecodeEntries(in, 12, body, entries);
+}
+
+// A journal file of the older layout: false when torn or not ours.
+bool DecodeJournalFile(const std::string& in, std::vector<Entry>* entries) {
+  entries->clear();
+  if (in.size() < sizeof kFileMagic + 8 || std::memcmp(in.data(), kFileMagic, sizeof kFileMagic) != 0) return false;
+  size_t body = in.size() - 4;
+  if (Crc32(in.data(), body) != Get32(in, body)) return false;
+  return DecodeEntries(in, 8, body, entries);
+}
+
+bool HasRecordMagic(const std::string& in) {
+  return in.size() >= sizeof kRecordMagic && std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) == 0;
+}
+
+Status ReadSmallFile(Env* env, const std::string& path, std::string* out, uint64_t limit = kMaxJournal) {
   std::unique_ptr<RandomAccessFile> f;
   PDX_RETURN_IF_ERROR(env->NewRandomAccessFile(path, &f));
   uint64_t size = f->Size();
-  if (size > kMaxJournal) size = kMaxJournal;  // larger is not ours: decode fails
+  if (size > limit) size = limit;  // larger is not ours: decoding fails
   out->assign(static_cast<size_t>(size), '\0');
   size_t got = 0;
   PDX_RETURN_IF_ERROR(f->Read(0, out->size(), out->data(), &got));
@@ -111,18 +149,38 @@ bool IsStagedOf(const std::string& n, const std::string& base) {
   return !ext.empty() && ext.find('.') == std::string::npos;
 }
 
-// Staged files of the table and its journal, as found in dir.
-Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, std::vector<std::string>* staged,
-                     std::string* journal) {
+bool SameNameNoCase(const std::string& a, const std::string& b) { return a.size() == b.size() && StartsWithNoCase(a, b); }
+
+// What a crash may have left of the table's changes, as found in dir.
+struct Leftovers {
+  std::vector<std::string> staged;
+  std::string journalFile;             // older layout
+  std::vector<std::string> lockFiles;  // TABLE.cvlock, in any case
+};
+
+Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, Leftovers* out) {
   std::vector<std::string> names;
   PDX_RETURN_IF_ERROR(env->GetChildren(dir.empty() ? "." : dir, &names));
-  journal->clear();
-  std::string jname = JournalFileName(base);
+  *out = Leftovers();
+  const std::string jname = JournalFileName(base);
+  const std::string lname = WriteLockFileName(base);
   for (const auto& n : names) {
-    if (n.size() == jname.size() && StartsWithNoCase(n, jname)) *journal = n;
-    else if (IsStagedOf(n, base)) staged->push_back(n);
+    if (SameNameNoCase(n, jname)) out->journalFile = n;
+    else if (SameNameNoCase(n, lname)) out->lockFiles.push_back(n);
+    else if (IsStagedOf(n, base)) out->staged.push_back(n);
   }
   return Status::OK();
+}
+
+// Overwrites a lock file's record magic, so that no journal is seen there.
+Status ClearRecord(Env* env, const std::string& path, bool sync) {
+  std::unique_ptr<WritableFile> f;
+  PDX_RETURN_IF_ERROR(env->NewUpdatableFile(path, &f));
+  const char zeros[sizeof kRecordMagic] = {};
+  Status s = f->WriteAt(0, zeros, sizeof zeros);
+  if (s.ok() && sync) s = f->SyncData();
+  Status c = f->Close();
+  return s.ok() ? c : s;
 }
 
 }  // namespace
@@ -162,8 +220,31 @@ Status TableCommit::CheckName(const std::string& name) const {
   return Status::OK();
 }
 
+std::string TableCommit::LockPath() const { return JoinPath(dir_, WriteLockFileName(base_)); }
+
+Status TableCommit::SettlePreviousRecord() {
+  if (settled_) return Status::OK();
+  // The previous change's record was cleared without a sync. Were that lost
+  // in a crash, the record would come back beside this change's staged files
+  // and rename them in place before they are whole: the clearing is made
+  // durable before the first of them exists (usually nothing left to write).
+  std::unique_ptr<WritableFile> f;
+  Status s = env_->NewUpdatableFile(LockPath(), &f);
+  if (s.ok()) {
+    s = f->SyncData();
+    Status c = f->Close();
+    if (s.ok()) s = c;
+  } else if (!env_->FileExists(LockPath())) {
+    s = Status::OK();  // no lock file yet: no record either
+  }
+  if (!s.ok()) return Annotate(s, dir_, base_, "cannot start a change");
+  settled_ = true;
+  return Status::OK();
+}
+
 Status TableCommit::Stage(const std::string& name, WritableFile** out) {
   PDX_RETURN_IF_ERROR(CheckName(name));
+  PDX_RETURN_IF_ERROR(SettlePreviousRecord());
   std::unique_ptr<WritableFile> f;
   Status s = env_->NewWritableFile(JoinPath(dir_, StagedFileName(name)), &f);
   if (!s.ok()) return Annotate(s, dir_, base_, "cannot write a new file");
@@ -199,42 +280,53 @@ Status TableCommit::Apply() {
     if (!st.ok() && !st.IsNotFound()) return st;
   }
   PDX_RETURN_IF_ERROR(env_->SyncDir(dir_.empty() ? "." : dir_));
-  PDX_RETURN_IF_ERROR(env_->RemoveFile(JoinPath(dir_, JournalFileName(base_))));
-  // The new version is durable and in place. A journal's removal lost in a
-  // crash only makes the next recovery replay it: its staged files are gone,
-  // so it renames nothing, and without removals it does nothing at all;
-  // removals are made durable at once, lest a file of that name made later
-  // be removed by a replay.
-  if (removals_.empty()) return Status::OK();
-  return env_->SyncDir(dir_.empty() ? "." : dir_);
+  // The new version is durable and in place. A clearing of the record lost in
+  // a crash only makes the next recovery replay it: its staged files are
+  // gone, so it renames nothing (the next change settles the clearing before
+  // staging anything), and without removals it does nothing at all; removals
+  // are made durable at once, lest a file of that name made later be removed
+  // by a replay.
+  return ClearRecord(env_, LockPath(), !removals_.empty());
 }
 
 Status TableCommit::Commit() {
   if (done_) return Status::InvalidArgument(TableLabel(dir_, base_) + ": change already finished");
   const std::string dirForSync = dir_.empty() ? "." : dir_;
   // Before the commit point: any failure throws the staged files away.
-  Status s;
+  Status s = SettlePreviousRecord();  // a change with removals only
   for (auto& f : staged_) {
+    if (!s.ok()) break;
     s = f.file->Sync();
     if (s.ok()) s = f.file->Close();
     f.file.reset();
-    if (!s.ok()) break;
   }
   std::vector<Entry> entries;
   for (const auto& f : staged_) entries.push_back({'R', f.name});
   for (const auto& r : removals_) entries.push_back({'D', r});
-  const std::string jpath = JoinPath(dir_, JournalFileName(base_));
+  const std::string lpath = LockPath();
+  bool recordWritten = false;
   if (s.ok()) {
-    std::string bytes = EncodeJournal(entries);
+    // The record goes into the lock file the writer holds; made now when
+    // there is none (a change made without the lock, as in tests).
+    std::string bytes = EncodeRecord(entries);
     std::unique_ptr<WritableFile> j;
-    s = env_->NewWritableFile(jpath, &j);
-    if (s.ok()) s = j->Append(bytes.data(), bytes.size());
-    if (s.ok()) s = j->Sync();
-    if (s.ok()) s = j->Close();
+    s = env_->NewUpdatableFile(lpath, &j);
+    if (!s.ok() && !env_->FileExists(lpath)) s = env_->NewWritableFile(lpath, &j);
+    if (s.ok()) {
+      recordWritten = true;
+      s = j->WriteAt(0, bytes.data(), bytes.size());
+    }
+    if (s.ok()) s = j->SyncData();
+    if (j) {
+      Status c = j->Close();
+      if (s.ok()) s = c;
+    }
+    // The staged files' names, and a lock file made just now, are durable
+    // before any of them is renamed.
     if (s.ok()) s = env_->SyncDir(dirForSync);
-    // A half-written journal is removed as far as possible; the failure to write
-    // it is what the caller hears.
-    if (!s.ok()) env_->RemoveFile(jpath).IgnoreError();
+    // A record that may be whole is cleared as far as possible; the failure
+    // to write it is what the caller hears.
+    if (!s.ok() && recordWritten) ClearRecord(env_, lpath, true).IgnoreError();
   }
   if (!s.ok()) {
     Abort();
@@ -251,31 +343,58 @@ Status TableCommit::Commit() {
   return Status::OK();
 }
 
+namespace {
+
+// The journal found for the table: a whole record in a lock file, else a whole
+// journal file of the older layout. *any tells whether something claiming to
+// be one (whole or torn) was found.
+Status FindJournal(Env* env, const std::string& dir, const Leftovers& left, std::vector<Entry>* entries, bool* any) {
+  entries->clear();
+  *any = false;
+  bool whole = false;
+  for (const auto& n : left.lockFiles) {
+    std::string bytes;
+    PDX_RETURN_IF_ERROR(ReadSmallFile(env, JoinPath(dir, n), &bytes));
+    if (!HasRecordMagic(bytes)) continue;
+    *any = true;
+    if (!whole) whole = DecodeRecord(bytes, entries);
+  }
+  if (!left.journalFile.empty()) {
+    *any = true;
+    std::string bytes;
+    PDX_RETURN_IF_ERROR(ReadSmallFile(env, JoinPath(dir, left.journalFile), &bytes));
+    if (!whole) whole = DecodeJournalFile(bytes, entries);
+  }
+  if (!whole) entries->clear();
+  return Status::OK();
+}
+
+}  // namespace
+
 bool NeedsRecovery(Env* env, const std::string& dir, const std::string& tableBase) {
-  std::vector<std::string> staged;
-  std::string journal;
-  if (!FindLeftovers(env, dir, tableBase, &staged, &journal).ok()) return false;
-  return !staged.empty() || !journal.empty();
+  Leftovers left;
+  if (!FindLeftovers(env, dir, tableBase, &left).ok()) return false;
+  if (!left.staged.empty() || !left.journalFile.empty()) return true;
+  for (const auto& n : left.lockFiles) {
+    std::string bytes;
+    if (ReadSmallFile(env, JoinPath(dir, n), &bytes, sizeof kRecordMagic).ok() && HasRecordMagic(bytes)) return true;
+  }
+  return false;
 }
 
 Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBase, bool* changed) {
   if (changed) *changed = false;
-  std::vector<std::string> staged;
-  std::string journal;
-  Status s = FindLeftovers(env, dir, tableBase, &staged, &journal);
+  Leftovers left;
+  Status s = FindLeftovers(env, dir, tableBase, &left);
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot look for an unfinished change");
-  if (staged.empty() && journal.empty()) return Status::OK();
+  std::vector<Entry> entries;
+  bool journal = false;
+  s = FindJournal(env, dir, left, &entries, &journal);
+  if (!s.ok()) return Annotate(s, dir, tableBase, "cannot read the journal of an unfinished change");
+  if (left.staged.empty() && !journal) return Status::OK();
   if (changed) *changed = true;
   const std::string dirForSync = dir.empty() ? "." : dir;
-  std::vector<Entry> entries;
-  bool whole = false;
-  if (!journal.empty()) {
-    std::string bytes;
-    s = ReadSmallFile(env, JoinPath(dir, journal), &bytes);
-    if (!s.ok()) return Annotate(s, dir, tableBase, "cannot read the journal of an unfinished change");
-    whole = DecodeJournal(bytes, &entries);
-  }
-  if (whole) {
+  if (!entries.empty()) {
     for (const auto& e : entries) {
       std::string target = JoinPath(dir, e.name);
       std::string from = JoinPath(dir, StagedFileName(e.name));
@@ -287,15 +406,21 @@ Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBa
     if (!s.ok()) return Annotate(s, dir, tableBase, "cannot complete an unfinished change");
   }
   // What is left staged belongs to a change that never reached its commit point.
-  staged.clear();
-  std::string ignored;
-  s = FindLeftovers(env, dir, tableBase, &staged, &ignored);
-  for (const auto& n : staged) {
+  Leftovers now;
+  s = FindLeftovers(env, dir, tableBase, &now);
+  for (const auto& n : now.staged) {
     if (!s.ok()) break;
     s = env->RemoveFile(JoinPath(dir, n));
   }
-  if (s.ok() && !journal.empty()) s = env->RemoveFile(JoinPath(dir, journal));
+  if (s.ok() && !now.journalFile.empty()) s = env->RemoveFile(JoinPath(dir, now.journalFile));
   if (s.ok()) s = env->SyncDir(dirForSync);
+  // The record goes last, durably: until then a replay finds it again.
+  for (const auto& n : now.lockFiles) {
+    if (!s.ok()) break;
+    std::string bytes;
+    s = ReadSmallFile(env, JoinPath(dir, n), &bytes, sizeof kRecordMagic);
+    if (s.ok() && HasRecordMagic(bytes)) s = ClearRecord(env, JoinPath(dir, n), true);
+  }
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot clean up an unfinished change");
   return Status::OK();
 }

@@ -4,12 +4,13 @@
 // the table either as it was or as it is after the change, never a mix.
 //
 // How: the new version of every file that changes is written beside it under a
-// staged name (NAME.EXT.cvtmp) and synced; then a journal (TABLE.cvjrnl, layout
-// in commit.cpp) listing the files to replace and to remove is written and
-// synced: that is the commit point. Then the staged files are renamed over the
-// old ones, the removals done, and the journal removed. RecoverTable, run before
-// any write (the writer's open does it), finishes a journal found whole and
-// throws away one found torn together with any staged file.
+// staged name (NAME.EXT.cvtmp) and synced; then a journal record listing the
+// files to replace and to remove is written at the start of the table's lock
+// file (TABLE.cvlock, layout in commit.cpp) and synced: that is the commit
+// point. Then the staged files are renamed over the old ones, the removals
+// done, and the record cleared. RecoverTable, run before any write (the
+// writer's open does it), finishes a journal found whole and throws away one
+// found torn together with any staged file.
 //
 // Contract:
 //  - Names are plain file names in the table's directory: the table's base
@@ -29,7 +30,8 @@
 
 namespace pdx {
 
-// Staged name of a file during a change, and the journal of a table.
+// Staged name of a file during a change, and the journal file of a table as
+// older versions wrote it (still completed by RecoverTable).
 std::string StagedFileName(const std::string& name);
 std::string JournalFileName(const std::string& tableBase);
 
@@ -53,6 +55,10 @@ class TableCommit {
 
  private:
   Status CheckName(const std::string& name) const;
+  std::string LockPath() const;
+  // Makes the previous change's clearing of its record durable, once, before
+  // anything is staged.
+  Status SettlePreviousRecord();
   Status Apply();
 
   Env* env_;
@@ -65,6 +71,7 @@ class TableCommit {
   std::vector<Staged> staged_;
   std::vector<std::string> removals_;
   bool done_ = false;
+  bool settled_ = false;
 };
 
 // Brings the table's files to a consistent version after a crash: completes a

@@ -37,6 +37,10 @@ class WritableFile {
   virtual Status WriteAt(uint64_t offset, const char* data, size_t n) = 0;
   virtual Status Flush() = 0;
   virtual Status Sync() = 0;
+  // Like Sync, but may leave out metadata that reading the data back does not
+  // need (times): cheaper for a file rewritten in place. Same durability of
+  // the bytes and the size.
+  virtual Status SyncData() { return Sync(); }
   virtual Status Close() = 0;
 };
 

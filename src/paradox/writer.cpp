@@ -636,12 +636,15 @@ Status TableWriterImpl::DeleteIndex(const std::string& name) {
 }
 
 Status TableWriterImpl::Flush() {
+  // Closed: the table's lock went with the pending commit.
+  if (closed_) return Status::InvalidArgument(label_ + ": writer already closed");
   if (!dirty_) return Status::OK();
   if (preview_) return Status::NotSupported(label_ + ": a preview writes nothing");
   return WriteFiles();
 }
 
 Status TableWriterImpl::Rewrite() {
+  if (closed_) return Status::InvalidArgument(label_ + ": writer already closed");
   if (preview_) return Status::NotSupported(label_ + ": a preview writes nothing");
   return WriteFiles();
 }
@@ -655,10 +658,39 @@ Status RebuildIndexes(Env* env, const std::string& dir, const std::string& name,
 }
 
 Status TableWriterImpl::Close() {
-  if (preview_) return Status::OK();  // nothing of a preview is written
+  if (preview_ || closed_) return Status::OK();  // nothing of a preview is written
   Status s = Flush();
   if (s.ok()) lock_.reset();
   return s;
+}
+
+namespace {
+
+class PendingCloseImpl final : public PendingClose {
+ public:
+  PendingCloseImpl(std::unique_ptr<TableCommit> commit, std::unique_ptr<TableWriteLock> lock)
+      : commit_(std::move(commit)), lock_(std::move(lock)) {}
+  Status Commit() override {
+    Status s = commit_ ? commit_->Commit() : Status::OK();
+    commit_.reset();
+    lock_.reset();
+    return s;
+  }
+
+ private:
+  std::unique_ptr<TableCommit> commit_;  // null: nothing to write
+  std::unique_ptr<TableWriteLock> lock_;
+};
+
+}  // namespace
+
+Status TableWriterImpl::CloseStaged(std::unique_ptr<PendingClose>* out) {
+  if (closed_) return Status::InvalidArgument(label_ + ": writer already closed");
+  std::unique_ptr<TableCommit> commit;
+  if (!preview_ && dirty_) PDX_RETURN_IF_ERROR(WriteFiles(/*keepData=*/false, &commit));
+  closed_ = true;
+  *out = std::make_unique<PendingCloseImpl>(std::move(commit), std::move(lock_));
+  return Status::OK();
 }
 
 }  // namespace pdx

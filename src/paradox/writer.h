@@ -67,6 +67,19 @@ TableDefinition DefinitionOf(const TableInfo& info);
 
 using RowId = uint32_t;
 
+// The second half of a TableWriter::CloseStaged: the change written beside the
+// table, waiting to be made durable and put in place. May be driven by another
+// thread than the writer's (one at a time).
+class PendingClose {
+ public:
+  // Dropped without Commit: the staged files are removed, the table stays as
+  // it was, and is released.
+  virtual ~PendingClose() = default;
+  // What the end of Close does: the change made durable and put in place
+  // (TableCommit::Commit), then the table released.
+  virtual Status Commit() = 0;
+};
+
 class TableWriter {
  public:
   struct Options {
@@ -112,6 +125,13 @@ class TableWriter {
   virtual Status Merge(MergeBatch& batch, MergeDecider& decider, MergeOutcome* outcome) = 0;
   // Flush, then release the table.
   virtual Status Close() = 0;
+  // Close in two halves, so that a caller may write the next table while
+  // this one's files are synced: here every changed file is written beside the
+  // table (nothing of the table changes yet); (*out)->Commit() does the rest.
+  // The writer is closed either way: only its destruction may follow, which
+  // may come before the Commit. A preview, or a writer without changes, gives a
+  // Commit that only releases the table.
+  virtual Status CloseStaged(std::unique_ptr<PendingClose>* out) = 0;
 };
 
 // Rebuilds the primary and secondary index files of dir/name from its .DB,

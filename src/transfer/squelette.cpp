@@ -123,25 +123,34 @@ pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
 }
 
 pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a) {
+  // This agency's files are written beside its table while the previous
+  // agency's commit syncs: nothing of the table changes before its commit,
+  // and should the previous one fail, dropping them leaves the table as it was.
+  std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
+  std::unique_ptr<pdx::PendingClose> attente;
+  pdx::Status ecrit = w ? w->CloseStaged(&attente) : pdx::Status::OK();
   PDX_RETURN_IF_ERROR(AttendreValidation());
-  // The writer holds the table's lock since it was opened: the files saved
-  // now are those its rows were read from.
+  // The table's lock is held since its rows were read: the files saved now
+  // are those the rows came from (the staged ones are not the table's). A
+  // failure to write them is told after the save, as when the commit fails.
   PDX_RETURN_IF_ERROR(Sauvegarder(c, a));
+  if (!ecrit.ok()) return ErreurTable(c, &a, ecrit);
   ValidationEnCours v;
   v.fichier = c.Fichier();
   v.repertoire = c.Repertoire();
   v.agence = a;
-  std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
   pdx::Status f = c.Fermer();  // the reading side only: nothing to write
   if (!f.ok()) return ErreurTable(c, &a, f);
-  if (!w) return pdx::Status::OK();
-  // The commit writes and syncs this agency's files while the next agency is
-  // read and merged: the processor's work and the disk's waits overlap. The
-  // writer is the thread's alone; nothing else of the run is touched there.
-  v.resultat = std::async(std::launch::async, [w = std::move(w)]() mutable {
-    pdx::Status s = w->Close();
-    w.reset();  // the table's lock goes with it, on this side
-    return s;
+  if (!attente) return pdx::Status::OK();
+  // The commit syncs this agency's files and puts them in place while the
+  // next agency is read and merged: the processor's work and the disk's waits
+  // overlap. The writer and its commit are the thread's alone; nothing else of
+  // the run is touched there.
+  v.resultat = std::async(std::launch::async, [w = std::move(w), attente = std::move(attente)]() mutable {
+    pdx::Status r = attente->Commit();
+    attente.reset();  // the table's lock goes with it, on this side
+    w.reset();
+    return r;
   });
   validation_ = std::move(v);
   agenceEnArrierePlan_ = true;

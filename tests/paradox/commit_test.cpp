@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "paradox/commit.h"
 #include "support/fault_env.h"
 #include "support/test_util.h"
@@ -44,7 +47,13 @@ TEST(TableCommit, ReplacesAndRemovesFilesAndLeavesNothingBehind) {
   EXPECT_EQ(State(env.get()), kNew);
   std::vector<std::string> names;
   ASSERT_TRUE(env->GetChildren("/d", &names).ok());
-  EXPECT_EQ(names.size(), 3u);  // no journal, no staged file
+  std::sort(names.begin(), names.end());
+  // No staged file; the lock file keeps a cleared journal record.
+  EXPECT_EQ(names, (std::vector<std::string>{"T.DB", "T.MB", "T.PX", "T.cvlock"}));
+  EXPECT_EQ(GetFile(env.get(), "/d/T.cvlock").substr(0, 8), std::string(8, '\0'));
+  EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+  // The next change writes its record over the cleared one.
+  ASSERT_TRUE(Change(env.get()).ok());
   EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
 }
 
@@ -132,6 +141,65 @@ TEST(TableCommit, KillAtEveryPointRecoversToOldOrNew) {
   }
   EXPECT_GT(olds, 0);
   EXPECT_GT(news, 0);
+}
+
+// The record kept in the lock file at the commit point, as a crash just after
+// it would leave it.
+std::string RecordOfChange() {
+  auto mem = pdx::NewMemEnv();
+  MakeOld(mem.get());
+  FaultEnv fe(mem.get());
+  fe.FailNth(FaultEnv::Op::kRename, 1, /*sticky=*/true);
+  EXPECT_FALSE(Change(&fe).ok());
+  return GetFile(mem.get(), "/d/T.cvlock");
+}
+
+TEST(TableCommit, RecordInTheLockFileIsCompletedOrDiscardedAndJournalsOfOlderVersionsStillCount) {
+  const std::string record = RecordOfChange();
+  ASSERT_EQ(record.substr(0, 8), "CVJRNL02");
+  auto staged = [](pdx::Env* env) {
+    MakeOld(env);
+    PutFile(env, "/d/T.DB.cvtmp", "new-db");
+    PutFile(env, "/d/T.PX.cvtmp", "new-px");
+    PutFile(env, "/d/T.MB.cvtmp", "new-mb");
+  };
+  {  // whole: finished, then cleared; the lock file stays (another writer may hold it)
+    auto env = pdx::NewMemEnv();
+    staged(env.get());
+    PutFile(env.get(), "/d/t.CVLOCK", record + "trailing bytes of a longer record");
+    ASSERT_TRUE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+    ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
+    EXPECT_EQ(State(env.get()), kNew);
+    EXPECT_TRUE(env->FileExists("/d/t.CVLOCK"));
+    EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+  }
+  // Torn (cut inside, a changed byte, a length past the end): undone.
+  std::string flipped = record;
+  flipped[14] ^= 1;
+  std::string tooLong = record;
+  tooLong[8] = 0x7f;
+  for (const std::string& bad : {record.substr(0, record.size() - 2), flipped, tooLong}) {
+    auto env = pdx::NewMemEnv();
+    staged(env.get());
+    PutFile(env.get(), "/d/T.cvlock", bad);
+    ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
+    EXPECT_EQ(State(env.get()), kOld);
+    EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+  }
+  {  // a whole journal file of the older layout is finished and removed
+    std::string old = "CVJRNL01";
+    old += std::string("\x04\0\0\0", 4);
+    for (const char* n : {"RT.DB", "RT.PX", "RT.MB", "DT.X02"})
+      old += std::string(1, n[0]) + std::string(1, static_cast<char>(std::strlen(n + 1))) + '\0' + (n + 1);
+    uint32_t crc = pdx::Crc32(old.data(), old.size());
+    for (int i = 0; i < 4; ++i) old.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+    auto env = pdx::NewMemEnv();
+    staged(env.get());
+    PutFile(env.get(), "/d/T.cvjrnl", old);
+    ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
+    EXPECT_EQ(State(env.get()), kNew);
+    EXPECT_FALSE(env->FileExists("/d/T.cvjrnl"));
+  }
 }
 
 TEST(TableCommit, TornJournalIsDiscardedAndWholeOneCompleted) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <random>
+#include <thread>
 
 #include "paradox/table.h"
 #include "paradox/writer.h"
@@ -255,6 +256,82 @@ TEST_F(WriterTest, EdgeValuesRoundTripInKeyOrderAndUnfitValuesAreRefused) {
     EXPECT_EQ(v[3].text, in[3].text);
   }
   EXPECT_EQ(keys, (std::vector<int64_t>{-32767, -1, 0, 32767}));
+}
+
+}  // namespace
+
+namespace {
+
+// Closing in two halves: the files written beside the table first, the commit
+// later (from another thread, as the transfers do), or never.
+TEST_F(WriterTest, CloseInTwoHalvesCommitsLaterOrLeavesTheTableAsItWas) {
+  {
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Create(env_.get(), dir_, "ARTICLE", ArticleDef(), {}, &w).ok());
+    ASSERT_TRUE(w->Insert(Article(1, "un", 1)).ok());
+    ASSERT_TRUE(w->Close().ok());
+  }
+  auto names = [&] {
+    std::vector<std::string> n;
+    EXPECT_TRUE(env_->GetChildren(dir_, &n).ok());
+    std::sort(n.begin(), n.end());
+    return n;
+  };
+  const auto before = names();
+  auto open = [&] {
+    std::unique_ptr<pdx::TableWriter> w;
+    pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, "ARTICLE", {}, &w);
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    return w;
+  };
+
+  // Dropped without its commit: nothing of the table changed, nothing left
+  // beside it, and the table is free again.
+  {
+    auto w = open();
+    ASSERT_TRUE(w->Insert(Article(2, "deux", 2, std::string(300, 'm'))).ok());
+    std::unique_ptr<pdx::PendingClose> p;
+    ASSERT_TRUE(w->CloseStaged(&p).ok());
+    EXPECT_NE(names(), before);  // the staged files
+    EXPECT_TRUE(w->Flush().IsInvalidArgument());  // closed: its lock went with p
+    w.reset();
+    std::unique_ptr<pdx::TableWriter> other;
+    EXPECT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "ARTICLE", {}, &other).IsBusy());
+    p.reset();
+  }
+  EXPECT_EQ(names(), before);
+  EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, "ARTICLE.DB").size(), 1u);
+
+  // Committed on another thread after the writer is gone.
+  {
+    auto w = open();
+    ASSERT_TRUE(w->Insert(Article(3, "trois", 3, std::string(300, 'n'))).ok());
+    std::unique_ptr<pdx::PendingClose> p;
+    ASSERT_TRUE(w->CloseStaged(&p).ok());
+    w.reset();
+    EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, "ARTICLE.DB").size(), 1u);  // not yet
+    pdx::Status s;
+    std::thread t([&] { s = p->Commit(); });
+    t.join();
+    EXPECT_TRUE(s.ok()) << s.ToString();
+    auto rows = testutil::ReadRows(env_.get(), dir_, "ARTICLE.DB");
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][5], std::string(300, 'n'));
+    EXPECT_TRUE(testutil::IndexFindings(env_.get(), dir_, "ARTICLE").empty());
+    EXPECT_TRUE(open() != nullptr);  // released by the commit, before p goes
+  }
+
+  // Nothing changed: the commit writes nothing and only releases the table.
+  {
+    auto w = open();
+    std::unique_ptr<pdx::PendingClose> p;
+    ASSERT_TRUE(w->CloseStaged(&p).ok());
+    EXPECT_TRUE(w->CloseStaged(&p).IsInvalidArgument());
+    const auto files = names();
+    ASSERT_TRUE(p->Commit().ok());
+    EXPECT_EQ(names(), files);
+    EXPECT_TRUE(open() != nullptr);
+  }
 }
 
 }  // namespace

@@ -83,6 +83,10 @@ class PosixWritableFile final : public WritableFile {
     if (::fsync(fd_) != 0) return PosixError(path_, "fsync", errno);
     return Status::OK();
   }
+  Status SyncData() override {
+    if (::fdatasync(fd_) != 0) return PosixError(path_, "fdatasync", errno);
+    return Status::OK();
+  }
   Status Close() override {
     if (fd_ < 0) return Status::OK();
     int r = ::close(fd_);

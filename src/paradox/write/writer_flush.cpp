@@ -116,8 +116,9 @@ class MbWriter {
 
 }  // namespace
 
-Status TableWriterImpl::WriteFiles(bool keepData) {
-  TableCommit commit(env_, dir_, base_);
+Status TableWriterImpl::WriteFiles(bool keepData, std::unique_ptr<TableCommit>* staged) {
+  auto owned = std::make_unique<TableCommit>(env_, dir_, base_);
+  TableCommit& commit = *owned;
   // Stored order, and each row's final record bytes.
   std::vector<RowId> order = Rows();
   std::vector<const char*> records;
@@ -253,6 +254,10 @@ Status TableWriterImpl::WriteFiles(bool keepData) {
   for (const auto& f : droppedFiles_) {
     std::string path;
     if (FindFileNoCase(env_, dir_, f, &path).ok()) PDX_RETURN_IF_ERROR(commit.StageRemoval(path.substr(path.rfind('/') + 1)));
+  }
+  if (staged) {
+    *staged = std::move(owned);
+    return Status::OK();
   }
   PDX_RETURN_IF_ERROR(commit.Commit());
   if (!blobFields_.empty() && !keepData) {

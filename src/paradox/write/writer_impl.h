@@ -16,6 +16,7 @@
 
 #include "paradox/format/blob.h"
 #include "paradox/codepage.h"
+#include "paradox/commit.h"
 #include "paradox/text/collation.h"
 #include "paradox/format/file_build.h"
 #include "paradox/format/header.h"
@@ -57,6 +58,7 @@ class TableWriterImpl final : public TableWriter {
   Status Rewrite() override;
   Status Merge(MergeBatch& batch, MergeDecider& decider, MergeOutcome* outcome) override;
   Status Close() override;
+  Status CloseStaged(std::unique_ptr<PendingClose>* out) override;
 
   // Set up by Open / Create.
   Status Init();
@@ -123,6 +125,7 @@ class TableWriterImpl final : public TableWriter {
   std::string scratch_;        // a record being encoded
   static constexpr RowId kMaxRows = 0xFFFFFFF0u;
   bool dirty_ = false;
+  bool closed_ = false;  // after CloseStaged
   // The data blocks as loaded (chain order; their records are rows 0, 1, ...
   // in turn), for rebuilding indexes over an unchanged .DB.
   std::vector<BlockSummary> loadedBlocks_;
@@ -146,9 +149,11 @@ class TableWriterImpl final : public TableWriter {
   Status EncodeKeyFields(const std::vector<Value>& key, char* rec) const;
   // keepData: the .DB and .MB stay as they are and only the index files are
   // rebuilt from them (RebuildIndexes).
-  Status WriteFiles(bool keepData = false);
+  // Writes the changed files and commits them; with staged, stops short of
+  // the commit and hands it over (the writer's own state is not updated).
+  Status WriteFiles(bool keepData = false, std::unique_ptr<TableCommit>* staged = nullptr);
   Status BuildSecondary(const WriterIndex& ix, const std::vector<const char*>& records,
-                        const std::vector<uint32_t>& blockOf, class TableCommit* commit) const;
+                        const std::vector<uint32_t>& blockOf, TableCommit* commit) const;
   // The batch's rows as this table's records and sort keys (kept in the
   // batch for the next table of the same layout).
   Status EncodeBatch(MergeBatch& batch) const;
