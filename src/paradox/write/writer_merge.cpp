@@ -16,6 +16,9 @@ struct MergeBatch::Encoded {
   size_t recordSize = 0, keyBytes = 0, prefixBytes = 0;
   std::string records, keys;
   std::vector<uint32_t> order;
+  // Equal keys share a number, by position in order: runs of one key are
+  // told without comparing keys again for every table.
+  std::vector<uint32_t> keyRun;
   bool prefixesMade = false;
   std::string prefixes;                // prefixBytes each, sorted, no duplicates
   std::vector<uint32_t> prefixRange;   // the first range of each prefix
@@ -93,6 +96,10 @@ Status TableWriterImpl::EncodeBatch(MergeBatch& batch) const {
   const size_t kb = e->keyBytes;
   std::stable_sort(e->order.begin(), e->order.end(),
                    [&](uint32_t a, uint32_t b) { return std::memcmp(keys + a * kb, keys + b * kb, kb) < 0; });
+  e->keyRun.resize(n);
+  for (size_t i = 1; i < n; ++i)
+    e->keyRun[i] = e->keyRun[i - 1] +
+                   (std::memcmp(keys + e->order[i] * kb, keys + e->order[i - 1] * kb, kb) == 0 ? 0u : 1u);
 
   batch.encoded_ = std::move(e);
   return EncodeRanges(batch);
@@ -194,7 +201,7 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
     }
     // A run of incoming rows of one key, against the current row of that key
     // when there is one.
-    const char* runKey = e.keys.data() + e.order[i] * kb;
+    const uint32_t run = e.keyRun[i];
     RowId target = 0;
     bool has = false;
     if (c == 0) {
@@ -202,7 +209,7 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
       has = true;
       ++k;
     }
-    for (; i < n && std::memcmp(e.keys.data() + e.order[i] * kb, runKey, kb) == 0; i = nextTaken(i + 1)) {
+    for (; i < n && e.keyRun[i] == run; i = nextTaken(i + 1)) {
       const uint32_t r = e.order[i];
       const char* in = e.records.data() + static_cast<size_t>(r) * e.recordSize;
       if (!has) {
