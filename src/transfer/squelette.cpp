@@ -123,35 +123,51 @@ pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
 }
 
 pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a) {
-  // This agency's files are written beside its table while the previous
-  // agency's commit syncs: nothing of the table changes before its commit,
-  // and should the previous one fail, dropping them leaves the table as it was.
+  // A thread of this agency's own writes its table's new files beside it
+  // (nothing of the table changes yet) while the previous agency's commit
+  // syncs, then waits for the word to commit: given once that commit is known
+  // done and this table saved, refused when the run ends first, which drops
+  // the staged files and leaves the table as it was. The writer is the
+  // thread's alone; nothing else of the run is touched there.
   std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
-  std::unique_ptr<pdx::PendingClose> attente;
-  pdx::Status ecrit = w ? w->CloseStaged(&attente) : pdx::Status::OK();
-  PDX_RETURN_IF_ERROR(AttendreValidation());
+  std::promise<bool> feu;
+  std::future<pdx::Status> tache;
+  if (w) {
+    tache = std::async(std::launch::async, [w = std::move(w), go = feu.get_future()]() mutable {
+      std::unique_ptr<pdx::PendingClose> attente;
+      pdx::Status s = w->CloseStaged(&attente);
+      const bool valider = go.get();
+      if (s.ok() && valider) s = attente->Commit();
+      attente.reset();  // the table's lock goes with it, on this side
+      w.reset();
+      return s;
+    });
+  }
+  auto renoncer = [&](const pdx::Status& s) {
+    if (tache.valid()) {
+      feu.set_value(false);
+      tache.wait();
+    }
+    return s;
+  };
+  pdx::Status s = AttendreValidation();
+  if (!s.ok()) return renoncer(s);
   // The table's lock is held since its rows were read: the files saved now
-  // are those the rows came from (the staged ones are not the table's). A
-  // failure to write them is told after the save, as when the commit fails.
-  PDX_RETURN_IF_ERROR(Sauvegarder(c, a));
-  if (!ecrit.ok()) return ErreurTable(c, &a, ecrit);
+  // are those the rows came from (the staged ones are not the table's).
+  s = Sauvegarder(c, a);
+  if (!s.ok()) return renoncer(s);
   ValidationEnCours v;
   v.fichier = c.Fichier();
   v.repertoire = c.Repertoire();
   v.agence = a;
-  pdx::Status f = c.Fermer();  // the reading side only: nothing to write
-  if (!f.ok()) return ErreurTable(c, &a, f);
-  if (!attente) return pdx::Status::OK();
-  // The commit syncs this agency's files and puts them in place while the
-  // next agency is read and merged: the processor's work and the disk's waits
-  // overlap. The writer and its commit are the thread's alone; nothing else of
-  // the run is touched there.
-  v.resultat = std::async(std::launch::async, [w = std::move(w), attente = std::move(attente)]() mutable {
-    pdx::Status r = attente->Commit();
-    attente.reset();  // the table's lock goes with it, on this side
-    w.reset();
-    return r;
-  });
+  s = c.Fermer();  // the reading side only: nothing to write
+  if (!s.ok()) return renoncer(ErreurTable(c, &a, s));
+  if (!tache.valid()) return pdx::Status::OK();
+  // Its commit runs beside the next agency's reading and merge: the
+  // processor's work and the disk's waits overlap. A failure to write the
+  // files comes out with the commit's result, as the commit's own would.
+  feu.set_value(true);
+  v.resultat = std::move(tache);
   validation_ = std::move(v);
   agenceEnArrierePlan_ = true;
   return pdx::Status::OK();

@@ -207,10 +207,10 @@ class TransfertAgences {
   pdx::Status EcrivainSansSauvegarde(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w);
   // Commits the staged changes (one engine commit) and closes the component.
   pdx::Status Valider(Composant& c, const AgenceTransfert& a);
-  // The same, the commit running beside the next agency's work: it writes the
-  // table's new files beside it, waits for the previous agency's commit (whose
-  // error then ends the run, this table untouched), makes the backup, closes
-  // the component and starts the commit. Until a commit is
+  // The same, the commit running beside the next agency's work: a thread
+  // writes the table's new files beside it while this waits for the previous
+  // agency's commit (whose error then ends the run, this table untouched),
+  // makes the backup and closes the component; then the thread commits. Until a commit is
   // known done, the lines of what follows are held back, so that the lists
   // read as if the agencies were done one after the other; an agency counts
   // as done, and the next one's lines appear, once its commit succeeded.
