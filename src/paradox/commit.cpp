@@ -172,6 +172,14 @@ Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, 
   return Status::OK();
 }
 
+// Whether a lock file starts with a journal record (whole or torn).
+Status HoldsRecord(Env* env, const std::string& path, bool* yes) {
+  std::string bytes;
+  Status s = ReadSmallFile(env, path, &bytes, sizeof kRecordMagic);
+  *yes = s.ok() && HasRecordMagic(bytes);
+  return s;
+}
+
 // Overwrites a lock file's record magic, so that no journal is seen there.
 Status ClearRecord(Env* env, const std::string& path, bool sync) {
   std::unique_ptr<WritableFile> f;
@@ -376,8 +384,9 @@ bool NeedsRecovery(Env* env, const std::string& dir, const std::string& tableBas
   if (!FindLeftovers(env, dir, tableBase, &left).ok()) return false;
   if (!left.staged.empty() || !left.journalFile.empty()) return true;
   for (const auto& n : left.lockFiles) {
-    std::string bytes;
-    if (ReadSmallFile(env, JoinPath(dir, n), &bytes, sizeof kRecordMagic).ok() && HasRecordMagic(bytes)) return true;
+    bool record = false;
+    HoldsRecord(env, JoinPath(dir, n), &record).IgnoreError();  // unreadable: nothing to tell
+    if (record) return true;
   }
   return false;
 }
@@ -417,9 +426,9 @@ Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBa
   // The record goes last, durably: until then a replay finds it again.
   for (const auto& n : now.lockFiles) {
     if (!s.ok()) break;
-    std::string bytes;
-    s = ReadSmallFile(env, JoinPath(dir, n), &bytes, sizeof kRecordMagic);
-    if (s.ok() && HasRecordMagic(bytes)) s = ClearRecord(env, JoinPath(dir, n), true);
+    bool record = false;
+    s = HoldsRecord(env, JoinPath(dir, n), &record);
+    if (record) s = ClearRecord(env, JoinPath(dir, n), true);
   }
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot clean up an unfinished change");
   return Status::OK();
