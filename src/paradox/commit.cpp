@@ -280,9 +280,15 @@ void TableCommit::Abort() {
 }
 
 Status TableCommit::Apply() {
-  for (const auto& s : staged_)
-    if (env_->FileExists(JoinPath(dir_, StagedFileName(s.name))))
-      PDX_RETURN_IF_ERROR(env_->RenameFile(JoinPath(dir_, StagedFileName(s.name)), JoinPath(dir_, s.name)));
+  for (const auto& s : staged_) {
+    if (!env_->FileExists(JoinPath(dir_, StagedFileName(s.name)))) continue;
+    // The file replaced stays open until this object goes: its space is
+    // given back then (with a discard that waits for the disk on some file
+    // systems), not during the rename.
+    std::unique_ptr<RandomAccessFile> old;
+    if (env_->NewRandomAccessFile(JoinPath(dir_, s.name), &old).ok()) replaced_.push_back(std::move(old));
+    PDX_RETURN_IF_ERROR(env_->RenameFile(JoinPath(dir_, StagedFileName(s.name)), JoinPath(dir_, s.name)));
+  }
   for (const auto& r : removals_) {
     Status st = env_->RemoveFile(JoinPath(dir_, r));
     if (!st.ok() && !st.IsNotFound()) return st;

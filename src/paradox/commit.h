@@ -38,7 +38,10 @@ std::string JournalFileName(const std::string& tableBase);
 class TableCommit {
  public:
   TableCommit(Env* env, std::string dir, std::string tableBase);
-  ~TableCommit();  // aborts an unfinished change
+  // Aborts an unfinished change. Closes the files a finished one replaced:
+  // their space is given back then, which may wait for the disk, so a caller
+  // in a hurry may let this object go later, on another thread.
+  ~TableCommit();
   TableCommit(const TableCommit&) = delete;
   TableCommit& operator=(const TableCommit&) = delete;
 
@@ -70,6 +73,8 @@ class TableCommit {
   };
   std::vector<Staged> staged_;
   std::vector<std::string> removals_;
+  // The files the renames replaced, open until this object goes (see Apply).
+  std::vector<std::unique_ptr<RandomAccessFile>> replaced_;
   bool done_ = false;
   bool settled_ = false;
 };

@@ -182,6 +182,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
   blobs_.clear();
   keyed_.clear();
   merged_.clear();
+  mergedKeys_.clear();
+  mergedKeysMade_ = false;
   keyedStale_ = false;
   order_.clear();
   loadedBlocks_.clear();
@@ -190,6 +192,14 @@ Status TableWriterImpl::LoadRows(Env* env) {
   const uint64_t fits = static_cast<uint64_t>(db.BlocksInFile()) * db.RecordsPerBlock();
   const size_t expected = static_cast<size_t>(std::min<uint64_t>(db.header().recordCount, fits));
   rows_.Reserve(expected);
+  const size_t kb = primaryKey_.size();
+  // Rows arriving in strictly ascending key order stay a flat list; the first
+  // one out of order turns what came before into the key order.
+  bool flat = Keyed();
+  if (flat) {
+    merged_.reserve(expected);
+    mergedKeys_.reserve(expected * kb);
+  }
   BlockChain chain(&db);
   uint64_t n = 0;
   const char* prevRec = nullptr;  // the row loaded last (keyed tables)
@@ -228,14 +238,28 @@ Status TableWriterImpl::LoadRows(Env* env) {
         if (prevRec == nullptr) primaryKey_.Make(rec, key_.data());
         else primaryKey_.MakeAfter(rec, prevRec, oldKey_.data(), key_.data());
         const char* key = key_.data();
-        if (!keyed_.Append(id, key) && !keyed_.Insert(id, key))
-          return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
+        if (flat && (prevRec == nullptr || std::memcmp(key, oldKey_.data(), kb) > 0)) {
+          merged_.push_back(id);
+          mergedKeys_.append(key, kb);
+        } else {
+          if (flat) {
+            flat = false;
+            keyedStale_ = mergedKeysMade_ = true;
+            EnsureKeyed();
+          }
+          if (!keyed_.Append(id, key) && !keyed_.Insert(id, key))
+            return Status::Corruption(label_ + ": duplicate primary key " + KeyText(rec));
+        }
         key_.swap(oldKey_);
         prevRec = rows_.at(id);
       } else {
         order_.push_back(id);
       }
     }
+  }
+  if (flat) {
+    keyedStale_ = true;
+    mergedKeysMade_ = true;
   }
   live_ = rows_.size();
   dirty_ = false;
@@ -477,15 +501,44 @@ Status TableWriterImpl::EncodeKeyFields(const std::vector<Value>& key, char* rec
 
 void TableWriterImpl::EnsureKeyed() const {
   if (!keyedStale_) return;
-  KeyOrder order(primaryKey_.size());
-  std::string key(primaryKey_.size(), '\0');
-  for (RowId id : merged_) {
-    primaryKey_.Make(rows_.at(id), key.data());
-    order.Append(id, key.data());
+  const size_t kb = primaryKey_.size();
+  KeyOrder order(kb);
+  if (mergedKeysMade_) {
+    for (size_t r = 0; r < merged_.size(); ++r) order.Append(merged_[r], mergedKeys_.data() + r * kb);
+  } else {
+    std::string key(kb, '\0');
+    for (RowId id : merged_) {
+      primaryKey_.Make(rows_.at(id), key.data());
+      order.Append(id, key.data());
+    }
   }
   keyed_ = std::move(order);
   merged_ = {};
+  mergedKeys_ = {};
+  mergedKeysMade_ = false;
   keyedStale_ = false;
+}
+
+void TableWriterImpl::EnsureFlat() const {
+  const size_t kb = primaryKey_.size();
+  if (!keyedStale_) {
+    merged_.clear();
+    mergedKeys_.clear();
+    merged_.reserve(keyed_.size());
+    mergedKeys_.reserve(keyed_.size() * kb);
+    keyed_.ForEachEntry([&](RowId id, const char* key) {
+      merged_.push_back(id);
+      mergedKeys_.append(key, kb);
+    });
+    keyed_ = KeyOrder(kb);
+    keyedStale_ = true;
+    mergedKeysMade_ = true;
+    return;
+  }
+  if (mergedKeysMade_) return;
+  mergedKeys_.resize(merged_.size() * kb);
+  for (size_t r = 0; r < merged_.size(); ++r) primaryKey_.Make(rows_.at(merged_[r]), mergedKeys_.data() + r * kb);
+  mergedKeysMade_ = true;
 }
 
 Status TableWriterImpl::Find(const std::vector<Value>& key, RowId* row) const {
@@ -564,6 +617,8 @@ Status TableWriterImpl::Delete(RowId row) {
 Status TableWriterImpl::Empty() {
   keyed_.clear();
   merged_.clear();
+  mergedKeys_.clear();
+  mergedKeysMade_ = false;
   keyedStale_ = false;
   order_.clear();
   rows_.Clear(/*keepIds=*/true);
@@ -671,8 +726,9 @@ class PendingCloseImpl final : public PendingClose {
   PendingCloseImpl(std::unique_ptr<TableCommit> commit, std::unique_ptr<TableWriteLock> lock)
       : commit_(std::move(commit)), lock_(std::move(lock)) {}
   Status Commit() override {
+    // The commit object stays until this one goes: the files it replaced
+    // are closed then.
     Status s = commit_ ? commit_->Commit() : Status::OK();
-    commit_.reset();
     lock_.reset();
     return s;
   }

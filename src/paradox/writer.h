@@ -76,7 +76,8 @@ class PendingClose {
   // it was, and is released.
   virtual ~PendingClose() = default;
   // What the end of Close does: the change made durable and put in place
-  // (TableCommit::Commit), then the table released.
+  // (TableCommit::Commit), then the table released. The space of the files
+  // replaced is given back when this object goes.
   virtual Status Commit() = 0;
 };
 

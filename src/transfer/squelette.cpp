@@ -131,16 +131,21 @@ pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTra
   // thread's alone; nothing else of the run is touched there.
   std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
   std::promise<bool> feu;
-  std::future<pdx::Status> tache;
+  std::promise<pdx::Status> fait;
+  std::future<pdx::Status> resultat = fait.get_future();
+  std::future<void> tache;
   if (w) {
-    tache = std::async(std::launch::async, [w = std::move(w), go = feu.get_future()]() mutable {
+    tache = std::async(std::launch::async, [w = std::move(w), go = feu.get_future(), fait = std::move(fait)]() mutable {
       std::unique_ptr<pdx::PendingClose> attente;
       pdx::Status s = w->CloseStaged(&attente);
       const bool valider = go.get();
       if (s.ok() && valider) s = attente->Commit();
-      attente.reset();  // the table's lock goes with it, on this side
+      fait.set_value(s);
+      // Once the result is out: the table released, and the space of the
+      // files the commit replaced given back (which may wait for the disk),
+      // beside the next agency's commit rather than before it.
+      attente.reset();
       w.reset();
-      return s;
     });
   }
   auto renoncer = [&](const pdx::Status& s) {
@@ -167,7 +172,8 @@ pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTra
   // processor's work and the disk's waits overlap. A failure to write the
   // files comes out with the commit's result, as the commit's own would.
   feu.set_value(true);
-  v.resultat = std::move(tache);
+  v.resultat = std::move(resultat);
+  v.fin = std::move(tache);
   validation_ = std::move(v);
   agenceEnArrierePlan_ = true;
   return pdx::Status::OK();
@@ -178,6 +184,8 @@ pdx::Status TransfertAgences::AttendreValidation() {
   pdx::Status s = validation_->resultat.get();
   ValidationEnCours v = std::move(*validation_);
   validation_.reset();
+  if (finissant_.valid()) finissant_.wait();
+  finissant_ = std::move(v.fin);
   std::vector<std::pair<bool, std::string>> lignes;
   lignes.swap(differees_);
   // Failed: what followed never happened, as far as the lists go.
@@ -256,6 +264,8 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
   // A commit still running is waited for on every way out; its failure came
   // first, so it is the run's error.
   pdx::Status v = AttendreValidation();
+  // Every table is released before the run says it is over.
+  if (finissant_.valid()) finissant_.wait();
   resultat_ = nullptr;
   return v.ok() ? s : v;
 }

@@ -247,10 +247,12 @@ class TransfertAgences {
   // The commit running beside the work of the next agency.
   struct ValidationEnCours {
     std::future<pdx::Status> resultat;
+    std::future<void> fin;  // the thread, which still lets its table go
     std::string fichier, repertoire;
     AgenceTransfert agence;
   };
   std::optional<ValidationEnCours> validation_;
+  std::future<void> finissant_;  // the thread of the last commit done, letting its table go
   std::vector<std::pair<bool, std::string>> differees_;  // held lines: (error list?, text)
   ResultatRun* resultat_ = nullptr;  // the run walking the agencies
   bool agenceEnArrierePlan_ = false;  // the agency just done left its commit running

@@ -204,6 +204,97 @@ TEST_F(MergeTest, LookupsAndChangesAfterAMergeAndOneBatchForTwoLayouts) {
   }
 }
 
+TEST_F(MergeTest, RowsStoredOutOfKeyOrderAndMergesAfterOtherChangesGiveTheModelsResult) {
+  // Rows as another program may have left them: records of the first block
+  // swapped, so the chain is not in key order (and a duplicate is refused).
+  std::vector<std::vector<Value>> current;
+  for (int k = 0; k < 60; ++k)
+    current.push_back(Row(1 + k % 2, k % 3 ? "AB" : "AC", k % 4 ? "C" + std::to_string(k) : "", k, "G1", k % 40, 0));
+  auto swapFirstRecords = [&](const std::string& name, int a, int b) {
+    const std::string path = dir_ + "/" + name + ".DB";
+    std::string db = Bytes(path);
+    ASSERT_GT(db.size(), 8u);
+    const size_t recordSize = static_cast<uint8_t>(db[0]) | static_cast<uint8_t>(db[1]) << 8;
+    const size_t headerSize = static_cast<uint8_t>(db[2]) | static_cast<uint8_t>(db[3]) << 8;
+    const size_t first = headerSize + 6;  // the first block's records, after its own header
+    std::string ra = db.substr(first + a * recordSize, recordSize), rb = db.substr(first + b * recordSize, recordSize);
+    db.replace(first + a * recordSize, recordSize, rb);
+    db.replace(first + b * recordSize, recordSize, ra);
+    std::unique_ptr<pdx::WritableFile> f;
+    ASSERT_TRUE(env_->NewWritableFile(path, &f).ok());
+    ASSERT_TRUE(f->Append(db.data(), db.size()).ok());
+    ASSERT_TRUE(f->Close().ok());
+  };
+  Make("MERGE", current);
+  Make("MODELE", current);
+  if (HasFatalFailure()) return;
+  // The model keeps its rows in key order.
+  swapFirstRecords("MERGE", 0, 5);
+  swapFirstRecords("MERGE", 20, 21);
+  // Incoming rows of the keys of the rows moved, with better rates: a walk
+  // that took the stored order for the key order would miss them.
+  const auto chain = testutil::ReadRows(env_.get(), dir_, "MERGE.DB");
+  ASSERT_EQ(chain.size(), current.size());
+  auto sameKey = [&](size_t at, double r1) {
+    const auto& c = chain[at];
+    return Row(std::stoi(c[0]), c[1], c[2] == "<blank>" ? "" : c[2], std::stoi(c[3]), c[4], r1, 7);
+  };
+  std::unique_ptr<pdx::TableWriter> w, m;
+  ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "MERGE", {}, &w).ok());
+  ASSERT_TRUE(pdx::TableWriter::Open(env_.get(), dir_, "MODELE", {}, &m).ok());
+
+  // Three batches: on the rows as loaded, right after a merge, and after an
+  // insert made between two merges.
+  const std::vector<std::vector<std::vector<Value>>> batches = {
+      {sameKey(0, 90), sameKey(5, 91), Row(2, "AC", "C3", 0, "G1", 1, 1), Row(1, "AA", "", 0, "G2", 4, 0)},
+      {sameKey(20, 92), sameKey(21, 93), sameKey(0, 94), Row(2, "AC", "", 0, "G1", 3, 3)},
+      {sameKey(5, 95), Row(1, "AD", "X", 0, "G1", 9, 9), Row(1, "AA", "", 0, "G2", 99, 0)}};
+  const std::vector<std::pair<int, std::string>> ranges = {{2, "AC"}};
+  std::vector<std::vector<Value>> prefixes;
+  for (const auto& [t, f] : ranges) prefixes.push_back({Value::Int(t), Value::Text(f)});
+  for (size_t b = 0; b < batches.size(); ++b) {
+    SCOPED_TRACE(b);
+    if (b == 2) {
+      ASSERT_TRUE(w->Insert(Row(1, "AE", "", 0, "G1", 1, 1)).ok());
+      ASSERT_TRUE(m->Insert(Row(1, "AE", "", 0, "G1", 1, 1)).ok());
+    }
+    pdx::MergeBatch batch;
+    batch.SetRows(batches[b]);
+    batch.SetUpdateFields({6, 7});
+    batch.SetDropRanges(prefixes);
+    Decider d(batches[b]);
+    MergeOutcome out;
+    pdx::Status s = w->Merge(batch, d, &out);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    std::vector<MergeOutcome::Kind> kinds;
+    Model(m.get(), batches[b], ranges, &kinds);
+    EXPECT_EQ(out.rows, kinds);
+    EXPECT_EQ(w->RecordCount(), m->RecordCount());
+  }
+  ASSERT_TRUE(w->Close().ok());
+  ASSERT_TRUE(m->Close().ok());
+  EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, "MERGE.DB"), testutil::ReadRows(env_.get(), dir_, "MODELE.DB"));
+  EXPECT_EQ(testutil::FindingsText(env_.get(), dir_, "MERGE"), "");
+
+  // Two rows of one key in the chain: the table cannot be opened for writing.
+  Make("DOUBLE", {Row(1, "AB", "C1", 0, "G1", 1, 0), Row(1, "AB", "C2", 0, "G1", 2, 0)});
+  {
+    const std::string path = dir_ + "/DOUBLE.DB";
+    std::string db = Bytes(path);
+    const size_t recordSize = static_cast<uint8_t>(db[0]) | static_cast<uint8_t>(db[1]) << 8;
+    const size_t headerSize = static_cast<uint8_t>(db[2]) | static_cast<uint8_t>(db[3]) << 8;
+    db.replace(headerSize + 6 + recordSize, recordSize, db.substr(headerSize + 6, recordSize));
+    std::unique_ptr<pdx::WritableFile> f;
+    ASSERT_TRUE(env_->NewWritableFile(path, &f).ok());
+    ASSERT_TRUE(f->Append(db.data(), db.size()).ok());
+    ASSERT_TRUE(f->Close().ok());
+  }
+  std::unique_ptr<pdx::TableWriter> d;
+  pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, "DOUBLE", {}, &d);
+  EXPECT_TRUE(s.IsCorruption()) << s.ToString();
+  EXPECT_NE(s.message().find("duplicate primary key"), std::string::npos) << s.message();
+}
+
 TEST_F(MergeTest, PreviewCountsWithoutWritingEvenWhileTheTableIsInUse) {
   Make("R", {Row(1, "AB", "", 0, "G1", 5, 0), Row(1, "AB", "C1", 0, "", 6, 0)});
   const std::string before = Bytes(dir_ + "/R.DB");

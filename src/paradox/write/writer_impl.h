@@ -115,10 +115,17 @@ class TableWriterImpl final : public TableWriter {
   // The key order. After a merge the rows' order is kept flat (merged_) and
   // the key order is made again only when a lookup or change needs it: a
   // merge followed by a flush, the common use, never pays for it.
+  // A table loaded in key order (the usual case) is kept the same way, its
+  // rows' sort keys side by side in mergedKeys_: a merge walks them as they
+  // are, and a table that is only merged and written never builds the order.
   mutable KeyOrder keyed_;
   mutable std::vector<RowId> merged_;
   mutable bool keyedStale_ = false;
+  mutable std::string mergedKeys_;   // keyBytes per row of merged_, when mergedKeysMade_
+  mutable bool mergedKeysMade_ = false;
   void EnsureKeyed() const;
+  // The rows in key order as merged_, with their keys in mergedKeys_.
+  void EnsureFlat() const;
   std::vector<RowId> order_;  // non-keyed: insertion order (deleted ids skipped)
   mutable std::string probe_;  // record bytes for a key lookup
   mutable std::string key_, oldKey_;  // sort keys being compared

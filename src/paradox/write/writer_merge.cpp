@@ -142,7 +142,7 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
   if (!Keyed()) return Status::InvalidArgument(label_ + ": a merge needs a keyed table");
   if (autoIncField_ != 0) return Status::NotSupported(label_ + ": a merge into a table with an autoincrement field");
   PDX_RETURN_IF_ERROR(EncodeBatch(batch));
-  EnsureKeyed();
+  EnsureFlat();
   const MergeBatch::Encoded& e = *batch.encoded_;
   const size_t n = batch.rows_.size();
   const size_t kb = e.keyBytes;
@@ -159,11 +159,13 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
     const char* key;
   };
   std::vector<Entry> kept;
-  kept.reserve(keyed_.size());
+  kept.reserve(merged_.size());
   const size_t prefixes = e.prefixRange.size();
   size_t p = 0;
   bool changed = false;
-  keyed_.ForEachEntry([&](RowId id, const char* key) {
+  for (size_t at = 0; at < merged_.size(); ++at) {
+    const RowId id = merged_[at];
+    const char* key = mergedKeys_.data() + at * kb;
     // The ranges and the rows go the same way: the range a row may be in is
     // the first one not below its key's prefix.
     int c = 1;
@@ -175,11 +177,11 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
         --live_;
         ++outcome->dropped;
         changed = true;
-        return;
+        continue;
       }
     }
     kept.push_back({id, key});
-  });
+  }
 
   std::vector<char> take(n);
   for (size_t r = 0; r < n; ++r) take[r] = decider.Take(r) ? 1 : 0;
@@ -231,10 +233,11 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
     }
     merged.push_back(target);
   }
-  // The keys of kept rows lived in the old order: it goes only now, and is
-  // made again from the records if a lookup needs it.
-  keyed_ = KeyOrder(kb);
+  // The keys of kept rows lived in the old list: it goes only now, and the
+  // keys are made again from the records if a lookup needs them.
   merged_ = std::move(merged);
+  mergedKeys_ = {};
+  mergedKeysMade_ = false;
   keyedStale_ = true;
   if (changed) dirty_ = true;
   return Status::OK();
