@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +26,24 @@ inline std::string ReadWhole(const std::string& path) {
   if (f) std::fclose(f);
   data.resize(got);
   return data;
+}
+
+// Milliseconds the busiest block device has spent doing I/O since boot
+// (/proc/diskstats), to tell how much of a run's time the disk was at work;
+// 0 where that file is not there.
+inline double DiskBusyMs() {
+  std::ifstream in("/proc/diskstats");
+  std::string line;
+  double best = 0;
+  while (std::getline(in, line)) {
+    std::istringstream f(line);
+    std::string major, minor, name;
+    double v[10] = {};
+    f >> major >> minor >> name;
+    for (double& x : v) f >> x;
+    if (v[9] > best) best = v[9];  // io_ticks
+  }
+  return best;
 }
 
 // Bytes of every file of table `stem` in dir (its ".cv" files aside), written

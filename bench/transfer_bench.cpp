@@ -31,6 +31,7 @@
 #include "paradox/writer.h"
 #include "transfer/conditions.h"
 #include "util/ini.h"
+#include "util/memoire.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ void Reposer(int secondes) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  corv::GarderMemoireLiberee();  // as the programs do
   namespace fs = std::filesystem;
   std::string dir = argc > 1 ? argv[1] : "";
   const int agences = argc > 2 ? std::stoi(argv[2]) : 50;
@@ -204,7 +206,7 @@ int main(int argc, char** argv) {
     corv::OptionsRun o;
     o.simulation = simulation;
     corv::TransfertConditions run(app, rep, o, options);
-    std::vector<double> murs, cpus, fautes;
+    std::vector<double> murs, cpus, fautes, disque;
     for (int k = 0; k < fois; ++k) {
       if (!simulation && k > 0 && !Remettre(origines)) return 1;
       if (!simulation) Reposer(pause);
@@ -212,7 +214,9 @@ int main(int argc, char** argv) {
       std::clock_t c = std::clock();
       struct rusage ru0 {};
       ::getrusage(RUSAGE_SELF, &ru0);
+      const double occupe0 = bench::DiskBusyMs();
       corv::ResultatRun r = run.Lancer();
+      disque.push_back(bench::DiskBusyMs() - occupe0);
       struct rusage ru1 {};
       ::getrusage(RUSAGE_SELF, &ru1);
       fautes.push_back(static_cast<double>(ru1.ru_minflt - ru0.ru_minflt));
@@ -235,25 +239,29 @@ int main(int argc, char** argv) {
     std::printf("%s: %.2f s (%.1f ms per agency; processor time %.2f s; runs", simulation ? "simulation" : "real run",
                 secs, secs * 1000 / agences, cpu);
     for (double m : murs) std::printf(" %.2f", m);
-    std::printf("; page faults %.0f)\n", mediane(fautes));
+    std::printf("; page faults %.0f; disk busy %.0f ms)\n", mediane(fautes), mediane(disque));
   }
 
-  std::vector<double> plains;
+  std::vector<double> plains, plainsDisque;
   uint64_t bytes = 0;
   for (int k = 0; k < 3; ++k) {
     Reposer(pause);
     double plainRun = 0;
     bytes = 0;
+    const double occupe0 = bench::DiskBusyMs();
     for (int a = 0; a < agences; ++a) {
       char code[16];
       std::snprintf(code, sizeof code, "AG%03d", a + 1);
       plainRun += bench::PlainWrite(dir + "/Agences/" + code + "/Administration", "REMISES", &bytes);
     }
     plains.push_back(plainRun);
+    plainsDisque.push_back(bench::DiskBusyMs() - occupe0);
   }
   const double plain = mediane(plains);
-  std::printf("plain write of the final REMISES files: %.2f s (%.1f MB, %.1f ms per agency; runs %.2f %.2f %.2f)\n",
-              plain, static_cast<double>(bytes) / 1e6, plain * 1000 / agences, plains[0], plains[1], plains[2]);
+  std::printf("plain write of the final REMISES files: %.2f s (%.1f MB, %.1f ms per agency; runs %.2f %.2f %.2f; "
+              "disk busy %.0f ms)\n",
+              plain, static_cast<double>(bytes) / 1e6, plain * 1000 / agences, plains[0], plains[1], plains[2],
+              mediane(plainsDisque));
   if (argc <= 1) fs::remove_all(dir);
   std::printf("simulation_vs_file_write=%.2f\n", secsSim / plain);
   std::printf("real run processor time over the plain writes: %.2f\n", cpuReel / plain);
