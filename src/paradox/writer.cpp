@@ -235,10 +235,11 @@ Status TableWriterImpl::LoadRows(Env* env) {
       }
       if (Keyed()) {
         // The previous row's key (in oldKey_) spares work on shared first fields.
+        int order = 1;  // against the previous row's key
         if (prevRec == nullptr) primaryKey_.Make(rec, key_.data());
-        else primaryKey_.MakeAfter(rec, prevRec, oldKey_.data(), key_.data());
+        else order = primaryKey_.MakeAfter(rec, prevRec, oldKey_.data(), key_.data());
         const char* key = key_.data();
-        if (flat && (prevRec == nullptr || std::memcmp(key, oldKey_.data(), kb) > 0)) {
+        if (flat && order > 0) {
           merged_.push_back(id);
           mergedKeys_.append(key, kb);
         } else {

@@ -153,7 +153,8 @@ TEST(SortKey, CompositeKeysOrderAsTheLayout) {
 namespace {
 
 // Made after a previous buffer, a key is the key made afresh, whether the
-// fields are shared or not (ascending and descending).
+// fields are shared or not (ascending and descending), and the order given
+// on the way is the keys' memcmp order.
 TEST(SortKey, MadeAfterThePreviousRowEqualsMadeAfresh) {
   pdx::Collation c;
   ASSERT_TRUE(pdx::Collation::Make("ANSIINTL", MapOf(1252), &c).ok());
@@ -172,8 +173,11 @@ TEST(SortKey, MadeAfterThePreviousRowEqualsMadeAfresh) {
       std::string fresh(maker.size(), '\0'), after(maker.size(), '\x7F');
       maker.Make(rec.data(), fresh.data());
       if (!prev.empty()) {
-        maker.MakeAfter(rec.data(), prev.data(), prevKey.data(), after.data());
+        const int order = maker.MakeAfter(rec.data(), prev.data(), prevKey.data(), after.data());
         ASSERT_EQ(after, fresh) << "row " << r;
+        const int expected = std::memcmp(fresh.data(), prevKey.data(), fresh.size());
+        ASSERT_EQ(order < 0, expected < 0) << "row " << r;
+        ASSERT_EQ(order == 0, expected == 0) << "row " << r;
       }
       prev = rec;
       prevKey = fresh;

@@ -48,7 +48,8 @@ bool SameBytes(const char* a, const char* b, size_t n) {
 
 }  // namespace
 
-void SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const {
+int SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const {
+  int order = 0;
   for (const Part& p : parts_) {
     if (p.type == FieldType::kAlpha && SameBytes(buf + p.offset, prevBuf + p.offset, p.size)) {
       std::memcpy(out, prevKey, p.keySize);
@@ -57,10 +58,12 @@ void SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* p
       else std::memcpy(out, buf + p.offset, p.size);
       if (descending_)
         for (size_t i = 0; i < p.keySize; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
+      if (order == 0) order = std::memcmp(out, prevKey, p.keySize);
     }
     out += p.keySize;
     prevKey += p.keySize;
   }
+  return order;
 }
 
 }  // namespace pdx

@@ -35,7 +35,9 @@ class SortKeyMaker {
   // The same, given the previous buffer made and its key (rows loaded in
   // order often share their first fields): an alpha field whose stored
   // bytes equal the previous one's takes its region of prevKey as it is.
-  void MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const;
+  // Returns how the key compares with prevKey (the sign memcmp gives), found
+  // on the way: the fields taken as they are need no comparing.
+  int MakeAfter(const char* buf, const char* prevBuf, const char* prevKey, char* out) const;
 
  private:
   struct Part {
