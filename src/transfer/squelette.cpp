@@ -53,21 +53,23 @@ std::string TransfertAgences::LigneLectureAgence(const AgenceTransfert& a) const
 }
 
 void TransfertAgences::Message(const std::string& ligne) {
-  if (validation_) {
-    differees_.emplace_back(false, ligne);
-    return;
-  }
-  messages_.push_back(ligne);
-  report_.Message(ligne);
+  if (!validations_.empty()) validations_.back().differees.emplace_back(false, ligne);
+  else Emettre(false, ligne);
 }
 
 void TransfertAgences::Erreur(const std::string& ligne) {
-  if (validation_) {
-    differees_.emplace_back(true, ligne);
-    return;
+  if (!validations_.empty()) validations_.back().differees.emplace_back(true, ligne);
+  else Emettre(true, ligne);
+}
+
+void TransfertAgences::Emettre(bool erreur, const std::string& ligne) {
+  if (erreur) {
+    erreurs_.push_back(ligne);
+    report_.Error(ligne);
+  } else {
+    messages_.push_back(ligne);
+    report_.Message(ligne);
   }
-  erreurs_.push_back(ligne);
-  report_.Error(ligne);
 }
 
 pdx::Status TransfertAgences::ErreurTable(const Composant& c, const AgenceTransfert* a, const pdx::Status& s) const {
@@ -102,14 +104,21 @@ pdx::Status TransfertAgences::EcrivainSansSauvegarde(Composant& c, const AgenceT
   return s.ok() ? s : ErreurTable(c, &a, s);
 }
 
-pdx::Status TransfertAgences::Sauvegarder(Composant& c, const AgenceTransfert& a) {
-  std::string cle = a.code + "|" + FoldCase(c.Fichier());
+pdx::Status TransfertAgences::SauvegarderFichier(const AgenceTransfert& a, const std::string& repertoireHote,
+                                                const std::string& fichier) {
+  std::string cle = a.code + "|" + FoldCase(fichier);
   if (!options_.sauvegarde || std::find(sauvegardees_.begin(), sauvegardees_.end(), cle) != sauvegardees_.end())
     return pdx::Status::OK();
-  pdx::Status s = options_.sauvegarde->AvantModification(a, c.RepertoireHote(), c.Fichier());
-  if (!s.ok()) return ErreurTable(c, &a, s);
+  PDX_RETURN_IF_ERROR(options_.sauvegarde->AvantModification(a, repertoireHote, fichier));
   sauvegardees_.push_back(cle);
   return pdx::Status::OK();
+}
+
+pdx::Status TransfertAgences::Sauvegarder(Composant& c, const AgenceTransfert& a) {
+  // The commits' threads make their agencies' backups: they are done first.
+  PDX_RETURN_IF_ERROR(AttendreValidation());
+  pdx::Status s = SauvegarderFichier(a, c.RepertoireHote(), c.Fichier());
+  return s.ok() ? s : ErreurTable(c, &a, s);
 }
 
 pdx::Status TransfertAgences::Ecrivain(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w) {
@@ -123,78 +132,99 @@ pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
 }
 
 pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a) {
-  // A thread of this agency's own writes its table's new files beside it
-  // (nothing of the table changes yet) while the previous agency's commit
-  // syncs, then waits for the word to commit: given once that commit is known
-  // done and this table saved, refused when the run ends first, which drops
-  // the staged files and leaves the table as it was. The writer is the
-  // thread's alone; nothing else of the run is touched there.
   std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
-  std::promise<bool> feu;
-  std::promise<pdx::Status> fait;
-  std::future<pdx::Status> resultat = fait.get_future();
-  std::future<void> tache;
-  if (w) {
-    tache = std::async(std::launch::async, [w = std::move(w), go = feu.get_future(), fait = std::move(fait)]() mutable {
-      std::unique_ptr<pdx::PendingClose> attente;
-      pdx::Status s = w->CloseStaged(&attente);
-      const bool valider = go.get();
-      if (s.ok() && valider) s = attente->Commit();
-      fait.set_value(s);
-      // Once the result is out: the table released, and the space of the
-      // files the commit replaced given back (which may wait for the disk),
-      // beside the next agency's commit rather than before it.
-      attente.reset();
-      w.reset();
-    });
+  if (!w) {
+    // Nothing staged: the agency is done once those before it are.
+    PDX_RETURN_IF_ERROR(AttendreValidation());
+    PDX_RETURN_IF_ERROR(Sauvegarder(c, a));
+    return Valider(c, a);
   }
-  auto renoncer = [&](const pdx::Status& s) {
-    if (tache.valid()) {
-      feu.set_value(false);
-      tache.wait();
-    }
-    return s;
-  };
-  pdx::Status s = AttendreValidation();
-  if (!s.ok()) return renoncer(s);
-  // The table's lock is held since its rows were read: the files saved now
-  // are those the rows came from (the staged ones are not the table's).
-  s = Sauvegarder(c, a);
-  if (!s.ok()) return renoncer(s);
   ValidationEnCours v;
   v.fichier = c.Fichier();
   v.repertoire = c.Repertoire();
   v.agence = a;
-  s = c.Fermer();  // the reading side only: nothing to write
-  if (!s.ok()) return renoncer(ErreurTable(c, &a, s));
-  if (!tache.valid()) return pdx::Status::OK();
-  // Its commit runs beside the next agency's reading and merge: the
-  // processor's work and the disk's waits overlap. A failure to write the
-  // files comes out with the commit's result, as the commit's own would.
-  feu.set_value(true);
-  v.resultat = std::move(resultat);
-  v.fin = std::move(tache);
-  validation_ = std::move(v);
+  const std::string repertoireHote = c.RepertoireHote();
+  pdx::Status s = c.Fermer();  // the reading side only: nothing to write
+  if (!s.ok()) return ErreurTable(c, &a, s);  // the writer goes unwritten
+
+  // A thread of this agency's own writes its table's new files beside it
+  // (nothing of the table changes yet) while earlier agencies commit, then
+  // waits for the previous agency's commit: done, it saves this table (its
+  // lock is held since its rows were read, so the files saved are those the
+  // rows came from) and commits; failed, it drops its files and the table
+  // stays as it was. The writer and the backups are the threads' alone, one
+  // after the other; nothing else of the run is touched there.
+  std::shared_future<bool> precedente = precedente_;
+  if (!precedente.valid()) {
+    std::promise<bool> premiere;
+    premiere.set_value(true);
+    precedente = premiere.get_future().share();
+  }
+  std::promise<bool> commise;
+  precedente_ = commise.get_future().share();
+  std::promise<pdx::Status> fait;
+  v.resultat = fait.get_future();
+  v.fin = std::async(std::launch::async, [this, w = std::move(w), precedente, commise = std::move(commise),
+                                          fait = std::move(fait), agence = a, repertoireHote,
+                                          fichier = v.fichier]() mutable {
+    std::unique_ptr<pdx::PendingClose> attente;
+    const pdx::Status ecrit = w->CloseStaged(&attente);
+    // Saved whether or not the new files could be written: the backup holds
+    // every table the run began to change.
+    pdx::Status r = precedente.get() ? SauvegarderFichier(agence, repertoireHote, fichier)
+                                     : pdx::Status::IOError(fichier + ": an earlier agency's commit failed");
+    if (r.ok()) r = ecrit;
+    if (r.ok()) r = attente->Commit();
+    commise.set_value(r.ok());
+    fait.set_value(r);
+    // Once the result is out: the table released, and the space of the
+    // files the commit replaced given back (which may wait for the disk),
+    // beside the next agency's commit rather than before it.
+    attente.reset();
+    w.reset();
+  });
+  validations_.push_back(std::move(v));
   agenceEnArrierePlan_ = true;
+  // The commits known done are taken in; more than two waiting, the oldest
+  // is waited for (each holds its table's rows and new files in memory).
+  while (!validations_.empty()) {
+    const bool pret =
+        validations_.front().resultat.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    if (!pret && validations_.size() <= 2) break;
+    PDX_RETURN_IF_ERROR(ResoudreValidation());
+  }
+  return pdx::Status::OK();
+}
+
+pdx::Status TransfertAgences::ResoudreValidation() {
+  ValidationEnCours v = std::move(validations_.front());
+  validations_.pop_front();
+  pdx::Status s = v.resultat.get();
+  finissants_.push_back(std::move(v.fin));
+  // Two tables let go at a time at most.
+  while (finissants_.size() > 2) {
+    finissants_.front().wait();
+    finissants_.pop_front();
+  }
+  if (!s.ok()) {
+    // What followed never happened, as far as the lists go; the threads
+    // after this one drop their files.
+    for (auto& x : validations_) {
+      x.resultat.wait();
+      finissants_.push_back(std::move(x.fin));
+    }
+    validations_.clear();
+    precedente_ = {};
+    return ErreurTable(v.fichier, v.repertoire, &v.agence, s);
+  }
+  if (resultat_) ++resultat_->agencesTraitees;
+  // Its lines go out before those held behind later commits.
+  for (const auto& [erreur, ligne] : v.differees) Emettre(erreur, ligne);
   return pdx::Status::OK();
 }
 
 pdx::Status TransfertAgences::AttendreValidation() {
-  if (!validation_) return pdx::Status::OK();
-  pdx::Status s = validation_->resultat.get();
-  ValidationEnCours v = std::move(*validation_);
-  validation_.reset();
-  if (finissant_.valid()) finissant_.wait();
-  finissant_ = std::move(v.fin);
-  std::vector<std::pair<bool, std::string>> lignes;
-  lignes.swap(differees_);
-  // Failed: what followed never happened, as far as the lists go.
-  if (!s.ok()) return ErreurTable(v.fichier, v.repertoire, &v.agence, s);
-  if (resultat_) ++resultat_->agencesTraitees;
-  for (const auto& [erreur, ligne] : lignes) {
-    if (erreur) Erreur(ligne);
-    else Message(ligne);
-  }
+  while (!validations_.empty()) PDX_RETURN_IF_ERROR(ResoudreValidation());
   return pdx::Status::OK();
 }
 
@@ -265,7 +295,9 @@ pdx::Status TransfertAgences::Parcourir(ResultatRun* r) {
   // first, so it is the run's error.
   pdx::Status v = AttendreValidation();
   // Every table is released before the run says it is over.
-  if (finissant_.valid()) finissant_.wait();
+  for (auto& f : finissants_) f.wait();
+  finissants_.clear();
+  precedente_ = {};
   resultat_ = nullptr;
   return v.ok() ? s : v;
 }

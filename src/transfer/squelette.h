@@ -42,6 +42,7 @@
 // Prefixe(agence) (" => Agence  : NOM - "), OuvrirTable, Ecrivain, Valider,
 // dm(), session(), chemins(), host(), Simulation(), CoefficientGeneral().
 #include <chrono>
+#include <deque>
 #include <future>
 #include <memory>
 #include <optional>
@@ -207,13 +208,15 @@ class TransfertAgences {
   pdx::Status EcrivainSansSauvegarde(Composant& c, const AgenceTransfert& a, pdx::TableWriter** w);
   // Commits the staged changes (one engine commit) and closes the component.
   pdx::Status Valider(Composant& c, const AgenceTransfert& a);
-  // The same, the commit running beside the next agency's work: a thread
-  // writes the table's new files beside it while this waits for the previous
-  // agency's commit (whose error then ends the run, this table untouched),
-  // makes the backup and closes the component; then the thread commits. Until a commit is
-  // known done, the lines of what follows are held back, so that the lists
-  // read as if the agencies were done one after the other; an agency counts
-  // as done, and the next one's lines appear, once its commit succeeded.
+  // The same, the commit running beside the next agencies' work: a thread of
+  // this agency's own writes the table's new files beside it, waits for the
+  // previous agency's commit (whose failure ends the run, this table
+  // untouched), makes the backup, then commits. The next agency is read
+  // meanwhile; no more than two agencies wait for their commits. Until a
+  // commit is known done, the lines of what follows are held back, so that
+  // the lists read as if the agencies were done one after the other; an
+  // agency counts as done, and the next one's lines appear, once its commit
+  // succeeded.
   pdx::Status ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a);
   // The error of a table, naming the agency and the table.
   pdx::Status ErreurTable(const Composant& c, const AgenceTransfert* a, const pdx::Status& s) const;
@@ -227,10 +230,18 @@ class TransfertAgences {
   pdx::Status ParcourirAgences(ResultatRun* r);
   void Restaurer();
   pdx::Status Sauvegarder(Composant& c, const AgenceTransfert& a);
-  // Waits for the commit started by ValiderEnArrierePlan, if any: on success
-  // the agency counts as done and the held lines go out; on failure they are
-  // dropped and the error names the agency and the table.
+  // The backup of a table of the agency, once per agency and table; its error
+  // does not name them yet.
+  pdx::Status SauvegarderFichier(const AgenceTransfert& a, const std::string& repertoireHote, const std::string& fichier);
+  // Waits for every commit started by ValiderEnArrierePlan, in order: each
+  // success counts the agency as done and lets its held lines go out; a failure
+  // drops the lines held after it (the agencies after it drop their new files)
+  // and is the error, naming the agency and the table.
   pdx::Status AttendreValidation();
+  // The same for the oldest commit only.
+  pdx::Status ResoudreValidation();
+  // A line to the lists now, held or not.
+  void Emettre(bool erreur, const std::string& ligne);
 
   RunReport& report_;
   OptionsRun options_;
@@ -244,16 +255,19 @@ class TransfertAgences {
   std::vector<std::string> messages_, erreurs_;
   std::vector<std::string> sauvegardees_;  // "agency code|table" already backed up
   bool sauvegardeOuverte_ = false;
-  // The commit running beside the work of the next agency.
+  // The commits running beside the work of the next agencies, oldest first.
   struct ValidationEnCours {
     std::future<pdx::Status> resultat;
     std::future<void> fin;  // the thread, which still lets its table go
     std::string fichier, repertoire;
     AgenceTransfert agence;
+    std::vector<std::pair<bool, std::string>> differees;  // lines held after it: (error list?, text)
   };
-  std::optional<ValidationEnCours> validation_;
-  std::future<void> finissant_;  // the thread of the last commit done, letting its table go
-  std::vector<std::pair<bool, std::string>> differees_;  // held lines: (error list?, text)
+  std::deque<ValidationEnCours> validations_;
+  // Whether the last agency handed to a thread committed (the next one's
+  // thread waits for it).
+  std::shared_future<bool> precedente_;
+  std::deque<std::future<void>> finissants_;  // threads of commits done, letting their tables go
   ResultatRun* resultat_ = nullptr;  // the run walking the agencies
   bool agenceEnArrierePlan_ = false;  // the agency just done left its commit running
 };

@@ -58,7 +58,7 @@ int SortKeyMaker::MakeAfter(const char* buf, const char* prevBuf, const char* pr
       else std::memcpy(out, buf + p.offset, p.size);
       if (descending_)
         for (size_t i = 0; i < p.keySize; ++i) out[i] = static_cast<char>(~static_cast<unsigned char>(out[i]));
-      if (order == 0) order = std::memcmp(out, prevKey, p.keySize);
+      if (order == 0) order = KeyCompare(out, prevKey, p.keySize);
     }
     out += p.keySize;
     prevKey += p.keySize;

@@ -2,35 +2,11 @@
 
 #include <algorithm>
 
+#include "paradox/index/sort_key.h"
 #include "paradox/read/prefetch.h"
 
 namespace pdx {
 namespace {
-
-// memcmp's sign, inline: keys are a few dozen bytes, often alike up to their
-// last ones, and a search compares some twenty of them.
-inline int KeyCompare(const char* a, const char* b, size_t n) {
-  // Eight bytes at a time, read big-endian so that integer order is byte order.
-  auto load = [](const char* p) {
-#if (defined(__GNUC__) || defined(__clang__)) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return __builtin_bswap64(v);
-#else
-    uint64_t v = 0;
-    for (int k = 0; k < 8; ++k) v = (v << 8) | static_cast<unsigned char>(p[k]);
-    return v;
-#endif
-  };
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    const uint64_t x = load(a + i), y = load(b + i);
-    if (x != y) return x < y ? -1 : 1;
-  }
-  for (; i < n; ++i)
-    if (a[i] != b[i]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
-  return 0;
-}
 
 // Last of n keys (stride bytes apart, keyBytes compared) not above key, or 0
 // when every one is above it.

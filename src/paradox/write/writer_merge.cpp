@@ -169,7 +169,7 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
     // The ranges and the rows go the same way: the range a row may be in is
     // the first one not below its key's prefix.
     int c = 1;
-    while (p < prefixes && (c = std::memcmp(e.prefixes.data() + p * e.prefixBytes, key, e.prefixBytes)) < 0) ++p;
+    while (p < prefixes && (c = KeyCompare(e.prefixes.data() + p * e.prefixBytes, key, e.prefixBytes)) < 0) ++p;
     if (p < prefixes && c == 0) {
       if (decider.Drop(e.prefixRange[p], view(rows_.at(id)))) {
         for (int f : blobFields_) blobs_.erase(BlobKey(id, f));
@@ -195,7 +195,7 @@ Status TableWriterImpl::Merge(MergeBatch& batch, MergeDecider& decider, MergeOut
   };
   i = nextTaken(0);
   while (k < kept.size() || i < n) {
-    int c = k == kept.size() ? 1 : i >= n ? -1 : std::memcmp(kept[k].key, e.keys.data() + e.order[i] * kb, kb);
+    int c = k == kept.size() ? 1 : i >= n ? -1 : KeyCompare(kept[k].key, e.keys.data() + e.order[i] * kb, kb);
     if (c < 0) {
       merged.push_back(kept[k].id);
       ++k;
