@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <iostream>
 #include <map>
 #include <random>
@@ -214,6 +216,68 @@ TEST(Fautes, AWriteFailingAtTheThirdAgencyEndsTheRunAndLeavesThatAgencyAsItWas) 
   pdx::Status s = corv::Restaurer(Rapide(), nullptr, run, "", rapport);
   ASSERT_TRUE(s.ok()) << s.ToString();
   EXPECT_EQ(Lire(*d), ref.avant);
+}
+
+// Holds the third agency's commit at its first directory sync (before its
+// commit point) until the fifth agency's new files are being written beside
+// its table, then fails it: the two agencies after it are then read and
+// waiting for their commits when the failure is known.
+class EnvRetenue : public pdx::EnvWrapper {
+ public:
+  EnvRetenue(std::string troisieme, std::string cinquieme)
+      : pdx::EnvWrapper(Rapide()), troisieme_(std::move(troisieme)), cinquieme_(std::move(cinquieme)) {}
+  pdx::Status NewWritableFile(const std::string& p, std::unique_ptr<pdx::WritableFile>* out) override {
+    if (p.compare(0, cinquieme_.size(), cinquieme_) == 0 && p.size() > 6 && p.compare(p.size() - 6, 6, ".cvtmp") == 0) {
+      std::lock_guard<std::mutex> l(m_);
+      cinquiemeEcrit_ = true;
+      cv_.notify_all();
+    }
+    return target()->NewWritableFile(p, out);
+  }
+  pdx::Status SyncDir(const std::string& p) override {
+    if (p.compare(0, troisieme_.size() - 1, troisieme_, 0, troisieme_.size() - 1) != 0) return target()->SyncDir(p);
+    std::unique_lock<std::mutex> l(m_);
+    cv_.wait_for(l, std::chrono::seconds(20), [&] { return cinquiemeEcrit_; });
+    return pdx::Status::IOError(p + ": sync failed (test)");
+  }
+  bool CinquiemeEcrit() {
+    std::lock_guard<std::mutex> l(m_);
+    return cinquiemeEcrit_;
+  }
+
+ private:
+  std::string troisieme_, cinquieme_;
+  std::mutex m_;
+  std::condition_variable cv_;
+  bool cinquiemeEcrit_ = false;
+};
+
+TEST(Fautes, ACommitFailingWhileTheNextTwoAgenciesWaitLeavesThemAsTheyWere) {
+  const Reference& ref = Ref();
+  auto d = Preparer();
+  ASSERT_EQ(Lire(*d), ref.avant);
+  auto codes = d->AgencesPropres();
+  EnvRetenue env(d->Administration(codes[2]) + "/", d->Administration(codes[4]) + "/");
+  corv::SauvegardeFichiers sauvegarde(Rapide(), corv::RacineSauvegardes(d->ini()));
+
+  Resultat r = Transferer(&env, *d, false, &sauvegarde);
+  ASSERT_TRUE(env.CinquiemeEcrit()) << "the fifth agency was not waiting: the test would prove nothing";
+  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
+  EXPECT_EQ(r.run.agencesTraitees, 2);
+  EXPECT_NE(r.run.erreur.find(Nom(*d, codes[2])), std::string::npos) << r.run.erreur;
+  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
+  VerifierFinDeRun(r);
+  // The fourth and fifth agencies' new files are gone, their tables as before.
+  VerifierArretALaTroisieme(*d);
+  for (size_t i = 3; i < 5; ++i) {
+    for (const auto& l : r.messages) EXPECT_EQ(l.find(Nom(*d, codes[i])), std::string::npos) << l;
+    for (const auto& l : r.erreurs) EXPECT_EQ(l.find(Nom(*d, codes[i])), std::string::npos) << l;
+  }
+  // Only the agencies the run began to change were saved.
+  corv::RunSauve run;
+  ASSERT_TRUE(corv::LireSauvegarde(Rapide(), sauvegarde.Racine(), sauvegarde.Run()->Nom(), &run).ok());
+  ASSERT_EQ(run.agences.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(run.agences[i].code, codes[i]);
 }
 
 TEST(Fautes, ATableHeldByAnotherWriterEndsTheRunWithAClearErrorAndEarlierAgenciesStayDone) {
