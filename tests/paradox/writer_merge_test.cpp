@@ -295,6 +295,77 @@ TEST_F(MergeTest, RowsStoredOutOfKeyOrderAndMergesAfterOtherChangesGiveTheModels
   EXPECT_NE(s.message().find("duplicate primary key"), std::string::npos) << s.message();
 }
 
+TEST_F(MergeTest, ALargeTableStoredOutOfKeyOrderIsFoundWhereverTheDisorderIs) {
+  // Twenty thousand rows, as a transfer loads them; the disorder in the
+  // middle of the chain, between two rows that each follow their neighbour
+  // on the other side, or deep in the second half.
+  std::vector<std::vector<Value>> rows;
+  for (int k = 0; k < 20000; ++k)
+    rows.push_back(Row(1 + k / 10000, std::string(1, static_cast<char>('A' + k / 1000 % 10)) + "X",
+                       "C" + std::to_string(100000 + k % 1000), 0, "G1", k % 50, 0));
+  // Offset of the record at a place of the chain (a table just written has
+  // its blocks in chain order).
+  auto offsetOf = [](const std::string& db, size_t index) -> size_t {
+    const size_t recordSize = static_cast<uint8_t>(db[0]) | static_cast<uint8_t>(db[1]) << 8;
+    const size_t headerSize = static_cast<uint8_t>(db[2]) | static_cast<uint8_t>(db[3]) << 8;
+    const size_t blockSize = static_cast<size_t>(static_cast<uint8_t>(db[5])) * 1024;
+    for (size_t at = headerSize; at + blockSize <= db.size(); at += blockSize) {
+      const int16_t add = static_cast<int16_t>(static_cast<uint8_t>(db[at + 4]) | static_cast<uint8_t>(db[at + 5]) << 8);
+      const size_t count = add < 0 ? 0 : static_cast<size_t>(add) / recordSize + 1;
+      if (index < count) return at + 6 + index * recordSize;
+      index -= count;
+    }
+    return std::string::npos;
+  };
+  auto rewrite = [&](const std::string& name, size_t a, size_t b, bool duplicate) {
+    const std::string path = dir_ + "/" + name + ".DB";
+    std::string db = Bytes(path);
+    const size_t recordSize = static_cast<uint8_t>(db[0]) | static_cast<uint8_t>(db[1]) << 8;
+    const size_t oa = offsetOf(db, a), ob = offsetOf(db, b);
+    ASSERT_NE(oa, std::string::npos);
+    ASSERT_NE(ob, std::string::npos);
+    std::string ra = db.substr(oa, recordSize), rb = db.substr(ob, recordSize);
+    db.replace(ob, recordSize, ra);
+    if (!duplicate) db.replace(oa, recordSize, rb);
+    std::unique_ptr<pdx::WritableFile> f;
+    ASSERT_TRUE(env_->NewWritableFile(path, &f).ok());
+    ASSERT_TRUE(f->Append(db.data(), db.size()).ok());
+    ASSERT_TRUE(f->Close().ok());
+  };
+  const std::vector<Value> extra = Row(1, "AX", "C000000", 0, "G1", 1, 1);
+  std::vector<std::vector<Value>> withExtra = rows;
+  withExtra.push_back(extra);
+  Make("MODELE", withExtra);
+  Make("TEL", rows);     // as written
+  Make("COUTURE", rows);  // the two middle rows swapped
+  Make("MOITIE", rows);   // two rows of the second half swapped
+  Make("DOUBLE", rows);   // a row of the second half written twice
+  if (HasFatalFailure()) return;
+  rewrite("COUTURE", 9999, 10000, false);
+  rewrite("MOITIE", 15000, 15001, false);
+  rewrite("DOUBLE", 15000, 15001, true);
+  if (HasFatalFailure()) return;
+  const auto modele = testutil::ReadRows(env_.get(), dir_, "MODELE.DB");
+  for (const char* name : {"TEL", "COUTURE", "MOITIE"}) {
+    SCOPED_TRACE(name);
+    std::unique_ptr<pdx::TableWriter> w;
+    pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, name, {}, &w);
+    ASSERT_TRUE(s.ok()) << s.ToString();
+    // An insert that goes first in key order, then the whole table written
+    // again in key order.
+    ASSERT_TRUE(w->Insert(extra).ok());
+    pdx::RowId id = 0;
+    EXPECT_TRUE(w->Find({Value::Int(2), Value::Text("JX"), Value::Text("C100999"), Value::Int(0), Value::Text("G1")}, &id).ok());
+    ASSERT_TRUE(w->Close().ok());
+    EXPECT_EQ(testutil::ReadRows(env_.get(), dir_, std::string(name) + ".DB"), modele);
+    EXPECT_EQ(testutil::FindingsText(env_.get(), dir_, name), "");
+  }
+  std::unique_ptr<pdx::TableWriter> d;
+  pdx::Status s = pdx::TableWriter::Open(env_.get(), dir_, "DOUBLE", {}, &d);
+  EXPECT_TRUE(s.IsCorruption()) << s.ToString();
+  EXPECT_NE(s.message().find("duplicate primary key"), std::string::npos) << s.message();
+}
+
 TEST_F(MergeTest, PreviewCountsWithoutWritingEvenWhileTheTableIsInUse) {
   Make("R", {Row(1, "AB", "", 0, "G1", 5, 0), Row(1, "AB", "C1", 0, "", 6, 0)});
   const std::string before = Bytes(dir_ + "/R.DB");
