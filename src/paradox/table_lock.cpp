@@ -2,19 +2,27 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
+
+#include "paradox/text/ascii.h"
 
 namespace pdx {
 namespace {
 
 std::string Label(const std::string& dir, const std::string& base) { return JoinPath(dir, base); }
 
-Status CheckOne(Env* env, const std::string& dir, const std::string& name, const std::string& table, bool knownStale) {
-  std::string path;
-  Status s = FindFileNoCase(env, dir, name, &path);
-  if (s.IsNotFound()) return Status::OK();
-  if (!s.ok()) return s.WithContext("table " + table + ": cannot look for " + name);
+// The file of that name in dir, whatever its case, among names listed there
+// once for every lock file looked for (most are absent: a listing each would
+// cost one per name); "" when there is none.
+std::string Present(const std::string& dir, const std::vector<std::string>& names, const std::string& name) {
+  for (const auto& n : names)
+    if (EqualsNoCase(n, name)) return JoinPath(dir, n);
+  return "";
+}
+
+Status CheckOne(Env* env, const std::string& path, const std::string& table, bool knownStale) {
   LockProbe probe = LockProbe::kUnknown;
-  s = env->ProbeFileLock(path, &probe);
+  Status s = env->ProbeFileLock(path, &probe);
   if (s.IsNotFound()) return Status::OK();  // removed meanwhile: the engine closed
   if (!s.ok()) return s.WithContext("table " + table + ": cannot probe " + path);
   if (probe == LockProbe::kHeld)
@@ -26,6 +34,19 @@ Status CheckOne(Env* env, const std::string& dir, const std::string& name, const
   return Status::OK();
 }
 
+Status CheckDir(Env* env, const std::string& dir, const std::vector<std::string>& lockNames, const std::string& table,
+                bool knownStale) {
+  std::vector<std::string> names;
+  Status s = env->GetChildren(dir.empty() ? "." : dir, &names);
+  if (s.IsNotFound()) return Status::OK();
+  if (!s.ok()) return s.WithContext("table " + table + ": cannot look for the engine's lock files in " + dir);
+  for (const auto& name : lockNames) {
+    const std::string path = Present(dir, names, name);
+    if (!path.empty() && env->FileExists(path)) PDX_RETURN_IF_ERROR(CheckOne(env, path, table, knownStale));
+  }
+  return Status::OK();
+}
+
 }  // namespace
 
 std::string WriteLockFileName(const std::string& tableBase) { return tableBase + ".cvlock"; }
@@ -33,10 +54,9 @@ std::string WriteLockFileName(const std::string& tableBase) { return tableBase +
 Status CheckEngineLocks(Env* env, const std::string& dir, const std::string& tableBase, bool knownStale,
                         const std::string& netDir) {
   const std::string table = Label(dir, tableBase);
-  for (const char* name : {"PARADOX.LCK", "PDOXUSRS.LCK", "PDOXUSRS.NET"})
-    PDX_RETURN_IF_ERROR(CheckOne(env, dir, name, table, knownStale));
-  PDX_RETURN_IF_ERROR(CheckOne(env, dir, tableBase + ".LCK", table, knownStale));
-  if (!netDir.empty()) PDX_RETURN_IF_ERROR(CheckOne(env, netDir, "PDOXUSRS.NET", table, knownStale));
+  PDX_RETURN_IF_ERROR(
+      CheckDir(env, dir, {"PARADOX.LCK", "PDOXUSRS.LCK", "PDOXUSRS.NET", tableBase + ".LCK"}, table, knownStale));
+  if (!netDir.empty()) PDX_RETURN_IF_ERROR(CheckDir(env, netDir, {"PDOXUSRS.NET"}, table, knownStale));
   return Status::OK();
 }
 
