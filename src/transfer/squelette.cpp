@@ -134,8 +134,8 @@ pdx::Status TransfertAgences::Valider(Composant& c, const AgenceTransfert& a) {
 pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTransfert& a) {
   std::unique_ptr<pdx::TableWriter> w = c.DetacherEcrivain();
   if (!w) {
-    // Nothing staged: the agency is done once those before it are.
-    PDX_RETURN_IF_ERROR(AttendreValidation());
+    // Nothing staged: the agency is done once those before it are (the
+    // backup waits for them).
     PDX_RETURN_IF_ERROR(Sauvegarder(c, a));
     return Valider(c, a);
   }

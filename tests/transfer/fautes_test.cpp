@@ -175,6 +175,19 @@ void VerifierArretALaTroisieme(const t3::Demo& d) {
   }
 }
 
+// The run ended on the third agency's error: two agencies done, the error
+// naming that agency and its table, the end lines written, every table as
+// VerifierArretALaTroisieme says.
+void VerifierErreurALaTroisieme(const Resultat& r, const t3::Demo& d) {
+  const std::string troisieme = d.AgencesPropres().at(2);
+  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
+  EXPECT_EQ(r.run.agencesTraitees, 2);
+  EXPECT_NE(r.run.erreur.find(Nom(d, troisieme)), std::string::npos) << r.run.erreur;
+  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
+  VerifierFinDeRun(r);
+  VerifierArretALaTroisieme(d);
+}
+
 TEST(Fautes, AWriteFailingAtTheThirdAgencyEndsTheRunAndLeavesThatAgencyAsItWas) {
   const Reference& ref = Ref();
   auto d = Preparer();
@@ -187,12 +200,7 @@ TEST(Fautes, AWriteFailingAtTheThirdAgencyEndsTheRunAndLeavesThatAgencyAsItWas) 
 
   Resultat r = Transferer(&env, *d, false, &sauvegarde);
   EXPECT_GT(fault.count(pdx::FaultEnv::Op::kWrite), 0);
-  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
-  EXPECT_EQ(r.run.agencesTraitees, 2);
-  EXPECT_NE(r.run.erreur.find(Nom(*d, codes[2])), std::string::npos) << r.run.erreur;
-  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
-  VerifierFinDeRun(r);
-  VerifierArretALaTroisieme(*d);
+  VerifierErreurALaTroisieme(r, *d);
   // The lists read as if the run had stopped there: the third agency's lines,
   // none of the fourth's (whose work may have begun beside the commit).
   auto mentionne = [&](const std::string& nom) {
@@ -262,13 +270,8 @@ TEST(Fautes, ACommitFailingWhileTheNextTwoAgenciesWaitLeavesThemAsTheyWere) {
 
   Resultat r = Transferer(&env, *d, false, &sauvegarde);
   ASSERT_TRUE(env.CinquiemeEcrit()) << "the fifth agency was not waiting: the test would prove nothing";
-  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
-  EXPECT_EQ(r.run.agencesTraitees, 2);
-  EXPECT_NE(r.run.erreur.find(Nom(*d, codes[2])), std::string::npos) << r.run.erreur;
-  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
-  VerifierFinDeRun(r);
-  // The fourth and fifth agencies' new files are gone, their tables as before.
-  VerifierArretALaTroisieme(*d);
+  // The fourth and fifth agencies' new files are gone too, their tables as before.
+  VerifierErreurALaTroisieme(r, *d);
   for (size_t i = 3; i < 5; ++i) {
     for (const auto& l : r.messages) EXPECT_EQ(l.find(Nom(*d, codes[i])), std::string::npos) << l;
     for (const auto& l : r.erreurs) EXPECT_EQ(l.find(Nom(*d, codes[i])), std::string::npos) << l;
@@ -289,13 +292,8 @@ TEST(Fautes, ATableHeldByAnotherWriterEndsTheRunWithAClearErrorAndEarlierAgencie
 
   Resultat r = Transferer(Rapide(), *d, false, &sauvegarde);
   autre.reset();
-  EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kErreur);
-  EXPECT_EQ(r.run.agencesTraitees, 2);
-  EXPECT_NE(r.run.erreur.find(Nom(*d, codes[2])), std::string::npos) << r.run.erreur;
-  EXPECT_NE(r.run.erreur.find("REMISES.DB"), std::string::npos) << r.run.erreur;
   EXPECT_NE(r.run.erreur.find("utilisée par un autre programme"), std::string::npos) << r.run.erreur;
-  VerifierFinDeRun(r);
-  VerifierArretALaTroisieme(*d);
+  VerifierErreurALaTroisieme(r, *d);
 }
 
 TEST(Fautes, ABackupThatCannotBeWrittenStopsTheRunBeforeTheTableChanges) {
