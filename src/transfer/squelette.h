@@ -45,7 +45,6 @@
 #include <deque>
 #include <future>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 

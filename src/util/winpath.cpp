@@ -98,9 +98,11 @@ std::string HostPaths::ToHost(const std::string& windowsPath) const {
     // A directory is looked for as one first, the last part as a file: one
     // look each on the usual path (this runs for every table opened).
     const bool last = i + 1 == parts.size() && !trailing;
-    const bool exists = last ? env_->FileExists(candidate) || env_->DirExists(candidate)
-                             : env_->DirExists(candidate) || env_->FileExists(candidate);
-    if (resolving && part != "." && part != ".." && !exists) {
+    auto exists = [&] {
+      return last ? env_->FileExists(candidate) || env_->DirExists(candidate)
+                  : env_->DirExists(candidate) || env_->FileExists(candidate);
+    };
+    if (resolving && part != "." && part != ".." && !exists()) {
       std::string match;
       if (env_->GetChildren(dir, &names).ok()) {
         for (const auto& n : names)
