@@ -173,12 +173,21 @@ pdx::Status TransfertConditions::Lecture() {
   std::map<std::string, size_t> indexCode;
   for (size_t i = 0; i < rxmdRemise_.size(); ++i) {
     const MemTable::Row& row = rxmdRemise_[i];
-    auto [it, nouveau] = indexCode.emplace(TexteOuVide(row[1]), codesRemises_.size());
-    if (nouveau) codesRemises_.push_back(it->first);
-    fournisseurRemise_[i] = it->second;
+    std::string code = TexteOuVide(row[1]);
+    // Sorted: a supplier's rows follow each other, its number is looked up once.
+    if (i > 0 && code == codesRemises_[fournisseurRemise_[i - 1]]) {
+      fournisseurRemise_[i] = fournisseurRemise_[i - 1];
+    } else {
+      auto it = indexCode.find(code);
+      if (it == indexCode.end()) {
+        it = indexCode.emplace(code, codesRemises_.size()).first;
+        codesRemises_.push_back(code);
+      }
+      fournisseurRemise_[i] = it->second;
+    }
     auto nombre = [&row](size_t f) { return row[f].blank ? 0.0 : row[f].d; };
     TRemiseCommerciale& rc = remises_[i];
-    rc.fournisseur = TexteOuVide(row[1]);
+    rc.fournisseur = code;
     rc.client = TexteOuVide(row[2]);
     rc.typeGroupe = row[3].blank ? 0 : static_cast<int>(row[3].i);
     rc.groupe = TexteOuVide(row[4]);

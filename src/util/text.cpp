@@ -1,5 +1,6 @@
 #include "util/text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "paradox/codepage.h"
@@ -98,12 +99,25 @@ std::string FoldCase(std::string_view utf8) {
   return out;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) { return FoldCase(a) == FoldCase(b); }
-
 int CompareNoCase(std::string_view a, std::string_view b) {
-  std::string fa = FoldCase(a), fb = FoldCase(b);
-  int c = fa.compare(fb);
-  return c < 0 ? -1 : (c > 0 ? 1 : 0);
+  // Up to their first difference, texts of ASCII letters fold in place (one
+  // byte each): codes and field names, compared by the thousand in sorts and
+  // lookups, make no copies. The first byte outside ASCII folds them whole.
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if ((x | y) & 0x80) {
+      int c = FoldCase(a).compare(FoldCase(b));
+      return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    }
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 0x20);
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 0x20);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  // One is the other's start: whatever follows folds to at least a byte.
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 
 }  // namespace corv
