@@ -1,24 +1,32 @@
 // Journal record (all integers little-endian), kept at the start of the
 // table's lock file (TABLE.cvlock, see table_lock.h), which every writer has
 // already made:
-//   0   8  magic "CVJRNL02"
+//   0   8  magic "CVJRNL03"
 //   8   4  length of the whole record, CRC included
-//   12  4  number of entries
-//   16  ... entries, each:
-//         1  kind: 'R' = rename NAME.cvtmp over NAME, 'D' = remove NAME
+//   12  8  number of the change, random; its staged files are named
+//          NAME.<16 hex digits of it>.cvtmp
+//   20  4  number of entries
+//   24  ... entries, each:
+//         1  kind: 'R' = rename NAME's staged file over NAME, 'D' = remove NAME
 //         2  length of NAME in bytes
 //         n  NAME (file name in the table's directory)
 //   end-4  4  CRC-32 (IEEE) of every byte of the record before it
-// Once the change is in place the magic is overwritten with zeros. Keeping the
-// record in a file that exists spares a creation, its directory entry and a
-// removal per change. A record whose magic, lengths or CRC do not add up was
-// torn before the commit point and is discarded.
-// Older versions kept the journal in its own file, TABLE.cvjrnl: magic
+// Once the change is in place the magic is overwritten with zeros, without a
+// sync (unless files were removed): a record that comes back after a crash
+// names staged files that were renamed already, and never those of a later
+// change, which carry another number. Keeping the record in a file that
+// exists spares a creation, its directory entry and a removal per change. A
+// record whose magic, lengths or CRC do not add up was torn before the commit
+// point and is discarded.
+// Older versions wrote "CVJRNL02" records (no number; staged files named
+// NAME.cvtmp), and before them a journal in its own file, TABLE.cvjrnl: magic
 // "CVJRNL01", then the count and entries as above, then the CRC, the file's
-// size giving the length. Recovery still completes one found.
+// size giving the length. Recovery still completes either.
 #include "paradox/commit.h"
 
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "paradox/table_lock.h"
 
@@ -26,7 +34,8 @@ namespace pdx {
 namespace {
 
 constexpr char kFileMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '1'};
-constexpr char kRecordMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '2'};
+constexpr char kRecordMagic[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '3'};
+constexpr char kRecordMagic02[8] = {'C', 'V', 'J', 'R', 'N', 'L', '0', '2'};
 constexpr const char* kStagedSuffix = ".cvtmp";
 constexpr uint64_t kMaxJournal = 1 << 20;
 
@@ -49,6 +58,10 @@ void Put32(std::string* out, uint32_t v) {
   for (int i = 0; i < 4; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
+void Put64(std::string* out, uint64_t v) {
+  for (int i = 0; i < 8; ++i) out->push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
 void Set32(std::string* out, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) (*out)[at + static_cast<size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
 }
@@ -64,9 +77,32 @@ struct Entry {
   std::string name;
 };
 
-std::string EncodeRecord(const std::vector<Entry>& entries) {
+// What goes between a file's name and ".cvtmp" in the staged names of change
+// number n: ".0123456789abcdef".
+std::string ChangeTag(uint64_t n) {
+  char buf[20];
+  std::snprintf(buf, sizeof buf, ".%016llx", static_cast<unsigned long long>(n));
+  return buf;
+}
+
+bool IsChangeTag(const std::string& s) {
+  if (s.size() != 17 || s[0] != '.') return false;
+  for (size_t i = 1; i < s.size(); ++i)
+    if (!((s[i] >= '0' && s[i] <= '9') || (s[i] >= 'a' && s[i] <= 'f'))) return false;
+  return true;
+}
+
+// A journal found: its entries, and the tag of its staged files' names ("" in
+// the older layouts).
+struct Journal {
+  std::vector<Entry> entries;
+  std::string tag;
+};
+
+std::string EncodeRecord(uint64_t change, const std::vector<Entry>& entries) {
   std::string out(kRecordMagic, sizeof kRecordMagic);
   Put32(&out, 0);  // the length, known at the end
+  Put64(&out, change);
   Put32(&out, static_cast<uint32_t>(entries.size()));
   for (const auto& e : entries) {
     out.push_back(e.kind);
@@ -98,15 +134,19 @@ bool DecodeEntries(const std::string& in, size_t at, size_t body, std::vector<En
 }
 
 // A record at the start of a lock file: false when there is none, or a torn one.
-bool DecodeRecord(const std::string& in, std::vector<Entry>* entries) {
-  entries->clear();
-  if (in.size() < sizeof kRecordMagic + 12 || std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) != 0)
-    return false;
+bool DecodeRecord(const std::string& in, Journal* out) {
+  *out = Journal();
+  const bool current = in.size() >= sizeof kRecordMagic && std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) == 0;
+  const bool older = in.size() >= sizeof kRecordMagic && std::memcmp(in.data(), kRecordMagic02, sizeof kRecordMagic) == 0;
+  if (!current && !older) return false;
+  const size_t head = sizeof kRecordMagic + 4 + (current ? 8 : 0);  // up to the count
+  if (in.size() < head + 8) return false;
   const size_t length = Get32(in, 8);
-  if (length < sizeof kRecordMagic + 12 || length > in.size()) return false;
+  if (length < head + 8 || length > in.size()) return false;
   const size_t body = length - 4;
   if (Crc32(in.data(), body) != Get32(in, body)) return false;
-  return DecodeEntries(in, 12, body, entries);
+  if (current) out->tag = ChangeTag(static_cast<uint64_t>(Get32(in, 12)) | (static_cast<uint64_t>(Get32(in, 16)) << 32));
+  return DecodeEntries(in, head, body, &out->entries);
 }
 
 // A journal file of the older layout: false when torn or not ours.
@@ -119,7 +159,8 @@ bool DecodeJournalFile(const std::string& in, std::vector<Entry>* entries) {
 }
 
 bool HasRecordMagic(const std::string& in) {
-  return in.size() >= sizeof kRecordMagic && std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) == 0;
+  return in.size() >= sizeof kRecordMagic && (std::memcmp(in.data(), kRecordMagic, sizeof kRecordMagic) == 0 ||
+                                              std::memcmp(in.data(), kRecordMagic02, sizeof kRecordMagic) == 0);
 }
 
 Status ReadSmallFile(Env* env, const std::string& path, std::string* out, uint64_t limit = kMaxJournal) {
@@ -140,13 +181,18 @@ Status Annotate(const Status& s, const std::string& dir, const std::string& base
   return s.WithContext(TableLabel(dir, base) + ": " + what);
 }
 
-// "BASE.EXT.cvtmp" with one extension, so that table "T" never claims the
-// staged files of a table "T.OLD".
+// "BASE.EXT.<change>.cvtmp" (or "BASE.EXT.cvtmp", older) with one extension,
+// so that table "T" never claims the staged files of a table "T.OLD".
 bool IsStagedOf(const std::string& n, const std::string& base) {
   const std::string suffix = kStagedSuffix;
   if (!StartsWithNoCase(n, base + ".") || !EndsWith(n, suffix)) return false;
-  const std::string ext = n.substr(base.size() + 1, n.size() - base.size() - 1 - suffix.size());
-  return !ext.empty() && ext.find('.') == std::string::npos;
+  std::string ext = n.substr(base.size() + 1, n.size() - base.size() - 1 - suffix.size());
+  const size_t dot = ext.find('.');
+  if (dot != std::string::npos) {
+    if (!IsChangeTag(ext.substr(dot))) return false;
+    ext.resize(dot);
+  }
+  return !ext.empty();
 }
 
 bool SameNameNoCase(const std::string& a, const std::string& b) { return a.size() == b.size() && StartsWithNoCase(a, b); }
@@ -209,11 +255,23 @@ uint32_t Crc32(const char* data, size_t n, uint32_t crc) {
   return ~crc;
 }
 
-std::string StagedFileName(const std::string& name) { return name + kStagedSuffix; }
+std::string StagedFileName(const std::string& name, uint64_t change) { return name + ChangeTag(change) + kStagedSuffix; }
 std::string JournalFileName(const std::string& tableBase) { return tableBase + ".cvjrnl"; }
 
+namespace {
+
+// A change's number: random, so that no record found after a crash (an older
+// one whose clearing was lost, another incarnation of the lock file) names
+// this change's staged files.
+uint64_t NewChangeNumber() {
+  std::random_device rd;
+  return (static_cast<uint64_t>(rd()) << 32) ^ rd();
+}
+
+}  // namespace
+
 TableCommit::TableCommit(Env* env, std::string dir, std::string tableBase)
-    : env_(env), dir_(std::move(dir)), base_(std::move(tableBase)) {}
+    : env_(env), dir_(std::move(dir)), base_(std::move(tableBase)), change_(NewChangeNumber()) {}
 
 TableCommit::~TableCommit() {
   if (!done_) Abort();
@@ -230,31 +288,10 @@ Status TableCommit::CheckName(const std::string& name) const {
 
 std::string TableCommit::LockPath() const { return JoinPath(dir_, WriteLockFileName(base_)); }
 
-Status TableCommit::SettlePreviousRecord() {
-  if (settled_) return Status::OK();
-  // The previous change's record was cleared without a sync. Were that lost
-  // in a crash, the record would come back beside this change's staged files
-  // and rename them in place before they are whole: the clearing is made
-  // durable before the first of them exists (usually nothing left to write).
-  std::unique_ptr<WritableFile> f;
-  Status s = env_->NewUpdatableFile(LockPath(), &f);
-  if (s.ok()) {
-    s = f->SyncData();
-    Status c = f->Close();
-    if (s.ok()) s = c;
-  } else if (!env_->FileExists(LockPath())) {
-    s = Status::OK();  // no lock file yet: no record either
-  }
-  if (!s.ok()) return Annotate(s, dir_, base_, "cannot start a change");
-  settled_ = true;
-  return Status::OK();
-}
-
 Status TableCommit::Stage(const std::string& name, WritableFile** out) {
   PDX_RETURN_IF_ERROR(CheckName(name));
-  PDX_RETURN_IF_ERROR(SettlePreviousRecord());
   std::unique_ptr<WritableFile> f;
-  Status s = env_->NewWritableFile(JoinPath(dir_, StagedFileName(name)), &f);
+  Status s = env_->NewWritableFile(JoinPath(dir_, StagedFileName(name, change_)), &f);
   if (!s.ok()) return Annotate(s, dir_, base_, "cannot write a new file");
   *out = f.get();
   staged_.push_back({name, std::move(f)});
@@ -272,7 +309,7 @@ void TableCommit::Abort() {
     // Already giving up: staged files go as far as they can; a leftover one is
     // swept by the next commit on this table.
     if (s.file) s.file->Close().IgnoreError();
-    env_->RemoveFile(JoinPath(dir_, StagedFileName(s.name))).IgnoreError();
+    env_->RemoveFile(JoinPath(dir_, StagedFileName(s.name, change_))).IgnoreError();
   }
   staged_.clear();
   removals_.clear();
@@ -281,13 +318,14 @@ void TableCommit::Abort() {
 
 Status TableCommit::Apply() {
   for (const auto& s : staged_) {
-    if (!env_->FileExists(JoinPath(dir_, StagedFileName(s.name)))) continue;
+    const std::string staged = JoinPath(dir_, StagedFileName(s.name, change_));
+    if (!env_->FileExists(staged)) continue;
     // The file replaced stays open until this object goes: its space is
     // given back then (with a discard that waits for the disk on some file
     // systems), not during the rename.
     std::unique_ptr<RandomAccessFile> old;
     if (env_->NewRandomAccessFile(JoinPath(dir_, s.name), &old).ok()) replaced_.push_back(std::move(old));
-    PDX_RETURN_IF_ERROR(env_->RenameFile(JoinPath(dir_, StagedFileName(s.name)), JoinPath(dir_, s.name)));
+    PDX_RETURN_IF_ERROR(env_->RenameFile(staged, JoinPath(dir_, s.name)));
   }
   for (const auto& r : removals_) {
     Status st = env_->RemoveFile(JoinPath(dir_, r));
@@ -296,10 +334,10 @@ Status TableCommit::Apply() {
   PDX_RETURN_IF_ERROR(env_->SyncDir(dir_.empty() ? "." : dir_));
   // The new version is durable and in place. A clearing of the record lost in
   // a crash only makes the next recovery replay it: its staged files are
-  // gone, so it renames nothing (the next change settles the clearing before
-  // staging anything), and without removals it does nothing at all; removals
-  // are made durable at once, lest a file of that name made later be removed
-  // by a replay.
+  // gone, so it renames nothing (a later change's staged files carry another
+  // number), and without removals it does nothing at all; removals are made
+  // durable at once, lest a file of that name made later be removed by a
+  // replay.
   return ClearRecord(env_, LockPath(), !removals_.empty());
 }
 
@@ -307,7 +345,7 @@ Status TableCommit::Commit() {
   if (done_) return Status::InvalidArgument(TableLabel(dir_, base_) + ": change already finished");
   const std::string dirForSync = dir_.empty() ? "." : dir_;
   // Before the commit point: any failure throws the staged files away.
-  Status s = SettlePreviousRecord();  // a change with removals only
+  Status s;
   for (auto& f : staged_) {
     if (!s.ok()) break;
     s = f.file->Sync();
@@ -322,7 +360,7 @@ Status TableCommit::Commit() {
   if (s.ok()) {
     // The record goes into the lock file the writer holds; made now when
     // there is none (a change made without the lock, as in tests).
-    std::string bytes = EncodeRecord(entries);
+    std::string bytes = EncodeRecord(change_, entries);
     std::unique_ptr<WritableFile> j;
     s = env_->NewUpdatableFile(lpath, &j);
     if (!s.ok() && !env_->FileExists(lpath)) s = env_->NewWritableFile(lpath, &j);
@@ -362,8 +400,8 @@ namespace {
 // The journal found for the table: a whole record in a lock file, else a whole
 // journal file of the older layout. *any tells whether something claiming to
 // be one (whole or torn) was found.
-Status FindJournal(Env* env, const std::string& dir, const Leftovers& left, std::vector<Entry>* entries, bool* any) {
-  entries->clear();
+Status FindJournal(Env* env, const std::string& dir, const Leftovers& left, Journal* journal, bool* any) {
+  *journal = Journal();
   *any = false;
   bool whole = false;
   for (const auto& n : left.lockFiles) {
@@ -371,15 +409,15 @@ Status FindJournal(Env* env, const std::string& dir, const Leftovers& left, std:
     PDX_RETURN_IF_ERROR(ReadSmallFile(env, JoinPath(dir, n), &bytes));
     if (!HasRecordMagic(bytes)) continue;
     *any = true;
-    if (!whole) whole = DecodeRecord(bytes, entries);
+    if (!whole) whole = DecodeRecord(bytes, journal);
   }
   if (!left.journalFile.empty()) {
     *any = true;
     std::string bytes;
     PDX_RETURN_IF_ERROR(ReadSmallFile(env, JoinPath(dir, left.journalFile), &bytes));
-    if (!whole) whole = DecodeJournalFile(bytes, entries);
+    if (!whole) whole = DecodeJournalFile(bytes, &journal->entries);
   }
-  if (!whole) entries->clear();
+  if (!whole) *journal = Journal();
   return Status::OK();
 }
 
@@ -402,17 +440,17 @@ Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBa
   Leftovers left;
   Status s = FindLeftovers(env, dir, tableBase, &left);
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot look for an unfinished change");
-  std::vector<Entry> entries;
-  bool journal = false;
-  s = FindJournal(env, dir, left, &entries, &journal);
+  Journal journal;
+  bool any = false;
+  s = FindJournal(env, dir, left, &journal, &any);
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot read the journal of an unfinished change");
-  if (left.staged.empty() && !journal) return Status::OK();
+  if (left.staged.empty() && !any) return Status::OK();
   if (changed) *changed = true;
   const std::string dirForSync = dir.empty() ? "." : dir;
-  if (!entries.empty()) {
-    for (const auto& e : entries) {
+  if (!journal.entries.empty()) {
+    for (const auto& e : journal.entries) {
       std::string target = JoinPath(dir, e.name);
-      std::string from = JoinPath(dir, StagedFileName(e.name));
+      std::string from = JoinPath(dir, e.name + journal.tag + kStagedSuffix);
       if (e.kind == 'R' && env->FileExists(from)) s = env->RenameFile(from, target);
       else if (e.kind == 'D' && env->FileExists(target)) s = env->RemoveFile(target);
       if (!s.ok()) return Annotate(s, dir, tableBase, "cannot complete an unfinished change");

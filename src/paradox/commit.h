@@ -4,10 +4,10 @@
 // the table either as it was or as it is after the change, never a mix.
 //
 // How: the new version of every file that changes is written beside it under a
-// staged name (NAME.EXT.cvtmp) and synced; then a journal record listing the
-// files to replace and to remove is written at the start of the table's lock
-// file (TABLE.cvlock, layout in commit.cpp) and synced: that is the commit
-// point. Then the staged files are renamed over the old ones, the removals
+// staged name (NAME.EXT.<change>.cvtmp, the change's number being random) and
+// synced; then a journal record listing the files to replace and to remove is
+// written at the start of the table's lock file (TABLE.cvlock, layout in
+// commit.cpp) and synced: that is the commit point. Then the staged files are renamed over the old ones, the removals
 // done, and the record cleared. RecoverTable, run before any write (the
 // writer's open does it), finishes a journal found whole and throws away one
 // found torn together with any staged file.
@@ -21,6 +21,7 @@
 //    old version untouched; after it, a failure is reported and the change is
 //    completed by the next RecoverTable.
 //  - The caller holds the table's write lock (see table_lock.h).
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +31,9 @@
 
 namespace pdx {
 
-// Staged name of a file during a change, and the journal file of a table as
-// older versions wrote it (still completed by RecoverTable).
-std::string StagedFileName(const std::string& name);
+// Staged name of a file during change number `change`, and the journal file
+// of a table as older versions wrote it (still completed by RecoverTable).
+std::string StagedFileName(const std::string& name, uint64_t change);
 std::string JournalFileName(const std::string& tableBase);
 
 class TableCommit {
@@ -59,9 +60,6 @@ class TableCommit {
  private:
   Status CheckName(const std::string& name) const;
   std::string LockPath() const;
-  // Makes the previous change's clearing of its record durable, once, before
-  // anything is staged.
-  Status SettlePreviousRecord();
   Status Apply();
 
   Env* env_;
@@ -75,8 +73,8 @@ class TableCommit {
   std::vector<std::string> removals_;
   // The files the renames replaced, open until this object goes (see Apply).
   std::vector<std::unique_ptr<RandomAccessFile>> replaced_;
+  uint64_t change_;  // its number, in its staged files' names and its record
   bool done_ = false;
-  bool settled_ = false;
 };
 
 // Brings the table's files to a consistent version after a crash: completes a

@@ -143,25 +143,52 @@ TEST(TableCommit, KillAtEveryPointRecoversToOldOrNew) {
   EXPECT_GT(news, 0);
 }
 
-// The record kept in the lock file at the commit point, as a crash just after
-// it would leave it.
-std::string RecordOfChange() {
+// What a crash just after the commit point leaves: the record kept in the
+// lock file, and the staged files (name, bytes) it names.
+struct Journalise {
+  std::string record;
+  std::vector<std::pair<std::string, std::string>> stages;
+};
+
+Journalise RecordOfChange() {
   auto mem = pdx::NewMemEnv();
   MakeOld(mem.get());
   FaultEnv fe(mem.get());
   fe.FailNth(FaultEnv::Op::kRename, 1, /*sticky=*/true);
   EXPECT_FALSE(Change(&fe).ok());
-  return GetFile(mem.get(), "/d/T.cvlock");
+  Journalise j;
+  j.record = GetFile(mem.get(), "/d/T.cvlock");
+  std::vector<std::string> names;
+  EXPECT_TRUE(mem->GetChildren("/d", &names).ok());
+  for (const auto& n : names)
+    if (n.size() > 6 && n.compare(n.size() - 6, 6, ".cvtmp") == 0) j.stages.emplace_back(n, GetFile(mem.get(), "/d/" + n));
+  return j;
+}
+
+// A record of the layout written before changes had a number: its staged
+// files are named NAME.cvtmp.
+std::string RecordWithoutNumber() {
+  std::string r = "CVJRNL02";
+  r += std::string(4, '\0');  // the length, set below
+  r += std::string("\x04\0\0\0", 4);
+  for (const char* n : {"RT.DB", "RT.PX", "RT.MB", "DT.X02"})
+    r += std::string(1, n[0]) + std::string(1, static_cast<char>(std::strlen(n + 1))) + '\0' + (n + 1);
+  const uint32_t length = static_cast<uint32_t>(r.size() + 4);
+  for (int i = 0; i < 4; ++i) r[8 + static_cast<size_t>(i)] = static_cast<char>((length >> (8 * i)) & 0xFF);
+  const uint32_t crc = pdx::Crc32(r.data(), r.size());
+  for (int i = 0; i < 4; ++i) r.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
+  return r;
 }
 
 TEST(TableCommit, RecordInTheLockFileIsCompletedOrDiscardedAndJournalsOfOlderVersionsStillCount) {
-  const std::string record = RecordOfChange();
-  ASSERT_EQ(record.substr(0, 8), "CVJRNL02");
-  auto staged = [](pdx::Env* env) {
+  const Journalise j = RecordOfChange();
+  const std::string& record = j.record;
+  ASSERT_EQ(record.substr(0, 8), "CVJRNL03");
+  ASSERT_EQ(j.stages.size(), 3u);
+  for (const auto& [name, bytes] : j.stages) EXPECT_EQ(name.size(), std::string("T.DB.0123456789abcdef.cvtmp").size()) << name;
+  auto staged = [&j](pdx::Env* env) {
     MakeOld(env);
-    PutFile(env, "/d/T.DB.cvtmp", "new-db");
-    PutFile(env, "/d/T.PX.cvtmp", "new-px");
-    PutFile(env, "/d/T.MB.cvtmp", "new-mb");
+    for (const auto& [name, bytes] : j.stages) PutFile(env, "/d/" + name, bytes);
   };
   {  // whole: finished, then cleared; the lock file stays (another writer may hold it)
     auto env = pdx::NewMemEnv();
@@ -186,6 +213,21 @@ TEST(TableCommit, RecordInTheLockFileIsCompletedOrDiscardedAndJournalsOfOlderVer
     EXPECT_EQ(State(env.get()), kOld);
     EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
   }
+  auto stagedWithoutNumber = [](pdx::Env* env) {
+    MakeOld(env);
+    PutFile(env, "/d/T.DB.cvtmp", "new-db");
+    PutFile(env, "/d/T.PX.cvtmp", "new-px");
+    PutFile(env, "/d/T.MB.cvtmp", "new-mb");
+  };
+  {  // a whole record of the layout before numbers is finished
+    auto env = pdx::NewMemEnv();
+    stagedWithoutNumber(env.get());
+    PutFile(env.get(), "/d/T.cvlock", RecordWithoutNumber());
+    ASSERT_TRUE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+    ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
+    EXPECT_EQ(State(env.get()), kNew);
+    EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+  }
   {  // a whole journal file of the older layout is finished and removed
     std::string old = "CVJRNL01";
     old += std::string("\x04\0\0\0", 4);
@@ -194,12 +236,40 @@ TEST(TableCommit, RecordInTheLockFileIsCompletedOrDiscardedAndJournalsOfOlderVer
     uint32_t crc = pdx::Crc32(old.data(), old.size());
     for (int i = 0; i < 4; ++i) old.push_back(static_cast<char>((crc >> (8 * i)) & 0xFF));
     auto env = pdx::NewMemEnv();
-    staged(env.get());
+    stagedWithoutNumber(env.get());
     PutFile(env.get(), "/d/T.cvjrnl", old);
     ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
     EXPECT_EQ(State(env.get()), kNew);
     EXPECT_FALSE(env->FileExists("/d/T.cvjrnl"));
   }
+}
+
+// A change's record is cleared without a sync: a crash may bring it back. It
+// must then never put the half-written files of a later change in place.
+TEST(TableCommit, ARecordBackFromACrashLeavesTheNextChangesFilesAlone) {
+  const Journalise premier = RecordOfChange();
+  auto env = pdx::NewMemEnv();
+  MakeOld(env.get());
+  ASSERT_TRUE(Change(env.get()).ok());  // the first change, done
+  {
+    // The next change dies while writing its files...
+    pdx::TableCommit c(env.get(), "/d", "T");
+    for (const char* name : {"T.DB", "T.PX"}) {
+      pdx::WritableFile* f = nullptr;
+      ASSERT_TRUE(c.Stage(name, &f).ok());
+      ASSERT_TRUE(f->Append("half", 4).ok());
+    }
+    // ...and the first change's record comes back whole, its clearing lost.
+    PutFile(env.get(), "/d/T.cvlock", premier.record);
+    ASSERT_TRUE(pdx::RecoverTable(env.get(), "/d", "T").ok());
+    EXPECT_EQ(State(env.get()), kNew);
+    EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
+    std::vector<std::string> names;
+    ASSERT_TRUE(env->GetChildren("/d", &names).ok());
+    for (const auto& n : names) EXPECT_EQ(n.find(".cvtmp"), std::string::npos) << n;
+    c.Abort();
+  }
+  EXPECT_EQ(State(env.get()), kNew);
 }
 
 TEST(TableCommit, TornJournalIsDiscardedAndWholeOneCompleted) {
