@@ -87,6 +87,9 @@ std::string ChangeTag(uint64_t n) {
   return buf;
 }
 
+// A staged file's name from the name it replaces and its change's tag.
+std::string StagedName(const std::string& name, const std::string& tag) { return name + tag + kStagedSuffix; }
+
 bool IsChangeTag(const std::string& s) {
   if (s.size() != 17 || s[0] != '.') return false;
   for (size_t i = 1; i < s.size(); ++i)
@@ -257,7 +260,7 @@ uint32_t Crc32(const char* data, size_t n, uint32_t crc) {
   return ~crc;
 }
 
-std::string StagedFileName(const std::string& name, uint64_t change) { return name + ChangeTag(change) + kStagedSuffix; }
+std::string StagedFileName(const std::string& name, uint64_t change) { return StagedName(name, ChangeTag(change)); }
 std::string JournalFileName(const std::string& tableBase) { return tableBase + ".cvjrnl"; }
 
 namespace {
@@ -458,7 +461,7 @@ Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBa
   if (!journal.entries.empty()) {
     for (const auto& e : journal.entries) {
       std::string target = JoinPath(dir, e.name);
-      std::string from = JoinPath(dir, e.name + journal.tag + kStagedSuffix);
+      std::string from = JoinPath(dir, StagedName(e.name, journal.tag));
       if (e.kind == 'R' && env->FileExists(from)) s = env->RenameFile(from, target);
       else if (e.kind == 'D' && env->FileExists(target)) s = env->RemoveFile(target);
       if (!s.ok()) return Annotate(s, dir, tableBase, "cannot complete an unfinished change");

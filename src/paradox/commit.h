@@ -7,8 +7,8 @@
 // staged name (NAME.EXT.<change>.cvtmp, the change's number being random) and
 // synced; then a journal record listing the files to replace and to remove is
 // written at the start of the table's lock file (TABLE.cvlock, layout in
-// commit.cpp) and synced: that is the commit point. Then the staged files are renamed over the old ones, the removals
-// done, and the record cleared. RecoverTable, run before any write (the
+// commit.cpp) and synced: that is the commit point. Then the staged files are
+// renamed over the old ones, the removals done, and the record cleared. RecoverTable, run before any write (the
 // writer's open does it), finishes a journal found whole and throws away one
 // found torn together with any staged file.
 //
