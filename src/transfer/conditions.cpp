@@ -187,7 +187,7 @@ pdx::Status TransfertConditions::Lecture() {
     }
     auto nombre = [&row](size_t f) { return row[f].blank ? 0.0 : row[f].d; };
     TRemiseCommerciale& rc = remises_[i];
-    rc.fournisseur = code;
+    rc.fournisseur = std::move(code);
     rc.client = TexteOuVide(row[2]);
     rc.typeGroupe = row[3].blank ? 0 : static_cast<int>(row[3].i);
     rc.groupe = TexteOuVide(row[4]);
