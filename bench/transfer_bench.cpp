@@ -31,7 +31,7 @@
 #include "paradox/writer.h"
 #include "transfer/conditions.h"
 #include "util/ini.h"
-#include "util/memoire.h"
+#include "util/allocator.h"
 
 namespace {
 
@@ -114,7 +114,7 @@ void Reposer(int secondes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  corv::GarderMemoireLiberee();  // as the programs do
+  corv::KeepFreedMemory();  // as the programs do
   namespace fs = std::filesystem;
   std::string dir = argc > 1 ? argv[1] : "";
   const int agences = argc > 2 ? std::stoi(argv[2]) : 50;

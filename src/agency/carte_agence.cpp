@@ -209,7 +209,7 @@ std::vector<LigneFournisseur> CarteAgence::Attachements(const std::string& agenc
 
 bool CarteAgence::AdministrationDuSiege(const std::string& repertoire) const {
   std::string siege = app_.host().ToHost(app_.chemins().RepertoireAdministration());
-  std::string agence = app_.host().ToHost(AvecBarreFinale(repertoire) + "Administration");
+  std::string agence = app_.host().ToHost(WithTrailingBackslash(repertoire) + "Administration");
   auto norm = [](std::string s) {
     while (s.size() > 1 && s.back() == '/') s.pop_back();
     return s;
@@ -218,7 +218,7 @@ bool CarteAgence::AdministrationDuSiege(const std::string& repertoire) const {
 }
 
 std::unique_ptr<Composant> CarteAgence::FournisseursAgence(const std::string& repertoire, bool upgrade, bool message) {
-  app_.session().SetAlias(kAliasAgence, AvecBarreFinale(repertoire) + "Administration");
+  app_.session().SetAlias(kAliasAgence, WithTrailingBackslash(repertoire) + "Administration");
   ComposantDef cd;
   cd.nom = "tblFournisseurAgence";
   cd.ordre = {"Code"};
@@ -246,7 +246,7 @@ void CarteAgence::SupprimerAttachements(const std::string& agence, const std::st
 bool CarteAgence::EnregistrerFournisseurs(const std::string& agence, const std::string& repertoire,
                                           const std::vector<LigneFournisseur>& lignes) {
   Dialogs& d = app_.dialogs();
-  if (!app_.host().FileExists(AvecBarreFinale(repertoire) + "Administration\\Fournis.db")) {
+  if (!app_.host().FileExists(WithTrailingBackslash(repertoire) + "Administration\\Fournis.db")) {
     d.Information("Le fichier Fournis est introuvable, les modifications ne sont pas prises ne compte !");
     return false;
   }
@@ -374,7 +374,7 @@ bool CarteAgence::RepertoireExiste(const std::string& repertoire) const {
 
 int CarteAgence::FigerFournisseurs(const std::string& repertoire, const std::vector<LigneFournisseur>& lignes) {
   if (AdministrationDuSiege(repertoire)) return 0;  // the same table: nothing to copy
-  if (!app_.host().FileExists(AvecBarreFinale(repertoire) + "Administration\\Fournis.db")) return 0;
+  if (!app_.host().FileExists(WithTrailingBackslash(repertoire) + "Administration\\Fournis.db")) return 0;
   std::unique_ptr<Composant> fa = FournisseursAgence(repertoire, false, true);
   if (!fa) return 0;
   Composant& siege = dm_["tblFournisseur"];

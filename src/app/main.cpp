@@ -16,10 +16,10 @@
 #include "forms/fiche_main.h"
 #include "forms/qt_dialogs.h"
 #include "paradox/env.h"
-#include "util/memoire.h"
+#include "util/allocator.h"
 
 int main(int argc, char** argv) {
-  corv::GarderMemoireLiberee();
+  corv::KeepFreedMemory();
   corv::CorvApplication a(argc, argv);
   QApplication::setApplicationName("Corvanes");
   std::string ini, captures;

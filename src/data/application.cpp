@@ -21,7 +21,7 @@ std::string Application::InitialiserFenetrePrincipale() {
   if (dm_) {
     SourceTauxTvaTable tva((*dm_)["tblTva"], dialogs_);
     // A missing or short "General" is silent: the defaults stay.
-    ChargerParametresGeneraux(1, chemins_, host_, &tva, Maintenant(), &parametres_).IgnoreError();
+    ChargerParametresGeneraux(1, chemins_, host_, &tva, DayNumberNow(), &parametres_).IgnoreError();
     (*dm_)["tblTva"].Fermer().IgnoreError();  // only read: closing has nothing to write
     dm_->OuvrirTablesCatalogue();
   }

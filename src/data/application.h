@@ -13,7 +13,7 @@
 #include "data/dm.h"
 #include "data/parametres.h"
 #include "util/session.h"
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/dialogs.h"
 #include "util/winpath.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/dialogs.h"
 #include "util/winpath.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/winpath.h"
 
 namespace corv {

@@ -35,7 +35,7 @@ pdx::Status Generer(pdx::Env* env, const Options& o, Bilan* bilan) {
     return pdx::Status::InvalidArgument(racine + " already holds an installation (qvrbde.ini)");
 
   Options opt = o;
-  if (opt.jour == 0) opt.jour = std::floor(Maintenant());
+  if (opt.jour == 0) opt.jour = std::floor(DayNumberNow());
   Monde m = ConstruireMonde(opt, Alea(opt.graine).Branche(0));
 
   Bilan local;

@@ -424,7 +424,7 @@ void TransfertConditions::Terminer(bool complete) {
   // installation's "qvrbde.ini", and the message list says so (that line is in
   // the log too).
   std::string ini = OptionsDuRun().fichierIniBde;
-  std::string autre = host().ToHost(RepertoireDuChemin(ini).empty() ? "." : RepertoireDuChemin(ini));
+  std::string autre = host().ToHost(DirectoryOf(ini).empty() ? "." : DirectoryOf(ini));
   Message("Les fichiers journaux sont écrits dans le répertoire : " + autre);
   pdx::Status s = EcrireJournaux(autre);
   if (s.ok())

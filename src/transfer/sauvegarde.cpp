@@ -6,7 +6,7 @@
 
 #include "paradox/commit.h"
 #include "paradox/table_lock.h"
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/ini.h"
 
 namespace corv {
@@ -436,7 +436,7 @@ pdx::Status RestaurerTable(pdx::Env* env, const Cible& c) {
 pdx::Status VerrouRestauration(const Session& session, const HostPaths& host, std::unique_ptr<pdx::FileLock>* verrou) {
   std::string admin = session.Directory(kAliasAdministration).value_or("");
   if (admin.empty() || !host.DirExists(admin)) return pdx::Status::OK();
-  pdx::Status s = host.env()->LockFile(host.ToHost(AvecBarreFinale(admin) + kFichierVerrouRun), verrou);
+  pdx::Status s = host.env()->LockFile(host.ToHost(WithTrailingBackslash(admin) + kFichierVerrouRun), verrou);
   if (s.IsBusy()) return pdx::Status::Busy(kTexteRestaurationRunEnCours);
   // Another failure (a read-only directory): no run can write there either.
   return pdx::Status::OK();

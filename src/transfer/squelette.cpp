@@ -234,7 +234,7 @@ ResultatRun TransfertAgences::Lancer() {
   std::unique_ptr<pdx::FileLock> verrou;
   std::string admin = session_.Directory(kAliasAdministration).value_or("");
   if (!admin.empty() && host_.DirExists(admin)) {
-    std::string chemin = host_.ToHost(AvecBarreFinale(admin) + kFichierVerrouRun);
+    std::string chemin = host_.ToHost(WithTrailingBackslash(admin) + kFichierVerrouRun);
     pdx::Status s = host_.env()->LockFile(chemin, &verrou);
     if (s.IsBusy()) {
       ResultatRun r;

@@ -52,7 +52,7 @@
 #include "data/dm.h"
 #include "paradox/status.h"
 #include "paradox/writer.h"
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/dialogs.h"
 #include "util/fixed.h"
 #include "util/run_report.h"

@@ -13,7 +13,7 @@ double DayNumber(int year, int month, int day) {
   return static_cast<double>((d - epoch).count());
 }
 
-double Maintenant() {
+double DayNumberNow() {
   std::time_t t = std::time(nullptr);
   std::tm lt{};
   localtime_r(&t, &lt);

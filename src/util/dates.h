@@ -6,6 +6,6 @@ namespace corv {
 // Day number of a calendar date (proleptic Gregorian).
 double DayNumber(int year, int month, int day);
 // The current local date and time as a day number.
-double Maintenant();
+double DayNumberNow();
 
 }  // namespace corv

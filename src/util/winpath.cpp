@@ -18,12 +18,12 @@ std::string NormalisePrefix(const std::string& p) {
 
 }  // namespace
 
-std::string AvecBarreFinale(const std::string& s) {
+std::string WithTrailingBackslash(const std::string& s) {
   if (!s.empty() && IsSep(s.back())) return s;
   return s + "\\";
 }
 
-std::string RepertoireDuChemin(const std::string& path) {
+std::string DirectoryOf(const std::string& path) {
   size_t p = path.find_last_of("\\/");
   return p == std::string::npos ? "" : path.substr(0, p + 1);
 }
@@ -40,8 +40,8 @@ void HostPaths::AddPrefix(const std::string& windowsPrefix, const std::string& h
 }
 
 void HostPaths::LoadPrefixes(const IniFile& ini) {
-  for (const auto& key : ini.Keys(kSectionChemins)) {
-    std::string dir = ini.ReadString(kSectionChemins, key, "");
+  for (const auto& key : ini.Keys(kHostPathsSection)) {
+    std::string dir = ini.ReadString(kHostPathsSection, key, "");
     if (!dir.empty()) AddPrefix(key, dir);
   }
 }

@@ -27,12 +27,12 @@ namespace corv {
 class IniFile;
 
 // The INI section of "qvrbde.ini" that maps Windows prefixes to host directories.
-inline constexpr const char* kSectionChemins = "Chemins";
+inline constexpr const char* kHostPathsSection = "Chemins";
 
 // s with one trailing backslash ensured ('\\' or '/' already there counts).
-std::string AvecBarreFinale(const std::string& s);
+std::string WithTrailingBackslash(const std::string& s);
 // The directory part of a path, with its trailing separator ("" when none).
-std::string RepertoireDuChemin(const std::string& path);
+std::string DirectoryOf(const std::string& path);
 
 class HostPaths {
  public:

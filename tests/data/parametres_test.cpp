@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "support/test_util.h"
-#include "util/chemins.h"
+#include "data/chemins.h"
 #include "util/dates.h"
 #include "util/winpath.h"
 
@@ -53,7 +53,7 @@ class Parametres : public ::testing::Test {
  protected:
   Parametres() { session.SetAlias(kAliasAdministration, t.path()); }
   pdx::Status Load(int flag = 0, SourceTauxTva* src = nullptr) {
-    return ChargerParametresGeneraux(flag, chemins, host, src, Maintenant(), &p);
+    return ChargerParametresGeneraux(flag, chemins, host, src, DayNumberNow(), &p);
   }
   testutil::TempDir t;
   Session session;

@@ -9,7 +9,7 @@
 
 #include "commandes.h"
 #include "paradox/env.h"
-#include "util/memoire.h"
+#include "util/allocator.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ std::string CheminExecutable(const char* argv0) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  corv::GarderMemoireLiberee();
+  corv::KeepFreedMemory();
   Contexte ctx;
   ctx.exePath = CheminExecutable(argv[0]);
   std::vector<std::string> args(argv + 1, argv + argc);

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "util/memoire.h"
+#include "util/allocator.h"
 
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -13,11 +13,11 @@ namespace {
 // A block of a few megabytes, as an agency's table takes, comes from the heap
 // once the setting is made (mapped on its own, it would be unmapped when freed
 // and faulted in again for the next agency), and stays there once freed.
-TEST(MemoireTest, LargeBlocksComeFromTheHeapAndStayThereWhenFreed) {
+TEST(Allocator, LargeBlocksComeFromTheHeapAndStayThereWhenFreed) {
 #if !defined(__GLIBC__)
   GTEST_SKIP() << "the setting is the GNU C library's";
 #else
-  corv::GarderMemoireLiberee();
+  corv::KeepFreedMemory();
   const size_t mapped = mallinfo2().hblks;
   void* p = std::malloc(6u << 20);
   ASSERT_NE(p, nullptr);

@@ -10,6 +10,6 @@
 // for the next agency: the process stays at its largest size until it ends.
 namespace corv {
 
-void GarderMemoireLiberee();
+void KeepFreedMemory();
 
 }  // namespace corv

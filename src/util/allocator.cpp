@@ -1,4 +1,4 @@
-#include "util/memoire.h"
+#include "util/allocator.h"
 
 #include <cstdlib>  // brings the C library's own macros (__GLIBC__)
 
@@ -8,7 +8,7 @@
 
 namespace corv {
 
-void GarderMemoireLiberee() {
+void KeepFreedMemory() {
 #if defined(__GLIBC__)
   // Blocks below 32 MiB (the largest this setting takes) come from the heap,
   // and the heap's top is given back only past 256 MiB free.

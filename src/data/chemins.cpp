@@ -1,4 +1,4 @@
-#include "util/chemins.h"
+#include "data/chemins.h"
 
 #include <chrono>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 namespace corv {
 
-std::string Chemins::RepertoireExe() const { return AvecBarreFinale(RepertoireDuChemin(exePath_)); }
+std::string Chemins::RepertoireExe() const { return WithTrailingBackslash(DirectoryOf(exePath_)); }
 
 std::string Chemins::FichierIniBde() const { return RepertoireExe() + "qvrbde.ini"; }
 
@@ -17,15 +17,15 @@ std::string Chemins::RepertoireAdministration() const {
 std::string Chemins::RepertoireDossiers() const { return session_.Directory(kAliasDossiers).value_or(""); }
 
 std::string Chemins::FichierIniCorvanes() const {
-  return AvecBarreFinale(RepertoireAdministration()) + "Corvanes.ini";
+  return WithTrailingBackslash(RepertoireAdministration()) + "Corvanes.ini";
 }
 
-std::string Chemins::FichierImportIni() const { return AvecBarreFinale(RepertoireAdministration()) + "import.ini"; }
+std::string Chemins::FichierImportIni() const { return WithTrailingBackslash(RepertoireAdministration()) + "import.ini"; }
 
-std::string Chemins::FichierGeneral() const { return AvecBarreFinale(RepertoireAdministration()) + "General"; }
+std::string Chemins::FichierGeneral() const { return WithTrailingBackslash(RepertoireAdministration()) + "General"; }
 
 std::string Chemins::RepertoireDocuments() const {
-  return AvecBarreFinale(RepertoireAdministration()) + "Documents\\";
+  return WithTrailingBackslash(RepertoireAdministration()) + "Documents\\";
 }
 
 std::string Chemins::RepertoireDocumentsInterne() const { return RepertoireDocuments() + "Interne\\"; }
@@ -49,7 +49,7 @@ std::string FichierTemporaire(const std::string& exePath, const HostPaths& host,
   if (!systemTemp.empty() && systemTemp.size() <= 260 && host.DirExists(systemTemp)) {
     dir = host.ToHost(systemTemp);
   } else {
-    std::string temp = AvecBarreFinale(RepertoireDuChemin(exePath)) + "TEMP";
+    std::string temp = WithTrailingBackslash(DirectoryOf(exePath)) + "TEMP";
     dir = host.ToHost(temp);
     if (!env->DirExists(dir) && (!env->CreateDir(dir).ok() || !env->DirExists(dir))) {
       dialogs.Error("Erreur à la création du répertoire TEMP.");
