@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   pdx::Env* env = pdx::Env::Default();
 
   auto t0 = Clock::now();
-  for (const auto& d : corv::Catalogue()) {
+  for (const auto& d : corv::Dictionnaire()) {
     if (d.alias != corv::kAliasTarifs) continue;
     pdx::Status s = corv::CreerFichier(env, dir + "/Tarifs", d);
     if (!s.ok()) return Fail(s);

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "data/application.h"
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "ecriture_simple.h"
 #include "paradox/writer.h"
@@ -52,7 +52,7 @@ std::string Fournisseur(int i) {
 
 std::string Groupe(int i) { return Fournisseur(i + 100); }
 
-// A "REMISES.DB" row of the catalogue's layout.
+// A "REMISES.DB" row of the dictionary's layout.
 std::vector<Value> Remise(int type, const std::string& f, const std::string& client, int tg, const std::string& g,
                           double r1, double r2, double coef) {
   return {Value::Int(type), Value::Text(f), Value::Text(client), Value::Int(tg), Value::Text(g),

@@ -67,7 +67,7 @@ size_t NombreCaracteres(const std::string& utf8) {
 
 CarteAgence::CarteAgence(Application& app) : app_(app), dm_(*app.dm()) {
   const TableDef* f = TrouverTable(kAliasAdministration, "FOURNIS.DB");
-  if (!f) throw std::logic_error("FOURNIS.DB missing from the catalogue");
+  if (!f) throw std::logic_error("FOURNIS.DB missing from the dictionary");
   defFournisAgence_ = *f;
   defFournisAgence_.composants.clear();
   defFournisAgence_.creation = Creation::kAucune;

@@ -1,5 +1,5 @@
 #pragma once
-// A table component: one way of presenting a table file of the catalogue (its
+// A table component: one way of presenting a table file of the dictionary (its
 // named database, its file, the order or index it reads through, whether it is
 // read-only). It stays closed until opened; opening runs its BeforeOpen handler
 // first (the data module's creation and upgrade of the file), then opens the
@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "util/session.h"
 #include "paradox/status.h"
 #include "paradox/table.h"

@@ -50,7 +50,7 @@ TDM::TDM(Session& session, HostPaths& host, Dialogs& dialogs)
       rmdLien(*TrouverTableMemoire("rmdLien")),
       ctx_{&session, &host},
       dialogs_(dialogs) {
-  for (const auto& t : Catalogue())
+  for (const auto& t : Dictionnaire())
     for (const auto& c : t.composants) {
       if (!c.fenetre.empty()) continue;
       auto comp = std::make_unique<Composant>(ctx_, t, c);

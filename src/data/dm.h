@@ -1,12 +1,12 @@
 #pragma once
 // The data module: one object owning a component for every table component of
-// the catalogue that belongs to it (windows make their own with
+// the dictionary that belongs to it (windows make their own with
 // NouveauComposant), and the memory tables rmdTarif and rmdLien.
 //
 // Contract:
 //  - Components stay closed until a caller opens them. Every open of a data
 //    module component runs its open handler first: a missing file whose
-//    definition says so is created from the catalogue; an existing file goes
+//    definition says so is created from the dictionary; an existing file goes
 //    through the table's upgrade rules, in order, and is rewritten only when a
 //    rule fires (a file already at its layout is opened as it is). Field
 //    changes go through the engine's restructure (all or nothing, validity
@@ -38,10 +38,10 @@ class TDM {
   const std::vector<std::unique_ptr<Composant>>& Composants() const { return composants_; }
 
   // A window's own component (e.g. "_tblAgence" of "TFicheTDB"), with the
-  // module's open handler; nullptr when the catalogue has none.
+  // module's open handler; nullptr when the dictionary has none.
   std::unique_ptr<Composant> NouveauComposant(const std::string& nom, const std::string& fenetre);
 
-  // Opens the price catalogue tables through OuvrirTable, rebuilding the index
+  // Opens the price dictionary tables through OuvrirTable, rebuilding the index
   // "Fns" of "TARIF.DB" when tblProduitFns cannot be opened. True when at least
   // one table could not be opened (each already reported).
   bool OuvrirTablesCatalogue();

@@ -14,7 +14,7 @@
 // cannot be converted stops the upgrade with the row named.
 #include <string>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "paradox/env.h"
 #include "paradox/status.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "paradox/status.h"
 #include "paradox/types.h"
 

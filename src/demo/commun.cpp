@@ -98,7 +98,7 @@ void RemplirFournisseur(TableDemo::Ligne& l, const FournisseurDemo& f) {
 
 pdx::Status CompleterVides(Ecrivain& e, const char* alias, const std::string& relatif) {
   std::string dir = e.Hote(relatif);
-  for (const TableDef& t : Catalogue()) {
+  for (const TableDef& t : Dictionnaire()) {
     if (!EqualsNoCase(t.alias, alias)) continue;
     std::string existant;
     if (pdx::FindFileNoCase(e.env, dir, t.fichier, &existant).ok()) continue;

@@ -52,7 +52,7 @@ pdx::Status EcrireMaj(Ecrivain& e);
 pdx::Status EcrireAdministrationAgence(Ecrivain& e, const AgenceDemo& g, const std::string& relatif);
 // Dossier tables of a directory; n dossiers (head office: 0).
 pdx::Status EcrireDossiers(Ecrivain& e, const AgenceDemo* g, const std::string& relatif, int n, BilanAgence* b);
-// Every catalogue table of a named database not yet in the directory, empty.
+// Every dictionary table of a named database not yet in the directory, empty.
 pdx::Status CompleterVides(Ecrivain& e, const char* alias, const std::string& relatif);
 
 // Head office's document files, as named in its "MesDocs.DB"; the last one is

@@ -1,6 +1,6 @@
 #pragma once
 // corvanes-demo: writes a complete demo installation (head office with its
-// agencies) under one directory, through the catalogue and the engine, the
+// agencies) under one directory, through the dictionary and the engine, the
 // same for a given seed and reference date.
 //
 // Layout written under the directory (Windows prefix "Q:" mapped to it by the

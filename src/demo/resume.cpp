@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/composant.h"
 #include "data/demarrage.h"
 #include "data/fonctions_bd.h"
@@ -16,7 +16,7 @@
 namespace corv::demo {
 namespace {
 
-// Rows of a catalogue file through its first component; NotFound when absent.
+// Rows of a dictionary file through its first component; NotFound when absent.
 pdx::Status Compter(const Contexte& ctx, const TableDef& t, size_t* n) {
   Composant c(ctx, t, t.composants.front());
   if (!c.FichierExiste()) return pdx::Status::NotFound(t.fichier + " not found in " + c.Repertoire());
@@ -40,7 +40,7 @@ pdx::Status Relire(pdx::Env* env, const std::string& dir, Bilan* out) {
     return pdx::Status::InvalidArgument(ini + ": the named databases could not be set up");
   Contexte ctx{&session, &host};
 
-  for (const TableDef& t : Catalogue()) {
+  for (const TableDef& t : Dictionnaire()) {
     if (!EqualsNoCase(t.alias, kAliasAdministration) || t.composants.empty()) continue;
     size_t n = 0;
     pdx::Status s = Compter(ctx, t, &n);
@@ -55,7 +55,7 @@ pdx::Status Relire(pdx::Env* env, const std::string& dir, Bilan* out) {
   const TableDef* ligne = TrouverTable(kAliasDossiers, "LIGNE.DB");
   const TableDef* sligne = TrouverTable(kAliasDossiers, "SLIGNE.DB");
   if (!agence || !dossier || !piece || !ligne || !sligne)
-    return pdx::Status::NotSupported("the catalogue lacks the agency or dossier tables");
+    return pdx::Status::NotSupported("the dictionary lacks the agency or dossier tables");
   Composant tbl(ctx, *agence, *agence->Composant("tblAgence"));
   pdx::Status s = tbl.Ouvrir();
   if (!s.ok()) return s;

@@ -1,6 +1,6 @@
 #pragma once
 // Reading an installation back through the core: start-up's configuration of
-// the named databases from "qvrbde.ini", then the catalogue's components on
+// the named databases from "qvrbde.ini", then the dictionary's components on
 // head office's Administration and on each agency's Dossiers (re-pointed as the
 // statistics do). What the run command shows until the desktop program exists.
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace corv::demo {
 
-// Counts of head office's Administration tables (every catalogue table found
+// Counts of head office's Administration tables (every dictionary table found
 // there) and, per row of "Agence.DB" in key order, its directory and the
 // counts of its dossiers, pieces and lines (sub-lines included; sousLignes =
 // rows of "SLIGNE.DB"). An agency whose directory is missing is kAbsente; one

@@ -57,7 +57,7 @@ pdx::TableDefinition DefinitionMoteur(const Disposition& d) {
 
 const TableDef& Def(const char* alias, const char* fichier) {
   const TableDef* t = TrouverTable(alias, fichier);
-  if (!t) throw std::logic_error(std::string("no catalogue table ") + alias + "/" + fichier);
+  if (!t) throw std::logic_error(std::string("no dictionary table ") + alias + "/" + fichier);
   return *t;
 }
 

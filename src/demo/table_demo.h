@@ -1,7 +1,7 @@
 #pragma once
-// Writing one table of the demo installation from its catalogue definition.
+// Writing one table of the demo installation from its dictionary definition.
 //
-// A table is written at the catalogue's current layout, or at an older layout
+// A table is written at the dictionary's current layout, or at an older layout
 // derived from it (its first n fields, with the field changes the upgrade rules
 // undo), so that the data module's upgrades have something to do. Rows are
 // filled by field name: a field the layout does not have is skipped, so the same
@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "paradox/env.h"
 #include "paradox/status.h"
 #include "paradox/writer.h"
@@ -35,7 +35,7 @@ struct Retouche {
   ChampDef ancien;
 };
 
-// The catalogue's layout of t.
+// The dictionary's layout of t.
 Disposition Actuelle(const TableDef& t);
 // The first `nombre` fields of t with the given retouches; secondary indexes
 // over fields the older layout lacks are dropped.
@@ -44,8 +44,8 @@ Disposition Ancienne(const TableDef& t, int nombre, const std::vector<Retouche>&
 // The engine's definition of a layout.
 pdx::TableDefinition DefinitionMoteur(const Disposition& d);
 
-// The catalogue table of a named database and file; throws std::logic_error when
-// the catalogue has none (a generator bug, not a data error).
+// The dictionary table of a named database and file; throws std::logic_error when
+// the dictionary has none (a generator bug, not a data error).
 const TableDef& Def(const char* alias, const char* fichier);
 
 class TableDemo {

@@ -13,7 +13,7 @@
 #include "catalogue/codes_article.h"
 #include "data/application.h"
 #include "forms/captures.h"
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "forms/fenetres.h"
 #include "util/dialogs.h"
 

@@ -63,7 +63,7 @@ pdx::Status TransfertConditions::LireFournisseursMaj() {
   // The reference supplier list has head office's supplier layout; it is read
   // as it is (no upgrade: it is not ours to change).
   const TableDef* def = TrouverTable(kAliasAdministration, "FOURNIS.DB");
-  if (!def) return pdx::Status::NotFound("FOURNIS.DB: not in the catalogue");
+  if (!def) return pdx::Status::NotFound("FOURNIS.DB: not in the dictionary");
   ComposantDef cd;
   cd.nom = "tblFournisseurMaj";
   cd.lectureSeule = true;

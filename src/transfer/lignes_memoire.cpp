@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/fonctions_bd.h"
 #include "util/text.h"
 

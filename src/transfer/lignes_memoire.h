@@ -29,7 +29,7 @@ struct Renommage {
   std::string fichier;  // field of the table file
 };
 
-// The memory table of a run window, from the catalogue ("rxmdPerso").
+// The memory table of a run window, from the dictionary ("rxmdPerso").
 MemTable TableMemoire(const std::string& nom);
 
 // The origin code of a value of field Externe.

@@ -92,7 +92,7 @@ class SauvegardeTransfert {
   // debut: the run's start time.
   virtual pdx::Status Debut(SorteTransfert sorte, std::chrono::system_clock::time_point debut) = 0;
   // repertoireHote: host directory of the table; fichier: its file name as the
-  // catalogue names it ("REMISES.DB"; find the files without regard to case).
+  // dictionary names it ("REMISES.DB"; find the files without regard to case).
   virtual pdx::Status AvantModification(const AgenceTransfert& agence, const std::string& repertoireHote,
                                         const std::string& fichier) = 0;
   // complete: the run walked every agency without error.

@@ -20,7 +20,7 @@ TEST(Application, StartsFromTheConfigurationBesideTheExecutable) {
     fs::create_directories(t.file(std::string("data/") + d));
   fs::create_directories(t.file("bin"));
   testutil::WriteFile(t.file("bin/qvrbde.ini"), "[Alias]\r\nQuintrel=" + t.file("data") + "\r\n");
-  for (const auto& d : Catalogue())
+  for (const auto& d : Dictionnaire())
     if (d.alias == kAliasTarifs) {
       ASSERT_TRUE(CreerFichier(pdx::Env::Default(), t.file("data/Tarifs"), d).ok());
     }

@@ -41,7 +41,7 @@ class DataModule : public ::testing::Test {
     EXPECT_TRUE(s.ok()) << s.ToString();
     return tb;
   }
-  // Creates a file from a definition derived from the catalogue's.
+  // Creates a file from a definition derived from the dictionary's.
   void Create(const char* dir, const TableDef& def) { ASSERT_TRUE(CreerFichier(env(), Dir(dir), def).ok()); }
 
   testutil::TempDir t;
@@ -57,8 +57,8 @@ const char* DirOf(const TableDef& d) {
   return "Administration";
 }
 
-TEST_F(DataModule, EveryCatalogueTableCreatedAndReadBack) {
-  for (const auto& d : Catalogue()) {
+TEST_F(DataModule, EveryDictionaryTableCreatedAndReadBack) {
+  for (const auto& d : Dictionnaire()) {
     SCOPED_TRACE(d.alias + " " + d.fichier);
     pdx::Status s = CreerFichier(env(), Dir(DirOf(d)), d);
     ASSERT_TRUE(s.ok()) << s.ToString();
@@ -142,7 +142,7 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
 }
 
 TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
-  for (const auto& d : Catalogue())
+  for (const auto& d : Dictionnaire())
     if (d.alias == kAliasTarifs) {
       TableDef def = d;
       if (def.fichier == "TARIF.DB") def.index.clear();  // Fns missing

@@ -263,7 +263,7 @@ TEST_F(Upgrade, EveryTableWithRulesFromItsOldestFieldCount) {
   fs::create_directories(t.file("Tarifs"));
   session.SetAlias(kAliasTarifs, t.path() + "\\Tarifs");
   int tables = 0;
-  for (const auto& d : Catalogue()) {
+  for (const auto& d : Dictionnaire()) {
     size_t oldest = d.champs.size();
     for (const auto& r : d.regles)
       for (const auto& c : r.si)

@@ -1,11 +1,11 @@
-// The generated installation against the catalogue: layouts, the older layouts
-// kept on purpose (and that the upgrade rules bring them to the catalogue's),
+// The generated installation against the dictionary: layouts, the older layouts
+// kept on purpose (and that the upgrade rules bring them to the dictionary's),
 // the engine's check, counts read back through the core, determinism.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "data/demarrage.h"
 #include "data/dm.h"
@@ -45,7 +45,7 @@ TEST(DemoInstallation, EveryTablePassesTheEngineCheck) {
   }
 }
 
-// Fields of a file as the catalogue writes them.
+// Fields of a file as the dictionary writes them.
 void ExpectLayout(const pdx::TableInfo& info, const std::vector<corv::ChampDef>& champs, const std::string& quoi) {
   ASSERT_EQ(info.fields.size(), champs.size()) << quoi;
   for (size_t i = 0; i < champs.size(); ++i) {
@@ -56,7 +56,7 @@ void ExpectLayout(const pdx::TableInfo& info, const std::vector<corv::ChampDef>&
   }
 }
 
-TEST(DemoInstallation, HeadOfficeTablesHaveTheCatalogueLayouts) {
+TEST(DemoInstallation, HeadOfficeTablesHaveTheDictionaryLayouts) {
   struct Base {
     const char* alias;
     const char* dir;
@@ -64,7 +64,7 @@ TEST(DemoInstallation, HeadOfficeTablesHaveTheCatalogueLayouts) {
                {corv::kAliasDossiers, "Dossiers"}};
   int vues = 0;
   for (const Base& b : bases) {
-    for (const corv::TableDef& t : corv::Catalogue()) {
+    for (const corv::TableDef& t : corv::Dictionnaire()) {
       if (t.alias != b.alias) continue;
       ASSERT_TRUE(demotest::Existe(b.dir, t.fichier)) << b.dir << "/" << t.fichier;
       demotest::TableLue l = Lire(b.dir, t.fichier);
@@ -92,7 +92,7 @@ TEST(DemoInstallation, HeadOfficeTablesHaveTheCatalogueLayouts) {
   ExpectLayout(Lire("Maj", "FOURNIS.DB").info, f->champs, "Maj/FOURNIS.DB");
 }
 
-// An older file: its field count, and the upgrade rules take it to the catalogue's layout.
+// An older file: its field count, and the upgrade rules take it to the dictionary's layout.
 void ExpectOlder(const std::string& dir, const char* alias, const char* fichier, size_t champs) {
   SCOPED_TRACE(dir + "/" + fichier);
   const corv::TableDef* t = corv::TrouverTable(alias, fichier);
@@ -104,7 +104,7 @@ void ExpectOlder(const std::string& dir, const char* alias, const char* fichier,
   EXPECT_EQ(plan.champs, t->champs);
 }
 
-TEST(DemoInstallation, AgenciesKeepOlderLayoutsThatUpgradeToTheCatalogue) {
+TEST(DemoInstallation, AgenciesKeepOlderLayoutsThatUpgradeToTheDictionary) {
   using corv::kAliasAdministration;
   using corv::kAliasDossiers;
   // NAN03: first variant.
@@ -211,7 +211,7 @@ TEST(DemoInstallation, SameSeedSameFilesOtherSeedOtherData) {
 }
 
 // Every table kept at an older layout, opened through the data module at its
-// agency: brought to the catalogue's layout, rows kept, and clean for the check.
+// agency: brought to the dictionary's layout, rows kept, and clean for the check.
 TEST(DemoInstallation, DataModuleUpgradesTheAgenciesOnFirstOpen) {
   testutil::TempDir tmp;
   corv::demo::Options o;

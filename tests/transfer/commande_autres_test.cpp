@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "installation_transfert.h"
 #include "paradox/writer.h"
@@ -57,7 +57,7 @@ class CommandeAutres : public ::testing::Test {
     inst.Table("Administration", "CLIENT.DB", {{{"Code", T("C1")}}, {{"Code", T("C2")}}});
     // The tables the program opens at start-up, so that it has nothing to say
     // before the run's own lines.
-    for (const auto& d : Catalogue()) {
+    for (const auto& d : Dictionnaire()) {
       if (d.alias != kAliasTarifs) continue;
       ASSERT_TRUE(CreerFichier(pdx::Env::Default(), inst.Hote("Tarifs"), d).ok()) << d.fichier;
     }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "installation_transfert.h"
 #include "transfer/conditions.h"
@@ -51,7 +51,7 @@ class CommandeConditions : public ::testing::Test {
     std::string o;
     ASSERT_EQ(testutil::RunCommand("cp '" + Construit() + "' '" + inst.Hote("bin/corvanes-batch") + "'", &o), 0);
     // The tables the program opens at start-up, so that it says nothing before the run.
-    for (const auto& d : Catalogue())
+    for (const auto& d : Dictionnaire())
       if (d.alias == kAliasTarifs) {
         ASSERT_TRUE(CreerFichier(pdx::Env::Default(), inst.Hote("Tarifs"), d).ok()) << d.fichier;
       }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "paradox/writer.h"
 #include "util/dates.h"

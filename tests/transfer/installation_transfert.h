@@ -34,7 +34,7 @@ class Installation {
   std::string ExePath() const { return Hote("bin/Corvanes"); }
   std::string Ini() const { return Hote("qvrbde.ini"); }
 
-  // Creates relatif/fichier from the catalogue table of that file name (alias
+  // Creates relatif/fichier from the dictionary table of that file name (alias
   // QuintrelAdministration unless given) holding the rows.
   void Table(const std::string& relatif, const std::string& fichier, const std::vector<Ligne>& lignes,
              const std::string& alias = "QuintrelAdministration");

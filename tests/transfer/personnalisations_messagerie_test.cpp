@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "installation_transfert.h"
 #include "transfer/messagerie.h"

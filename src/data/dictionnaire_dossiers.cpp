@@ -1,8 +1,8 @@
 // Tables of the named database QuintrelDossiers.
-#include "data/catalogue_build.h"
+#include "data/dictionnaire_outils.h"
 #include "util/session.h"
 
-namespace corv::cat {
+namespace corv::dico {
 namespace {
 using FT = pdx::FieldType;
 constexpr const char* D = kAliasDossiers;
@@ -92,4 +92,4 @@ void AjouterDossiers(std::vector<TableDef>* out) {
   AjouterMesDocs(D, "tblDossierDocs", "tblDossierDocsType", out);
 }
 
-}  // namespace corv::cat
+}  // namespace corv::dico

@@ -1,9 +1,9 @@
 // Tables of the named database QuintrelTarifs (the price catalogue). The program
 // reads them; it creates none of them when missing.
-#include "data/catalogue_build.h"
+#include "data/dictionnaire_outils.h"
 #include "util/session.h"
 
-namespace corv::cat {
+namespace corv::dico {
 namespace {
 constexpr const char* P = kAliasTarifs;
 }  // namespace
@@ -247,4 +247,4 @@ void AjouterTarifs(std::vector<TableDef>* out) {
   }
 }
 
-}  // namespace corv::cat
+}  // namespace corv::dico

@@ -1,8 +1,8 @@
 // Tables of the named database QuintrelAdministration.
-#include "data/catalogue_build.h"
+#include "data/dictionnaire_outils.h"
 #include "util/session.h"
 
-namespace corv::cat {
+namespace corv::dico {
 namespace {
 using FT = pdx::FieldType;
 constexpr const char* A = kAliasAdministration;
@@ -372,4 +372,4 @@ void AjouterMesDocs(const std::string& alias, const std::string& composant, cons
   }
 }
 
-}  // namespace corv::cat
+}  // namespace corv::dico

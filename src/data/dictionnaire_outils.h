@@ -1,12 +1,12 @@
 #pragma once
-// Helpers that keep the catalogue's definitions short and close to how the
-// layouts are written down (internal to the catalogue's sources).
+// Helpers that keep the dictionary's definitions short and close to how the
+// layouts are written down (internal to the dictionary's sources).
 #include <string>
 #include <vector>
 
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 
-namespace corv::cat {
+namespace corv::dico {
 
 // A table: file, named database, fields, primary key ("a;b"), secondary indexes.
 TableDef T(const std::string& fichier, const std::string& alias, const std::string& champs,
@@ -51,4 +51,4 @@ void AjouterTarifs(std::vector<TableDef>* out);
 void AjouterMesDocs(const std::string& alias, const std::string& composant, const std::string& composantType,
                     std::vector<TableDef>* out);
 
-}  // namespace corv::cat
+}  // namespace corv::dico

@@ -1,4 +1,4 @@
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@ namespace {
 
 using FT = pdx::FieldType;
 
-TEST(Catalogue, FieldCountsOfEveryTable) {
+TEST(Dictionnaire, FieldCountsOfEveryTable) {
   struct Expect {
     const char* alias;
     const char* file;
@@ -49,7 +49,7 @@ TEST(Catalogue, FieldCountsOfEveryTable) {
       {kAliasTarifs, "ContrainteFns.DB", 6}, {kAliasTarifs, "ContrainteType.DB", 3},
       {kAliasTarifs, "Contrainte.DB", 9}, {kAliasTarifs, "COMPOSE_FNS.DB", 11}, {kAliasTarifs, "FOURNIS.DB", 44},
   };
-  EXPECT_EQ(Catalogue().size(), std::size(kExpect));
+  EXPECT_EQ(Dictionnaire().size(), std::size(kExpect));
   for (const auto& e : kExpect) {
     const TableDef* t = TrouverTable(e.alias, e.file);
     ASSERT_NE(t, nullptr) << e.file;
@@ -57,9 +57,9 @@ TEST(Catalogue, FieldCountsOfEveryTable) {
   }
 }
 
-TEST(Catalogue, DefinitionsAreConsistent) {
+TEST(Dictionnaire, DefinitionsAreConsistent) {
   std::set<std::string> seen;
-  for (const auto& t : Catalogue()) {
+  for (const auto& t : Dictionnaire()) {
     SCOPED_TRACE(t.alias + " " + t.fichier);
     EXPECT_TRUE(seen.insert(FoldCase(t.alias + "/" + t.fichier)).second) << "listed twice";
     std::set<std::string> names;
@@ -88,7 +88,7 @@ TEST(Catalogue, DefinitionsAreConsistent) {
   }
 }
 
-TEST(Catalogue, LayoutsAndFixes) {
+TEST(Dictionnaire, LayoutsAndFixes) {
   const TableDef* cp = TrouverTable(kAliasAdministration, "clientchampsperso.db");
   ASSERT_NE(cp, nullptr);
   EXPECT_EQ(cp->cle, (std::vector<std::string>{"IdClientChampsPerso", "NoChampPerso"}));
@@ -134,7 +134,7 @@ TEST(Catalogue, LayoutsAndFixes) {
   EXPECT_EQ(TrouverTable(kAliasAdministration, "HistoCon.DB")->champs[0].type, FT::kAutoInc);
 }
 
-TEST(Catalogue, FieldTextAndDescriptors) {
+TEST(Dictionnaire, FieldTextAndDescriptors) {
   auto f = ChampsDepuisTexte("Code A10, Observation M1, Quand TS, Id +, Ok L, Dessin G1");
   ASSERT_EQ(f.size(), 6u);
   EXPECT_EQ(DescripteurChamp(f[0]).size, 10);
@@ -156,7 +156,7 @@ std::vector<std::string> Names(const std::vector<ChampDef>& f) {
 }
 
 TEST(Upgrades, CurrentLayoutsAreLeftAlone) {
-  for (const auto& t : Catalogue()) {
+  for (const auto& t : Dictionnaire()) {
     std::vector<std::string> idx;
     for (const auto& i : t.index) idx.push_back(i.nom);
     PlanMaj p = PlanifierMaj(t, t.champs, idx);
@@ -166,7 +166,7 @@ TEST(Upgrades, CurrentLayoutsAreLeftAlone) {
 
 TEST(Upgrades, EveryOlderFieldCountReachesTheCurrentLayout) {
   int checked = 0;
-  for (const auto& t : Catalogue())
+  for (const auto& t : Dictionnaire())
     for (const auto& r : t.regles) {
       if (r.action != RegleMaj::Action::kAjouter) continue;
       for (const auto& c : r.si) {

@@ -1,12 +1,12 @@
-#include "data/catalogue.h"
+#include "data/dictionnaire.h"
 
 #include <stdexcept>
 
-#include "data/catalogue_build.h"
+#include "data/dictionnaire_outils.h"
 #include "util/text.h"
 
 namespace corv {
-namespace cat {
+namespace dico {
 
 TableDef T(const std::string& fichier, const std::string& alias, const std::string& champs,
            const std::string& cle) {
@@ -137,7 +137,7 @@ R& R::RemplacerIndex(const std::string& ancien, IndexDef nouveau) {
   return *this;
 }
 
-}  // namespace cat
+}  // namespace dico
 
 namespace {
 
@@ -243,12 +243,12 @@ const ComposantDef* TableDef::Composant(const std::string& nom) const {
   return nullptr;
 }
 
-const std::vector<TableDef>& Catalogue() {
+const std::vector<TableDef>& Dictionnaire() {
   static const std::vector<TableDef> kTables = [] {
     std::vector<TableDef> v;
-    cat::AjouterAdministration(&v);
-    cat::AjouterDossiers(&v);
-    cat::AjouterTarifs(&v);
+    dico::AjouterAdministration(&v);
+    dico::AjouterDossiers(&v);
+    dico::AjouterTarifs(&v);
     return v;
   }();
   return kTables;
@@ -285,13 +285,13 @@ const std::vector<TableMemoireDef>& TablesMemoire() {
 }
 
 const TableDef* TrouverTable(const std::string& alias, const std::string& fichier) {
-  for (const auto& t : Catalogue())
+  for (const auto& t : Dictionnaire())
     if (EqualsNoCase(t.alias, alias) && EqualsNoCase(t.fichier, fichier)) return &t;
   return nullptr;
 }
 
 const TableDef* TableDuComposant(const std::string& composant, const std::string& fenetre) {
-  for (const auto& t : Catalogue())
+  for (const auto& t : Dictionnaire())
     for (const auto& c : t.composants)
       if (c.nom == composant && c.fenetre == fenetre) return &t;
   return nullptr;

@@ -1,5 +1,5 @@
 #pragma once
-// The table catalogue: one declarative definition per table file (its named
+// The table dictionary: one declarative definition per table file (its named
 // database, fields in record order, primary key, secondary indexes, the
 // components that present it, how it is created when missing and how an older
 // file is brought to the current layout) and one per memory table. Creation,
@@ -13,7 +13,7 @@
 //    kept in the record for memo/graphic/formatted memo, 0 for the other types
 //    (whose size follows from their type). DescripteurChamp gives the engine's
 //    record size.
-//  - The catalogue is immutable and built once; lookups return nullptr when a
+//  - The dictionary is immutable and built once; lookups return nullptr when a
 //    name is unknown.
 #include <optional>
 #include <string>
@@ -103,7 +103,7 @@ struct TableMemoireDef {
 };
 
 // Every table file, head office's named databases in order.
-const std::vector<TableDef>& Catalogue();
+const std::vector<TableDef>& Dictionnaire();
 const std::vector<TableMemoireDef>& TablesMemoire();
 
 // A table by named database and file name (both without case).
