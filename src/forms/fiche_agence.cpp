@@ -25,9 +25,9 @@
 #include "forms/fiche_selection_modele.h"
 #include "forms/liste_simple.h"
 
-using corv::Garder;
-
 #include <stdexcept>
+
+namespace corv {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -408,3 +408,5 @@ void corv::AjouterCapturesAgence(std::vector<EtapeCapture>& etapes) {
                       f.close();
                     }});
 }
+
+}  // namespace corv

@@ -13,6 +13,9 @@ class QDoubleSpinBox;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+
+namespace corv {
+
 class GrilleFournisseurs;
 class PageEdition;
 
@@ -69,3 +72,5 @@ class TFicheAgence : public TFicheDB {
   GrilleFournisseurs* tsFournisseurs_ = nullptr;
   PageEdition* TabSheet2_ = nullptr;
 };
+
+}  // namespace corv

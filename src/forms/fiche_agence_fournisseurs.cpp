@@ -4,6 +4,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
+namespace corv {
+
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
@@ -116,3 +118,5 @@ void GrilleFournisseurs::keyPressEvent(QKeyEvent* e) {
   }
   QTableWidget::keyPressEvent(e);
 }
+
+}  // namespace corv

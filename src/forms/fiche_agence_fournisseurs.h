@@ -8,6 +8,8 @@
 
 #include "agency/carte_agence.h"
 
+namespace corv {
+
 class GrilleFournisseurs : public QTableWidget {
   Q_OBJECT
  public:
@@ -37,3 +39,5 @@ class GrilleFournisseurs : public QTableWidget {
  private:
   void Basculer(int row);
 };
+
+}  // namespace corv

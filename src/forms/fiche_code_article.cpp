@@ -17,6 +17,8 @@
 #include "forms/fenetres.h"
 #include "util/dialogs.h"
 
+namespace corv {
+
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -296,3 +298,5 @@ void corv::AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes) {
                       f.close();
                     }});
 }
+
+}  // namespace corv

@@ -18,11 +18,11 @@ class QPushButton;
 class QTableWidget;
 
 namespace corv {
+
 class CodesArticle;
 class Dialogs;
 class HostPaths;
 class TDM;
-}  // namespace corv
 
 class TFicheCodeArticle : public QDialog {
   Q_OBJECT
@@ -72,3 +72,5 @@ class TFicheCodeArticle : public QDialog {
   bool active_ = false;
   bool remplissage_ = false;
 };
+
+}  // namespace corv

@@ -16,7 +16,7 @@
 #include "forms/fenetres.h"
 #include "forms/liste_simple.h"
 
-using corv::Garder;
+namespace corv {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -403,3 +403,5 @@ void TFicheDB::bFermerClick() {
   Garder(dialogs(), [&] { ok = Valider(); });
   if (ok) close();
 }
+
+}  // namespace corv

@@ -19,12 +19,12 @@ class QLineEdit;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
-class ListeSimple;
 
 namespace corv {
+
 class Application;
+class ListeSimple;
 class Dialogs;
-}  // namespace corv
 
 class TFicheDB : public QDialog {
   Q_OBJECT
@@ -122,3 +122,5 @@ class TFicheDB : public QDialog {
   std::vector<QLineEdit*> lectureSeule_;  // read-only whatever the state
   bool ferme_ = false;
 };
+
+}  // namespace corv

@@ -13,6 +13,8 @@
 #include "forms/fenetres.h"
 #include "util/dialogs.h"
 
+namespace corv {
+
 namespace {
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -188,3 +190,5 @@ void corv::AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes) {
                       f.close();
                     }});
 }
+
+}  // namespace corv

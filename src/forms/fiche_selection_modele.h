@@ -15,10 +15,10 @@ class QListWidgetItem;
 class QPushButton;
 
 namespace corv {
+
 class Dialogs;
 class SelectionProduits;
 class TDM;
-}  // namespace corv
 
 class TFicheSelectionModele : public QDialog {
   Q_OBJECT
@@ -60,3 +60,5 @@ class TFicheSelectionModele : public QDialog {
   bool remplissageModele_ = false;
   bool active_ = false;
 };
+
+}  // namespace corv

@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+namespace corv {
+
 ListeSimple::ListeSimple(QWidget* parent) : QWidget(parent) {
   auto* l = new QVBoxLayout(this);
   l->setContentsMargins(0, 0, 0, 0);
@@ -95,3 +97,5 @@ void ListeSimple::ChoisirParUtilisateur(int index) {
 QString ListeSimple::TexteEdition() const { return edition_->text(); }
 void ListeSimple::ViderEdition() { edition_->clear(); }
 void ListeSimple::DefinirSuspendu(bool suspendu) { liste_->setUpdatesEnabled(!suspendu); }
+
+}  // namespace corv

@@ -10,6 +10,8 @@
 class QLineEdit;
 class QListWidget;
 
+namespace corv {
+
 class ListeSimple : public QWidget {
   Q_OBJECT
  public:
@@ -43,3 +45,5 @@ class ListeSimple : public QWidget {
   QListWidget* liste_;
   bool silencieux_ = false;
 };
+
+}  // namespace corv
