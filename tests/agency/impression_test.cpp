@@ -32,7 +32,7 @@ struct Programme {
   }
 };
 
-TEST(PrintConfiguration, NoModuleWritesTheExchangeFileAndStartsNothing) {
+TEST(ConfigurationImpression, NoModuleWritesTheExchangeFileAndStartsNothing) {
   Programme p;
   testutil::TempDir tmp;
   bool lance = false;
@@ -55,7 +55,7 @@ TEST(PrintConfiguration, NoModuleWritesTheExchangeFileAndStartsNothing) {
   EXPECT_TRUE(ini.HasKey("FichierXml", "Path"));
 }
 
-TEST(PrintConfiguration, TheModuleGetsTheExchangeFileAndConfigurationAndIsWaitedFor) {
+TEST(ConfigurationImpression, TheModuleGetsTheExchangeFileAndConfigurationAndIsWaitedFor) {
   for (const char* nom : {"Module_Impression.exe", "Module_Impression"}) {
     Programme p;
     p.Installer(nom);
@@ -74,7 +74,7 @@ TEST(PrintConfiguration, TheModuleGetsTheExchangeFileAndConfigurationAndIsWaited
   EXPECT_EQ(ModuleImpression(p.chemins, p.host), "");
 }
 
-TEST(PrintConfiguration, NoTemporaryFileMeansAnEmptyExchangePath) {
+TEST(ConfigurationImpression, NoTemporaryFileMeansAnEmptyExchangePath) {
   Programme p;
   p.Installer("Module_Impression");
   // No system temporary directory and a file where "TEMP" should be created.
@@ -86,14 +86,14 @@ TEST(PrintConfiguration, NoTemporaryFileMeansAnEmptyExchangePath) {
   EXPECT_EQ(testutil::ReadFile(p.t.file("bin/Modules/Impression/args.txt")), "\nCONFIGURATION\n");
 }
 
-TEST(AgencyCodes, UpperCaseOfWesternLetters) {
+TEST(CodesAgence, UpperCaseOfWesternLetters) {
   EXPECT_EQ(MajusculesUtf8("lyon01"), "LYON01");
   EXPECT_EQ(MajusculesUtf8("évry-œÿ"), "ÉVRY-ŒŸ");
   EXPECT_EQ(MajusculesUtf8("ß÷"), "ß÷");  // no single upper case / not a letter
   EXPECT_EQ(NombreCaracteres("ÉÉÉÉÉÉÉÉÉÉ"), 10u);
 }
 
-TEST(AgencyEdition, CsvIsCodePage1252WithCrLfAndRefusesWhatItCannotHold) {
+TEST(EditionAgence, CsvIsCodePage1252WithCrLfAndRefusesWhatItCannotHold) {
   testutil::TempDir t;
   std::vector<LigneEdition> l = {{"Agence de Lyon (LYO01)", ""}, {"", "Menuiseries; Sud"}, {"", ""}};
   std::string csv = CsvEdition("Cartographies", l);

@@ -155,7 +155,7 @@ std::vector<std::string> Names(const std::vector<ChampDef>& f) {
   return n;
 }
 
-TEST(Upgrades, CurrentLayoutsAreLeftAlone) {
+TEST(PlanMaj, CurrentLayoutsAreLeftAlone) {
   for (const auto& t : Dictionnaire()) {
     std::vector<std::string> idx;
     for (const auto& i : t.index) idx.push_back(i.nom);
@@ -164,7 +164,7 @@ TEST(Upgrades, CurrentLayoutsAreLeftAlone) {
   }
 }
 
-TEST(Upgrades, EveryOlderFieldCountReachesTheCurrentLayout) {
+TEST(PlanMaj, EveryOlderFieldCountReachesTheCurrentLayout) {
   int checked = 0;
   for (const auto& t : Dictionnaire())
     for (const auto& r : t.regles) {
@@ -181,7 +181,7 @@ TEST(Upgrades, EveryOlderFieldCountReachesTheCurrentLayout) {
   EXPECT_GE(checked, 50);
 }
 
-TEST(Upgrades, OldClientReachesEightyFieldsWithItsZeros) {
+TEST(PlanMaj, OldClientReachesEightyFieldsWithItsZeros) {
   const TableDef* t = TrouverTable(kAliasAdministration, "CLIENT.DB");
   std::vector<ChampDef> old(t->champs.begin(), t->champs.begin() + 49);
   old[0].taille = 7;
@@ -201,7 +201,7 @@ TEST(Upgrades, OldClientReachesEightyFieldsWithItsZeros) {
   EXPECT_TRUE(q.aZero.empty());
 }
 
-TEST(Upgrades, FieldRulesSeeTheLayoutLeftByEarlierRules) {
+TEST(PlanMaj, FieldRulesSeeTheLayoutLeftByEarlierRules) {
   // FOURNIS.DB at 50 fields with Franco stored as a number.
   const TableDef* f = TrouverTable(kAliasAdministration, "FOURNIS.DB");
   std::vector<ChampDef> old(f->champs.begin(), f->champs.begin() + 50);
@@ -230,7 +230,7 @@ TEST(Upgrades, FieldRulesSeeTheLayoutLeftByEarlierRules) {
   EXPECT_EQ(lp.defauts, (std::vector<std::pair<std::string, std::string>>{{"Tva", "-1"}}));
 }
 
-TEST(Upgrades, DeblocageIndexReplacement) {
+TEST(PlanMaj, DeblocageIndexReplacement) {
   const TableDef* t = TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB");
   PlanMaj p = PlanifierMaj(*t, t->champs, {"DossierNumero"});
   EXPECT_FALSE(p.restructurer);

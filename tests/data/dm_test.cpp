@@ -22,9 +22,9 @@ namespace fs = std::filesystem;
 using testutil::FindingsText;
 using pdx::Value;
 
-class DataModule : public ::testing::Test {
+class ModuleDonnees : public ::testing::Test {
  protected:
-  DataModule() {
+  ModuleDonnees() {
     for (const char* d : {"Administration", "Dossiers", "Tarifs"}) {
       fs::create_directories(t.file(d));
       session.SetAlias(std::string("Quintrel") + d, t.path() + "\\" + d);
@@ -57,7 +57,7 @@ const char* DirOf(const TableDef& d) {
   return "Administration";
 }
 
-TEST_F(DataModule, EveryDictionaryTableCreatedAndReadBack) {
+TEST_F(ModuleDonnees, EveryDictionaryTableCreatedAndReadBack) {
   for (const auto& d : Dictionnaire()) {
     SCOPED_TRACE(d.alias + " " + d.fichier);
     pdx::Status s = CreerFichier(env(), Dir(DirOf(d)), d);
@@ -77,7 +77,7 @@ TEST_F(DataModule, EveryDictionaryTableCreatedAndReadBack) {
   EXPECT_FALSE(CreerFichier(env(), Dir("Administration"), *TrouverTable(kAliasAdministration, "CLIENT.DB")).ok());
 }
 
-TEST_F(DataModule, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
+TEST_F(ModuleDonnees, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
   // Through the components, as the program opens them: the file is created in
   // the component's directory, opens, and checks clean; a table not created
   // when missing is reported and left absent.
@@ -103,7 +103,7 @@ TEST_F(DataModule, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
   EXPECT_GT(creees, 10);
 }
 
-TEST_F(DataModule, MissingMessageTableCreatedOnOpenThenLeftAlone) {
+TEST_F(ModuleDonnees, MissingMessageTableCreatedOnOpenThenLeftAlone) {
   Composant& m = dm["tblMessage"];
   ASSERT_EQ(OuvrirTable(m, dialogs), 0);
   EXPECT_EQ(m.NombreChamps(), 12);
@@ -122,7 +122,7 @@ TEST_F(DataModule, MissingMessageTableCreatedOnOpenThenLeftAlone) {
   EXPECT_EQ(dialogs.Texts("information").size(), 1u);
 }
 
-TEST_F(DataModule, DeblocageIndexReplaced) {
+TEST_F(ModuleDonnees, DeblocageIndexReplaced) {
   TableDef old = *TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB");
   old.index = {{"DossierNumero", {"DossierNumero"}}};
   Create("Administration", old);
@@ -141,7 +141,7 @@ TEST_F(DataModule, DeblocageIndexReplaced) {
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB")), bytes);
 }
 
-TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
+TEST_F(ModuleDonnees, CatalogueOpensAndRebuildsFns) {
   for (const auto& d : Dictionnaire())
     if (d.alias == kAliasTarifs) {
       TableDef def = d;
@@ -188,7 +188,7 @@ TEST_F(DataModule, CatalogueOpensAndRebuildsFns) {
   EXPECT_TRUE(dm["tblTarifFournisseur"].Actif());
 }
 
-TEST_F(DataModule, DossierPostsReachTheDiskAtOnce) {
+TEST_F(ModuleDonnees, DossierPostsReachTheDiskAtOnce) {
   Create("Dossiers", *TrouverTable(kAliasDossiers, "DOSSIER.DB"));
   Composant& d = dm["tblDossier"];
   ASSERT_EQ(OuvrirTable(d, dialogs), 0);
@@ -215,7 +215,7 @@ TEST_F(DataModule, DossierPostsReachTheDiskAtOnce) {
   EXPECT_EQ(Rows("Administration", "FOURNIS.DB").size(), 1u);
 }
 
-TEST_F(DataModule, EditingDeletingAndKeyRoutines) {
+TEST_F(ModuleDonnees, EditingDeletingAndKeyRoutines) {
   Create("Administration", *TrouverTable(kAliasAdministration, "REMISES.DB"));
   Composant& r = dm["tblRemise"];
   r.DefinirLectureSeule(false);
@@ -283,7 +283,7 @@ TEST_F(DataModule, EditingDeletingAndKeyRoutines) {
   EXPECT_TRUE(a.Inserer().IsInvalidArgument());
 }
 
-TEST_F(DataModule, TextRangeUpperBound) {
+TEST_F(ModuleDonnees, TextRangeUpperBound) {
   Create("Administration", *TrouverTable(kAliasAdministration, "CLIENT.DB"));
   Composant& c = dm["tblClient"];
   ASSERT_EQ(OuvrirTable(c, dialogs), 0);
@@ -304,7 +304,7 @@ TEST_F(DataModule, TextRangeUpperBound) {
   EXPECT_EQ(codes, (std::vector<std::string>{"A1", "ZZZZZZZ"}));
 }
 
-TEST_F(DataModule, CopyByPositionAndCreateWhenMissing) {
+TEST_F(ModuleDonnees, CopyByPositionAndCreateWhenMissing) {
   // Two layouts with the same types in another order of names.
   TableDef a;
   a.fichier = "A.DB";
@@ -356,7 +356,7 @@ TEST_F(DataModule, CopyByPositionAndCreateWhenMissing) {
   EXPECT_FALSE(nouveau);
 }
 
-TEST_F(DataModule, VatRatesFromTheTable) {
+TEST_F(ModuleDonnees, VatRatesFromTheTable) {
   Create("Administration", *TrouverTable(kAliasAdministration, "Tva.DB"));
   {
     std::unique_ptr<pdx::TableWriter> w;
@@ -379,7 +379,7 @@ TEST_F(DataModule, VatRatesFromTheTable) {
 namespace corv {
 namespace {
 
-TEST_F(DataModule, WindowComponentsShareTheHandlers) {
+TEST_F(ModuleDonnees, WindowComponentsShareTheHandlers) {
   EXPECT_EQ(dm.NouveauComposant("_tblAgence", ""), nullptr);
   EXPECT_EQ(dm.Table("_tblAgence"), nullptr);
   auto own = dm.NouveauComposant("_tblAgence", "TFicheNettoyageClients");

@@ -30,7 +30,7 @@ TEST(ChangerRepertoireBase, BuildsRootSubdirectoryAndBackslash) {
 
 // The sample "country" table (keyed on Name A24) as a component of an ad hoc
 // table definition.
-class SampleTable : public ::testing::Test {
+class FonctionsBd : public ::testing::Test {
  protected:
   void SetUp() override {
     session.SetAlias("Essai", t.path() + "\\PAYS");
@@ -46,7 +46,7 @@ class SampleTable : public ::testing::Test {
     d.cle = {"Name"};
     return d;
   }
-  SampleTable() { fs::create_directories(t.file("Pays")); }
+  FonctionsBd() { fs::create_directories(t.file("Pays")); }
   testutil::TempDir t;
   Session session;
   HostPaths host{pdx::Env::Default()};
@@ -54,7 +54,7 @@ class SampleTable : public ::testing::Test {
   testutil::ScriptedDialogs dialogs;
 };
 
-TEST_F(SampleTable, OuvrirTableReportsFileAndDirectory) {
+TEST_F(FonctionsBd, OuvrirTableReportsFileAndDirectory) {
   TableDef d = Def("Absent.DB");
   Composant c(ctx, d, {"tblAbsent"});
   EXPECT_EQ(OuvrirTable(c, dialogs), 1);
@@ -67,7 +67,7 @@ TEST_F(SampleTable, OuvrirTableReportsFileAndDirectory) {
   EXPECT_FALSE(found);
 }
 
-TEST_F(SampleTable, RangesKeysAndFieldText) {
+TEST_F(FonctionsBd, RangesKeysAndFieldText) {
   REQUIRE_SAMPLES();
   TableDef d = Def("COUNTRY.DB");  // another case than on disk
   Composant c(ctx, d, {"tblPays"});

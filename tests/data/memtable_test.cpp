@@ -15,7 +15,7 @@ MemTable Messages() {
   return m;
 }
 
-TEST(MemTable, AppendChecksTypesAndWidths) {
+TEST(TableMemoire, AppendChecksTypesAndWidths) {
   MemTable m(*TrouverTableMemoire("rxmdPerso"));
   EXPECT_TRUE(m.Append({Value::Int(1), Value::Text("VZ"), Value::Text("QW"), Value::Text("GX"), Value::Text("01"),
                         Value::Text(std::string(50, 'e'))})
@@ -41,7 +41,7 @@ TEST(MemTable, AppendChecksTypesAndWidths) {
                   .ok());  // Importance is 32-bit
 }
 
-TEST(MemTable, SortsWithoutCaseAndStably) {
+TEST(TableMemoire, SortsWithoutCaseAndStably) {
   MemTable m = Messages();
   ASSERT_TRUE(m.Sort("Libelle").ok());  // "b", "A", "a" -> "A", "a", "b": equal texts keep their order
   EXPECT_EQ(m.Get(0, "IdMessage").i, 3);
@@ -63,7 +63,7 @@ TEST(MemTable, SortsWithoutCaseAndStably) {
   EXPECT_EQ(n, 4u);
 }
 
-TEST(MemTable, FindsByKeyWithOrWithoutCase) {
+TEST(TableMemoire, FindsByKeyWithOrWithoutCase) {
   MemTable m = Messages();
   long row = -2;
   ASSERT_TRUE(m.Find("Externe;IdMessage", {Value::Int(1), Value::Int(4)}, true, &row).ok());

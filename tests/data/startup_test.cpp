@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 const char* const kKeys[] = {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"};
 
-class Startup : public ::testing::Test {
+class Demarrage : public ::testing::Test {
  protected:
   // Writes qvrbde.ini beside a pretend executable and runs the start-up step.
   bool Run(const std::string& ini) {
@@ -29,7 +29,7 @@ class Startup : public ::testing::Test {
   testutil::ScriptedDialogs dialogs;
 };
 
-TEST_F(Startup, BaseAloneGivesSixNamedDatabases) {
+TEST_F(Demarrage, BaseAloneGivesSixNamedDatabases) {
   MakeAll(t.file("Q"));
   ASSERT_TRUE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\n"));
   EXPECT_TRUE(dialogs.shown().empty());
@@ -39,7 +39,7 @@ TEST_F(Startup, BaseAloneGivesSixNamedDatabases) {
   EXPECT_EQ(session.NetDir(), "");
 }
 
-TEST_F(Startup, ExplicitKeysWithAnEmptyBaseAndPrefixMapping) {
+TEST_F(Demarrage, ExplicitKeysWithAnEmptyBaseAndPrefixMapping) {
   // Stored in Windows form on a mapped drive, in another case than on disk.
   fs::create_directories(t.file("mnt/data"));
   for (const char* k : kKeys) fs::create_directories(t.file(std::string("mnt/data/") + k));
@@ -53,13 +53,13 @@ TEST_F(Startup, ExplicitKeysWithAnEmptyBaseAndPrefixMapping) {
   EXPECT_EQ(session.NetDir(), "D:\\net");
 }
 
-TEST_F(Startup, InvalidBaseStopsBeforeAnyNamedDatabase) {
+TEST_F(Demarrage, InvalidBaseStopsBeforeAnyNamedDatabase) {
   EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("nowhere") + "\r\n"));
   EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire Quintrel non valide : " + t.file("nowhere")}));
   EXPECT_EQ(session.size(), 0u);
 }
 
-TEST_F(Startup, MissingArchivesStopsAfterTwo) {
+TEST_F(Demarrage, MissingArchivesStopsAfterTwo) {
   MakeAll(t.file("Q"));
   fs::remove(t.file("Q/Archives"));
   EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\n"));
@@ -74,14 +74,14 @@ TEST_F(Startup, MissingArchivesStopsAfterTwo) {
   EXPECT_FALSE(session.Has("QuintrelMaj"));
 }
 
-TEST_F(Startup, EmptyBaseDefaultsFromTheRoot) {
+TEST_F(Demarrage, EmptyBaseDefaultsFromTheRoot) {
   IniFile ini = IniFile::FromText("[Alias]\n");
   EXPECT_FALSE(InitialiserAlias(ini, session, host, dialogs));
   // With no base the default is a path from the root: "\Administration".
   EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire Administration non valide : \\Administration"}));
 }
 
-TEST_F(Startup, BadNetDirEndsEvenAfterAllNamedDatabases) {
+TEST_F(Demarrage, BadNetDirEndsEvenAfterAllNamedDatabases) {
   MakeAll(t.file("Q"));
   EXPECT_FALSE(Run("[Alias]\r\nQuintrel=" + t.file("Q") + "\r\nNetDir=" + t.file("none") + "\r\n"));
   EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire NetDir non valide : " + t.file("none")}));
@@ -89,7 +89,7 @@ TEST_F(Startup, BadNetDirEndsEvenAfterAllNamedDatabases) {
   EXPECT_EQ(session.NetDir(), "");
 }
 
-TEST_F(Startup, ExistingNamedDatabaseIsRepointedNotDuplicated) {
+TEST_F(Demarrage, ExistingNamedDatabaseIsRepointedNotDuplicated) {
   MakeAll(t.file("Q"));
   session.SetAlias("quintreladministration", "C:\\old");
   session.SetAlias("Autre", "C:\\autre");
@@ -99,7 +99,7 @@ TEST_F(Startup, ExistingNamedDatabaseIsRepointedNotDuplicated) {
   EXPECT_EQ(session.Directory("Autre").value_or(""), "C:\\autre");
 }
 
-TEST_F(Startup, NoConfigurationFileLeavesTheSessionAsItIs) {
+TEST_F(Demarrage, NoConfigurationFileLeavesTheSessionAsItIs) {
   session.SetAlias("QuintrelAdministration", "C:\\engine");
   EXPECT_TRUE(ConfigurerSession(t.path() + "\\qvrbde.ini", session, host, dialogs));
   EXPECT_EQ(session.size(), 1u);

@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 using testutil::FindingsText;
 using pdx::Value;
 
-class Upgrade : public ::testing::Test {
+class MajTable : public ::testing::Test {
  protected:
-  Upgrade() {
+  MajTable() {
     for (const char* d : {"Administration", "Dossiers"}) {
       fs::create_directories(t.file(d));
       session.SetAlias(std::string("Quintrel") + d, t.path() + "\\" + d);
@@ -57,7 +57,7 @@ class Upgrade : public ::testing::Test {
   TDM dm{session, host, dialogs};
 };
 
-TEST_F(Upgrade, ClientFromFortyNineFieldsInOneOpen) {
+TEST_F(MajTable, ClientFromFortyNineFieldsInOneOpen) {
   TableDef old = Old(kAliasAdministration, "CLIENT.DB", 49);
   old.champs[0].taille = 7;
   old.champs[13].taille = 30;  // Mail
@@ -106,7 +106,7 @@ TEST_F(Upgrade, ClientFromFortyNineFieldsInOneOpen) {
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/CLIENT.DB")), bytes);
 }
 
-TEST_F(Upgrade, TypeChangesAndSecondaryIndexesFollow) {
+TEST_F(MajTable, TypeChangesAndSecondaryIndexesFollow) {
   // FOURNIS.DB at 50 fields with Franco still a number.
   TableDef f = Old(kAliasAdministration, "FOURNIS.DB", 50);
   f.champs[46] = {"Franco", pdx::FieldType::kNumber, 0};
@@ -163,7 +163,7 @@ TEST_F(Upgrade, TypeChangesAndSecondaryIndexesFollow) {
   EXPECT_EQ(Read("Dossiers", "LIGNE.DB")->info().fields.size(), 51u);
 }
 
-TEST_F(Upgrade, AFailedUpgradeLeavesTheTableAsItWas) {
+TEST_F(MajTable, AFailedUpgradeLeavesTheTableAsItWas) {
   TableDef old = Old(kAliasAdministration, "REMISES.DB", 7);
   Fill("Administration", old, {{Value::Int(2), Value::Text("GX"), Value::Text(""), Value::Int(0), Value::Text(""), Value::Double(10)}});
   std::string db = testutil::ReadFile(t.file("Administration/REMISES.DB"));
@@ -197,7 +197,7 @@ TEST_F(Upgrade, AFailedUpgradeLeavesTheTableAsItWas) {
 // A crash at any moment of an upgrade that both adds fields and assigns zeros:
 // the next open always ends with the new layout AND its zeros, never the new
 // layout with the assigned fields left blank.
-TEST_F(Upgrade, ACrashAnywhereNeverLeavesTheNewFieldsWithoutTheirZeros) {
+TEST_F(MajTable, ACrashAnywhereNeverLeavesTheNewFieldsWithoutTheirZeros) {
   TableDef old = Old(kAliasAdministration, "CLIENT.DB", 49);
   std::vector<std::vector<Value>> rows;
   for (int i = 0; i < 5; ++i) {
@@ -259,7 +259,7 @@ Value Sample(const ChampDef& c, int i) {
   }
 }
 
-TEST_F(Upgrade, EveryTableWithRulesFromItsOldestFieldCount) {
+TEST_F(MajTable, EveryTableWithRulesFromItsOldestFieldCount) {
   fs::create_directories(t.file("Tarifs"));
   session.SetAlias(kAliasTarifs, t.path() + "\\Tarifs");
   int tables = 0;

@@ -27,7 +27,7 @@ size_t Caracteres(const std::string& s) {
   return n;
 }
 
-TEST(DemoCases, DossiersPiecesAndLinesAsTheStatisticsReadThem) {
+TEST(DemoCas, DossiersPiecesAndLinesAsTheStatisticsReadThem) {
   for (const char* agence : {"LYO01", "MAR02", "NAN03", "BOR04"}) {
     SCOPED_TRACE(agence);
     std::string dir = std::string("Agences/") + agence + "/Dossiers";
@@ -111,7 +111,7 @@ TEST(DemoCases, DossiersPiecesAndLinesAsTheStatisticsReadThem) {
   }
 }
 
-TEST(DemoCases, DossierCustomersMatchHeadOfficeExactlyByCaseOrNot) {
+TEST(DemoCas, DossierCustomersMatchHeadOfficeExactlyByCaseOrNot) {
   TableLue c = Lire("Administration", "CLIENT.DB");
   std::set<std::string> exacts, plies;
   for (size_t r = 0; r < c.rows.size(); ++r) {
@@ -133,7 +133,7 @@ TEST(DemoCases, DossierCustomersMatchHeadOfficeExactlyByCaseOrNot) {
   EXPECT_GT(absent, 0);
 }
 
-TEST(DemoCases, HeadOfficeConditionsPersonalisationsMessagesAndDocuments) {
+TEST(DemoCas, HeadOfficeConditionsPersonalisationsMessagesAndDocuments) {
   TableLue r = Lire("Administration", "REMISES.DB");
   std::set<std::string> avecRemises;
   bool generale = false, particuliere = false, taux = false, coef = false;
@@ -182,7 +182,7 @@ TEST(DemoCases, HeadOfficeConditionsPersonalisationsMessagesAndDocuments) {
   EXPECT_TRUE(tvaVide && lien0 && lien1 && manquant);
 }
 
-TEST(DemoCases, VatAgenciesAndReferenceSuppliers) {
+TEST(DemoCas, VatAgenciesAndReferenceSuppliers) {
   double jour = Demo().options.jour;
   TableLue t = Lire("Administration", "Tva.DB");
   bool finitCeJour = false, commenceCeJour = false, future = false, enCours = false;
@@ -216,7 +216,7 @@ TEST(DemoCases, VatAgenciesAndReferenceSuppliers) {
   EXPECT_GE(libres, 2);
 }
 
-TEST(DemoCases, PriceCatalogueAndAgencyMessages) {
+TEST(DemoCas, PriceCatalogueAndAgencyMessages) {
   TableLue t = Lire("Tarifs", "TARIF.DB");
   std::set<std::string> gx;
   for (size_t i = 0; i < t.rows.size(); ++i)

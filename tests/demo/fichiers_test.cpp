@@ -14,7 +14,7 @@ namespace {
 
 using demotest::Demo;
 
-TEST(DemoFiles, StartUpPointsTheSixDatabasesAtTheInstallation) {
+TEST(DemoFichiers, StartUpPointsTheSixDatabasesAtTheInstallation) {
   corv::Session session;
   corv::HostPaths host(pdx::Env::Default());
   testutil::ScriptedDialogs dialogs;
@@ -27,7 +27,7 @@ TEST(DemoFiles, StartUpPointsTheSixDatabasesAtTheInstallation) {
   }
 }
 
-TEST(DemoFiles, ConfigurationAndParameterFilesReadAsWritten) {
+TEST(DemoFichiers, ConfigurationAndParameterFilesReadAsWritten) {
   corv::IniFile corvanes, import;
   ASSERT_TRUE(corv::IniFile::Load(pdx::Env::Default(), Demo().dir + "/Administration/Corvanes.ini", &corvanes).ok());
   ASSERT_TRUE(corv::IniFile::Load(pdx::Env::Default(), Demo().dir + "/Administration/import.ini", &import).ok());

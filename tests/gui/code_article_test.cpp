@@ -20,6 +20,8 @@
 
 namespace {
 
+using corv::TFicheCodeArticle;
+
 class DemoCodes : public guitest::Installation {
  public:
   std::string CodeArticleDb() const { return testutil::ReadFile(Administration() + "/CodeArticle.DB"); }
@@ -53,7 +55,7 @@ struct Fenetre {
   QTableWidget* grille = nullptr;
 };
 
-TEST(CodeArticleWindow, GridAndEdits) {
+TEST(FicheCodeArticle, GridAndEdits) {
   DemoCodes demo;
   Fenetre w(demo);
   EXPECT_EQ(w.f.windowTitle(), "Gestion des Codes Article");
@@ -108,7 +110,7 @@ TEST(CodeArticleWindow, GridAndEdits) {
   EXPECT_TRUE((*demo.app().dm())["tblCodeArticle"].LectureSeule());
 }
 
-TEST(CodeArticleWindow, ExportAndImportThroughTheChosenDirectory) {
+TEST(FicheCodeArticle, ExportAndImportThroughTheChosenDirectory) {
   DemoCodes demo;
   Fenetre w(demo);
   const int n = w.grille->rowCount();
@@ -146,7 +148,7 @@ TEST(CodeArticleWindow, ExportAndImportThroughTheChosenDirectory) {
   EXPECT_EQ(w.Cellule(n, 0), "ZZ");
 }
 
-TEST(CodeArticleWindow, MissingTableLeavesOnlyClosing) {
+TEST(FicheCodeArticle, MissingTableLeavesOnlyClosing) {
   DemoCodes demo;
   std::filesystem::remove(demo.Administration() + "/CodeArticle.DB");
   Fenetre w(demo);

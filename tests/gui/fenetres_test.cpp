@@ -13,19 +13,21 @@
 
 namespace {
 
-TEST(Windows, AnExceptionOfAUserActionIsShownAndTheProgramCarriesOn) {
+using corv::ListeSimple;
+
+TEST(Fenetres, AnExceptionOfAUserActionIsShownAndTheProgramCarriesOn) {
   testutil::ScriptedDialogs d;
   EXPECT_FALSE(corv::Garder(d, [] { throw std::runtime_error("Agence.DB : disque plein"); }));
   EXPECT_TRUE(corv::Garder(d, [] {}));
   EXPECT_EQ(d.Texts("error"), std::vector<std::string>{"Agence.DB : disque plein"});
 }
 
-TEST(Windows, FileFiltersBecomeQtFilters) {
+TEST(Fenetres, FileFiltersBecomeQtFilters) {
   EXPECT_EQ(corv::FiltreQt("Fichiers CSV (*.csv)|*.csv|Tous (*.*)|*.*"), "Fichiers CSV (*.csv);;Tous (*.*)");
   EXPECT_EQ(corv::FiltreQt(""), "");
 }
 
-TEST(SimpleList, SortedWithoutCaseSilentFromCodeTypingFindsAnEntry) {
+TEST(ListeSimple, SortedWithoutCaseSilentFromCodeTypingFindsAnEntry) {
   ListeSimple l;
   l.show();
   QSignalSpy change(&l, &ListeSimple::change);

@@ -28,6 +28,10 @@
 namespace guitest {
 namespace {
 
+using corv::GrilleFournisseurs;
+using corv::ListeSimple;
+using corv::TFicheAgence;
+
 struct Agence {
   std::string code, nom, repertoire;
   bool repertoireExiste = false, administration = false;
@@ -92,7 +96,7 @@ bool Attache(Installation& inst, const std::string& agence, const std::string& f
   return false;
 }
 
-TEST(AgencyCard, FirstShowingFillsTheSortedListAndOpensTheFirstEntry) {
+TEST(FicheAgence, FirstShowingFillsTheSortedListAndOpensTheFirstEntry) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -132,7 +136,7 @@ TEST(AgencyCard, FirstShowingFillsTheSortedListAndOpensTheFirstEntry) {
   for (const char* c : {"Z2", "Z3", "OB"}) EXPECT_TRUE(codes.count(c)) << c;
 }
 
-TEST(AgencyCard, SwitchingSavesWithoutAQuestionClosingAsks) {
+TEST(FicheAgence, SwitchingSavesWithoutAQuestionClosingAsks) {
   Installation inst;
   auto agences = Agences(inst);
   std::swap(agences[0], agences[Propre(agences)]);
@@ -173,7 +177,7 @@ TEST(AgencyCard, SwitchingSavesWithoutAQuestionClosingAsks) {
   EXPECT_EQ(Agences(inst)[index(agences[2].code)].nom, "Gardé");
 }
 
-TEST(AgencyCard, CancellationKeepsTheStoredRecord) {
+TEST(FicheAgence, CancellationKeepsTheStoredRecord) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -193,7 +197,7 @@ TEST(AgencyCard, CancellationKeepsTheStoredRecord) {
   EXPECT_EQ(Agences(inst)[0].nom, agences[0].nom);
 }
 
-TEST(AgencyCard, DeletionSelectsThePreviousAndKeepsTheAttachments) {
+TEST(FicheAgence, DeletionSelectsThePreviousAndKeepsTheAttachments) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -227,7 +231,7 @@ TEST(AgencyCard, DeletionSelectsThePreviousAndKeepsTheAttachments) {
   EXPECT_EQ(f->IndexCourant, -1);
 }
 
-TEST(AgencyCard, CreationUpperCasesAndRefusesBadCodes) {
+TEST(FicheAgence, CreationUpperCasesAndRefusesBadCodes) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -277,7 +281,7 @@ TEST(AgencyCard, CreationUpperCasesAndRefusesBadCodes) {
   EXPECT_EQ(noms["ZZ2"], "nouveau");
 }
 
-TEST(AgencyCard, SaveWithoutSupplierFileStillSavesTheAgency) {
+TEST(FicheAgence, SaveWithoutSupplierFileStillSavesTheAgency) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -295,7 +299,7 @@ TEST(AgencyCard, SaveWithoutSupplierFileStillSavesTheAgency) {
     }
 }
 
-TEST(AgencyCard, TickingMirrorsTheSupplierIntoTheAgency) {
+TEST(FicheAgence, TickingMirrorsTheSupplierIntoTheAgency) {
   Installation inst;
   auto agences = Agences(inst);
   const Agence& a = agences[Propre(agences)];
@@ -343,7 +347,7 @@ TEST(AgencyCard, TickingMirrorsTheSupplierIntoTheAgency) {
   EXPECT_EQ(n, attendu);
 }
 
-TEST(AgencyCard, SaveUpgradesAnOldSupplierTable) {
+TEST(FicheAgence, SaveUpgradesAnOldSupplierTable) {
   Installation inst;
   auto agences = Agences(inst);
   const Agence& a = agences[Premiere(agences, [](const Agence& x) { return x.champsFournis == 46; })];
@@ -362,7 +366,7 @@ TEST(AgencyCard, SaveUpgradesAnOldSupplierTable) {
   EXPECT_EQ(t.champs[36].size, 6);
 }
 
-TEST(AgencyCard, CodeChangeCarriesTheAttachments) {
+TEST(FicheAgence, CodeChangeCarriesTheAttachments) {
   Installation inst;
   auto agences = Agences(inst);
   const Agence& a = agences[Propre(agences)];
@@ -388,7 +392,7 @@ TEST(AgencyCard, CodeChangeCarriesTheAttachments) {
   EXPECT_FALSE(codes.count(a.code));
 }
 
-TEST(AgencyCard, EditionPageForOneAgencyAndForAll) {
+TEST(FicheAgence, EditionPageForOneAgencyAndForAll) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -416,7 +420,7 @@ TEST(AgencyCard, EditionPageForOneAgencyAndForAll) {
   Fermer(inst, *f, false);
 }
 
-TEST(AgencyCard, ClosingWritesTheImportSettings) {
+TEST(FicheAgence, ClosingWritesTheImportSettings) {
   Installation inst;
   auto f = Ouvrir(inst);
   Trouver<QSpinBox>(f.get(), "ceImportClientPeriode")->setValue(12);
@@ -443,7 +447,7 @@ TEST(AgencyCard, ClosingWritesTheImportSettings) {
   EXPECT_TRUE(pdx::AcquireTableWriteLock(pdx::Env::Default(), inst.Administration(), "Agence", {}, &verrou).ok());
 }
 
-TEST(AgencyCard, FreezingAsksAndUntickingDoesNot) {
+TEST(FicheAgence, FreezingAsksAndUntickingDoesNot) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -465,7 +469,7 @@ TEST(AgencyCard, FreezingAsksAndUntickingDoesNot) {
   EXPECT_EQ(std::stoi(Lire(inst.Administration(), "Agence.DB").T(p, "Flag")) & 2, 2);
 }
 
-TEST(AgencyCard, DetailOpensTheProductSelectionForATickedRow) {
+TEST(FicheAgence, DetailOpensTheProductSelectionForATickedRow) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -486,7 +490,7 @@ TEST(AgencyCard, DetailOpensTheProductSelectionForATickedRow) {
   Fermer(inst, *f, false);
 }
 
-TEST(AgencyCard, ARecordLockedElsewhereIsNotOpened) {
+TEST(FicheAgence, ARecordLockedElsewhereIsNotOpened) {
   Installation inst;
   int tube[2];
   ASSERT_EQ(pipe(tube), 0);
@@ -526,7 +530,7 @@ TEST(AgencyCard, ARecordLockedElsewhereIsNotOpened) {
 namespace guitest {
 namespace {
 
-TEST(AgencyCard, AnAgencyInHeadOfficesAdministrationIsNotMirroredInto) {
+TEST(FicheAgence, AnAgencyInHeadOfficesAdministrationIsNotMirroredInto) {
   Installation inst;
   auto agences = Agences(inst);
   auto f = Ouvrir(inst);
@@ -543,7 +547,7 @@ TEST(AgencyCard, AnAgencyInHeadOfficesAdministrationIsNotMirroredInto) {
   EXPECT_TRUE(inst.dialogs().shown().empty());
 }
 
-TEST(AgencyCard, PrintConfigurationPassesTheAgencyCode) {
+TEST(FicheAgence, PrintConfigurationPassesTheAgencyCode) {
   Installation inst;
   std::filesystem::create_directories(inst.dir() + "/bin/Modules/Impression");
   std::string module = inst.dir() + "/bin/Modules/Impression/Module_Impression";
@@ -567,7 +571,7 @@ TEST(AgencyCard, PrintConfigurationPassesTheAgencyCode) {
 namespace guitest {
 namespace {
 
-TEST(AgencyCard, WithoutTheAgencyTableTheCardIsDisabled) {
+TEST(FicheAgence, WithoutTheAgencyTableTheCardIsDisabled) {
   Installation inst;
   for (const auto& e : std::filesystem::directory_iterator(inst.Administration())) {
     std::string n = e.path().filename().string();
@@ -584,7 +588,7 @@ TEST(AgencyCard, WithoutTheAgencyTableTheCardIsDisabled) {
   EXPECT_FALSE(std::filesystem::exists(inst.Administration() + "/Agence.DB"));
 }
 
-TEST(AgencyCard, ButtonsOpenTheArticleCodesAndTickEveryRow) {
+TEST(FicheAgence, ButtonsOpenTheArticleCodesAndTickEveryRow) {
   Installation inst;
   auto f = Ouvrir(inst);
   ModalesEnregistrees modales([](QDialog&) { return 0; });

@@ -13,7 +13,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(MainMenu, LayoutCaptionsAndVersion) {
+TEST(FicheMain, LayoutCaptionsAndVersion) {
   Installation inst;
   TFicheMainCorvane w(inst.app());
   EXPECT_EQ(w.windowTitle(), "Corvanes");
@@ -53,7 +53,7 @@ TEST(MainMenu, LayoutCaptionsAndVersion) {
   EXPECT_TRUE((*inst.app().dm())["tblProduitFns"].Actif());
 }
 
-TEST(MainMenu, CaptionAndBlueAroundOpenTheSameWindow) {
+TEST(FicheMain, CaptionAndBlueAroundOpenTheSameWindow) {
   Installation inst;
   TFicheMainCorvane w(inst.app());
   w.show();
@@ -78,7 +78,7 @@ TEST(MainMenu, CaptionAndBlueAroundOpenTheSameWindow) {
   EXPECT_TRUE(inst.dialogs().shown().empty());
 }
 
-TEST(MainMenu, AgencyTileOpensTheAgencyCard) {
+TEST(FicheMain, AgencyTileOpensTheAgencyCard) {
   Installation inst;
   TFicheMainCorvane w(inst.app());
   w.show();
@@ -95,7 +95,7 @@ TEST(MainMenu, AgencyTileOpensTheAgencyCard) {
   EXPECT_EQ(modales.vues()[0].titre, "Fiche Agence");
 }
 
-TEST(MainMenu, PrintTileWithoutModuleLeavesTheExchangeFileAndShowsNothing) {
+TEST(FicheMain, PrintTileWithoutModuleLeavesTheExchangeFileAndShowsNothing) {
   Installation inst;
   testutil::TempDir tmp;
   const char* avant = getenv("TMPDIR");

@@ -17,6 +17,8 @@
 
 namespace {
 
+using corv::TFicheSelectionModele;
+
 // The shared demo installation, with the data module at hand.
 class DemoSelection : public guitest::Installation {
  public:
@@ -35,7 +37,7 @@ QStringList Codes(QListWidget* l) {
   return out;
 }
 
-TEST(SelectionModeleWindow, ListsTicksAndReturnedText) {
+TEST(FicheSelectionModele, ListsTicksAndReturnedText) {
   DemoSelection demo;
   TFicheSelectionModele f(demo.dm(), demo.dialogs(), "GX",
                           "<QvrMajProduits><FAMILLES><FE><A1/></FE></FAMILLES></QvrMajProduits>");
@@ -94,7 +96,7 @@ TEST(SelectionModeleWindow, ListsTicksAndReturnedText) {
   EXPECT_TRUE(demo.dialogs().shown().empty());
 }
 
-TEST(SelectionModeleWindow, EditerWritesTheTextBackAndEmptyStaysEmpty) {
+TEST(FicheSelectionModele, EditerWritesTheTextBackAndEmptyStaysEmpty) {
   DemoSelection demo;
   std::string selection;
   // Opened and closed without a tick: still empty.
@@ -120,7 +122,7 @@ TEST(SelectionModeleWindow, EditerWritesTheTextBackAndEmptyStaysEmpty) {
   EXPECT_EQ(selection, "<QvrMajProduits><FAMILLES><FE/></FAMILLES></QvrMajProduits>");
 }
 
-TEST(SelectionModeleWindow, UnreadableTextIsReportedAndKept) {
+TEST(FicheSelectionModele, UnreadableTextIsReportedAndKept) {
   DemoSelection demo;
   const std::string abime = "<QvrMajProduits><FAMILLES>";
   TFicheSelectionModele f(demo.dm(), demo.dialogs(), "", abime);

@@ -417,8 +417,7 @@ TEST_F(Statistiques, LayoutAtTheMinimumSizeAndALargerOne) {
   VerifierDisposition(f);
 }
 
-TEST(StatisticsWindow, TheMainMenuCreatesIt) {
-  Installation inst;
+TEST_F(Statistiques, TheMainMenuCreatesIt) {
   std::unique_ptr<QDialog> d = corv::CreerFenetreTache("TFicheStatistiqueAgence", inst.app(), nullptr);
   ASSERT_NE(dynamic_cast<TFicheStatistiqueAgence*>(d.get()), nullptr);
   EXPECT_EQ(d->windowTitle(), "Statistiques");

@@ -182,12 +182,12 @@ V AgencesPropres(Installation& inst) {
   return v;
 }
 
-class Fenetres : public ::testing::TestWithParam<int> {
+class FenetresTransfertParSorte : public ::testing::TestWithParam<int> {
  protected:
   Sorte sorte = Sortes()[static_cast<size_t>(GetParam())];
 };
 
-TEST_P(Fenetres, SimulationShowsWhatTheCoreRunAndTheCommandLineReport) {
+TEST_P(FenetresTransfertParSorte, SimulationShowsWhatTheCoreRunAndTheCommandLineReport) {
   Installation inst;
   auto w = Fenetre(inst, sorte);
   ASSERT_TRUE(w);
@@ -220,7 +220,7 @@ TEST_P(Fenetres, SimulationShowsWhatTheCoreRunAndTheCommandLineReport) {
   EXPECT_EQ(LignesTexte(testutil::ReadFile(err)), erreurs);
 }
 
-TEST_P(Fenetres, RealRunChangesTheAgenciesAsTheSameCoreRunAndSavesFirst) {
+TEST_P(FenetresTransfertParSorte, RealRunChangesTheAgenciesAsTheSameCoreRunAndSavesFirst) {
   Installation fenetre, jumelle;
   auto w = Fenetre(fenetre, sorte);
   ASSERT_TRUE(w);
@@ -252,7 +252,7 @@ std::string NomSorte(const ::testing::TestParamInfo<int>& i) {
   return noms[i.param];
 }
 
-INSTANTIATE_TEST_SUITE_P(Transferts, Fenetres, ::testing::Range(0, 6), NomSorte);
+INSTANTIATE_TEST_SUITE_P(Transferts, FenetresTransfertParSorte, ::testing::Range(0, 6), NomSorte);
 
 TEST(FenetresTransfert, CaptionsButtonsAndLogOfEachWindow) {
   Installation inst;
