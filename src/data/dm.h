@@ -41,7 +41,7 @@ class TDM {
   // module's open handler; nullptr when the dictionary has none.
   std::unique_ptr<Composant> NouveauComposant(const std::string& nom, const std::string& fenetre);
 
-  // Opens the price dictionary tables through OuvrirTable, rebuilding the index
+  // Opens the price catalogue tables through OuvrirTable, rebuilding the index
   // "Fns" of "TARIF.DB" when tblProduitFns cannot be opened. True when at least
   // one table could not be opened (each already reported).
   bool OuvrirTablesCatalogue();
