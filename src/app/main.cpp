@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   try {
     corv::Application app(pdx::Env::Default(), QApplication::applicationFilePath().toStdString(), dialogs);
     if (!app.Demarrer(ini)) return 0;
-    TFicheMainCorvane principale(app);
+    corv::TFicheMainCorvane principale(app);
     principale.show();
     if (!captures.empty()) {
       corv::ContexteCapture ctx(app, QString::fromStdString(captures), &principale);

@@ -378,7 +378,7 @@ void TFicheAgence::FormClose() {
   TFicheDB::FormClose();
 }
 
-void corv::AjouterCapturesAgence(std::vector<EtapeCapture>& etapes) {
+void AjouterCapturesAgence(std::vector<EtapeCapture>& etapes) {
   etapes.push_back({"TFicheAgence", [](ContexteCapture& ctx) {
                       TFicheAgence f(ctx.app(), ctx.principale());
                       f.show();

@@ -14,6 +14,8 @@
 #include "data/application.h"
 #include "forms/fenetres.h"
 
+namespace corv {
+
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
@@ -89,3 +91,5 @@ void PageEdition::Imprimer() {
   doc.setHtml(html);
   doc.print(&printer);
 }
+
+}  // namespace corv

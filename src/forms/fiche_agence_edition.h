@@ -14,8 +14,8 @@ class QLabel;
 class QTableWidget;
 
 namespace corv {
+
 class Application;
-}
 
 class PageEdition : public QWidget {
   Q_OBJECT
@@ -42,3 +42,5 @@ class PageEdition : public QWidget {
   std::string titre_;
   std::vector<corv::LigneEdition> lignes_;
 };
+
+}  // namespace corv

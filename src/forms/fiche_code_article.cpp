@@ -290,7 +290,7 @@ void TFicheCodeArticle::btnImporterClick() {
   if (codes_->Importer(dir)) RemplirGrille(r);
 }
 
-void corv::AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes) {
+void AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes) {
   etapes.push_back({"TFicheCodeArticle", [](ContexteCapture& ctx) {
                       Application& app = ctx.app();
                       TFicheCodeArticle f(*app.dm(), app.host(), app.dialogs(), ctx.principale());

@@ -15,7 +15,7 @@
 #include "forms/captures.h"
 #include "forms/fiche_agence.h"
 
-using corv::Garder;
+namespace corv {
 
 void ZoneTuile::mousePressEvent(QMouseEvent* e) {
   if (e->button() == Qt::LeftButton) presse_ = true;
@@ -193,8 +193,10 @@ void TFicheMainCorvane::ImpressionClick() {
   });
 }
 
-void corv::AjouterCapturesMain(std::vector<EtapeCapture>& etapes) {
+void AjouterCapturesMain(std::vector<EtapeCapture>& etapes) {
   etapes.push_back({"TFicheMainCorvane", [](ContexteCapture& ctx) {
                       if (ctx.principale()) ctx.Capturer(ctx.principale(), "TFicheMainCorvane");
                     }});
 }
+
+}  // namespace corv

@@ -8,8 +8,8 @@
 #include <string>
 
 namespace corv {
+
 class Application;
-}
 
 // A picture or a caption of a tile: a label that reports a click. Captions
 // also take the keyboard focus (Tab moves between tiles, Enter or Space runs
@@ -76,3 +76,5 @@ class TFicheMainCorvane : public QWidget {
   QLabel* LabelVersion_ = nullptr;
   Tuile agence_, remiseAchat_, remiseVente_, perso_, messagerie_, document_, nettoyage_, stats_, impression_;
 };
+
+}  // namespace corv

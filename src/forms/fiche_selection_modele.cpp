@@ -175,7 +175,7 @@ void TFicheSelectionModele::clbModeleClickCheck(QListWidgetItem* item) {
 
 // The window for supplier "GX" with two families ticked, the first showing its
 // models with two of them ticked, as a user would leave it.
-void corv::AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes) {
+void AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes) {
   etapes.push_back({"TFicheSelectionModele", [](ContexteCapture& ctx) {
                       Application& app = ctx.app();
                       TFicheSelectionModele f(*app.dm(), app.dialogs(), "GX", "", ctx.principale());

@@ -11,6 +11,8 @@
 namespace guitest {
 namespace {
 
+using corv::TFicheMainCorvane;
+
 namespace fs = std::filesystem;
 
 TEST(FicheMain, LayoutCaptionsAndVersion) {

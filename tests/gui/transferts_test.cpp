@@ -38,6 +38,8 @@
 namespace guitest {
 namespace {
 
+using corv::TFicheMainCorvane;
+
 namespace fs = std::filesystem;
 using corv::TFicheTransfert;
 using V = std::vector<std::string>;
