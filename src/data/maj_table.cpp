@@ -1,6 +1,5 @@
 #include "data/maj_table.h"
 
-#include <filesystem>
 
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
@@ -43,8 +42,7 @@ void RemoveDir(pdx::Env* env, const std::string& dir) {
   if (env->GetChildren(dir, &names).ok())
     // Cleaning up a scratch directory: a leftover file there is harmless.
     for (const auto& n : names) env->RemoveFile(pdx::JoinPath(dir, n)).IgnoreError();
-  std::error_code ec;
-  std::filesystem::remove(dir, ec);  // the Env has no directory removal; an in-memory one keeps it
+  env->RemoveDir(dir).IgnoreError();  // likewise an empty directory left behind
 }
 
 // Builds the new version of the table in `temp`.

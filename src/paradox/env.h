@@ -75,6 +75,9 @@ class Env {
   virtual Status RemoveFile(const std::string& path) = 0;
   virtual Status RenameFile(const std::string& from, const std::string& to) = 0;
   virtual Status CreateDir(const std::string& path) = 0;
+  // Removes an empty directory: NotFound when it does not exist, IOError when
+  // it still holds entries or is not a directory.
+  virtual Status RemoveDir(const std::string& path) = 0;
   // Makes a finished rename or create in dir durable.
   virtual Status SyncDir(const std::string& dir) = 0;
 

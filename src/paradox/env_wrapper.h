@@ -33,6 +33,7 @@ class EnvWrapper : public Env {
     return target_->RenameFile(from, to);
   }
   Status CreateDir(const std::string& path) override { return target_->CreateDir(path); }
+  Status RemoveDir(const std::string& path) override { return target_->RemoveDir(path); }
   Status SyncDir(const std::string& dir) override { return target_->SyncDir(dir); }
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     return target_->LockFile(path, lock);

@@ -1,7 +1,6 @@
 #include "transfer/sauvegarde.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <system_error>
 
 #include "paradox/commit.h"
@@ -121,8 +120,6 @@ pdx::Status CreerRepertoire(pdx::Env* env, const std::string& dir) {
   return pdx::Status::OK();
 }
 
-// The Env has no directory removal: files go through it, empty directories
-// through the file system (an in-memory Env simply keeps them).
 void SupprimerArbre(pdx::Env* env, const std::string& dir) {
   std::vector<std::string> noms;
   if (env->GetChildren(dir, &noms).ok())
@@ -133,8 +130,7 @@ void SupprimerArbre(pdx::Env* env, const std::string& dir) {
       if (env->DirExists(p)) SupprimerArbre(env, p);
       else env->RemoveFile(p).IgnoreError();
     }
-  std::error_code ec;
-  std::filesystem::remove(dir, ec);
+  env->RemoveDir(dir).IgnoreError();  // not empty when something above stayed
 }
 
 bool EstRun(pdx::Env* env, const std::string& racine, const std::string& nom) {

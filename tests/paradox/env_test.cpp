@@ -63,3 +63,48 @@ TEST(PosixEnv, MissingFileIsNotFoundNotIOError) {
 }
 
 }  // namespace
+
+namespace {
+
+// The same directory removal contract from the real and the in-memory Env:
+// only an empty directory goes; a full one, a file and a missing path are told apart.
+void CheckRemoveDir(pdx::Env* env, const std::string& root) {
+  const std::string d = pdx::JoinPath(root, "d"), sub = pdx::JoinPath(d, "sub"), f = pdx::JoinPath(d, "f.db");
+  ASSERT_TRUE(env->CreateDir(d).ok());
+  ASSERT_TRUE(env->CreateDir(sub).ok());
+  testutil::PutFile(env, f, "x");
+
+  pdx::Status s = env->RemoveDir(d);
+  EXPECT_FALSE(s.ok());
+  EXPECT_FALSE(s.IsNotFound()) << s.ToString();
+  EXPECT_TRUE(env->DirExists(d));
+  EXPECT_TRUE(env->FileExists(f));  // nothing inside was touched
+
+  s = env->RemoveDir(f);
+  EXPECT_FALSE(s.ok());
+  EXPECT_TRUE(env->FileExists(f));
+
+  ASSERT_TRUE(env->RemoveFile(f).ok());
+  EXPECT_FALSE(env->RemoveDir(d).ok());  // the sub-directory still holds it
+  ASSERT_TRUE(env->RemoveDir(sub).ok());
+  ASSERT_TRUE(env->RemoveDir(d).ok());
+  EXPECT_FALSE(env->DirExists(d));
+  EXPECT_TRUE(env->RemoveDir(d).IsNotFound());
+  std::vector<std::string> names;
+  ASSERT_TRUE(env->GetChildren(root, &names).ok());
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(PosixEnv, RemovesOnlyEmptyDirectories) {
+  testutil::TempDir dir;
+  CheckRemoveDir(pdx::Env::Default(), dir.path());
+}
+
+TEST(MemEnv, RemovesOnlyEmptyDirectories) {
+  auto env = pdx::NewMemEnv();
+  ASSERT_TRUE(env->CreateDir("/t").ok());
+  CheckRemoveDir(env.get(), "/t");
+  EXPECT_FALSE(env->RemoveDir("/").ok());
+}
+
+}  // namespace

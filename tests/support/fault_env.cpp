@@ -124,6 +124,11 @@ Status FaultEnv::CreateDir(const std::string& path) {
   return base_->CreateDir(path);
 }
 
+Status FaultEnv::RemoveDir(const std::string& path) {
+  PDX_RETURN_IF_ERROR(Check(Op::kRemove, path));
+  return base_->RemoveDir(path);
+}
+
 Status FaultEnv::SyncDir(const std::string& dir) {
   PDX_RETURN_IF_ERROR(Check(Op::kSync, dir));
   return base_->SyncDir(dir);

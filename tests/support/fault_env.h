@@ -1,6 +1,6 @@
 #pragma once
 // An Env wrapper that makes a chosen operation fail, for tests of every failure
-// point of the writer (a write, a flush or sync, a rename, a create, a remove),
+// point of the writer (a write, a flush or sync, a rename, a create, a removal of a file or directory),
 // or that behaves like a full disk or a process killed in the middle of a change.
 //
 // Contract:
@@ -44,6 +44,7 @@ class FaultEnv final : public EnvWrapper {
   Status RemoveFile(const std::string& path) override;
   Status RenameFile(const std::string& from, const std::string& to) override;
   Status CreateDir(const std::string& path) override;
+  Status RemoveDir(const std::string& path) override;
   Status SyncDir(const std::string& dir) override;
 
   // Used by the wrapped files: Status to return for an operation on path, or OK

@@ -64,6 +64,9 @@ class EnvSous : public pdx::EnvWrapper {
   pdx::Status CreateDir(const std::string& p) override {
     return Dans(p) ? fault_->CreateDir(p) : target()->CreateDir(p);
   }
+  pdx::Status RemoveDir(const std::string& p) override {
+    return Dans(p) ? fault_->RemoveDir(p) : target()->RemoveDir(p);
+  }
   pdx::Status SyncDir(const std::string& p) override { return Dans(p) ? fault_->SyncDir(p) : target()->SyncDir(p); }
 
  private:

@@ -230,6 +230,22 @@ class MemEnv final : public Env {
     return Status::OK();
   }
 
+  Status RemoveDir(const std::string& path) override {
+    std::string p = Normalize(path);
+    std::lock_guard<std::mutex> g(st_->mu);
+    if (p.empty() || p == "/") return Status::IOError(path + ": rmdir: the root stays");
+    if (!st_->dirs.count(p)) {
+      if (st_->files.count(p)) return Status::IOError(path + ": rmdir: not a directory");
+      return Status::NotFound(path + ": rmdir: no such directory");
+    }
+    for (const auto& [f, data] : st_->files)
+      if (Parent(f) == p) return Status::IOError(path + ": rmdir: directory not empty");
+    for (const auto& d : st_->dirs)
+      if (d != p && Parent(d) == p) return Status::IOError(path + ": rmdir: directory not empty");
+    st_->dirs.erase(p);
+    return Status::OK();
+  }
+
   Status SyncDir(const std::string& dir) override {
     std::lock_guard<std::mutex> g(st_->mu);
     if (!st_->DirExistsLocked(Normalize(dir))) return Status::NotFound(dir + ": sync: no such directory");

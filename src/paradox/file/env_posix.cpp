@@ -181,6 +181,10 @@ class PosixEnv final : public Env {
     if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return PosixError(path, "mkdir", errno);
     return Status::OK();
   }
+  Status RemoveDir(const std::string& path) override {
+    if (::rmdir(path.c_str()) != 0) return PosixError(path, "rmdir", errno);
+    return Status::OK();
+  }
   Status SyncDir(const std::string& dir) override {
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return PosixError(dir, "open directory", errno);
