@@ -4,7 +4,7 @@
 
 #include "paradox/read/cursor_impl.h"
 #include "paradox/format/field_codec.h"
-#include "paradox/index/index_hooks.h"
+#include "paradox/read/index_hooks.h"
 #include "paradox/read/table_impl.h"
 #include "paradox/text/ascii.h"
 

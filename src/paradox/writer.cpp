@@ -178,15 +178,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
   if (mbName_.empty()) mbName_ = base_ + ".MB";
 
   // Records, in stored order, along the block chain.
-  rows_.Clear(false);
-  blobs_.clear();
-  keyed_.clear();
-  merged_.clear();
-  mergedKeys_.clear();
-  mergedKeysMade_ = false;
-  keyedStale_ = false;
-  order_.clear();
-  loadedBlocks_.clear();
+  ClearRows(/*keepIds=*/false);
   // Room for the rows the header counts, within what the file can hold (a
   // damaged count must not make a huge allocation).
   const uint64_t fits = static_cast<uint64_t>(db.BlocksInFile()) * db.RecordsPerBlock();
@@ -200,13 +192,9 @@ Status TableWriterImpl::LoadRows(Env* env) {
     merged_.reserve(expected);
     mergedKeys_.reserve(expected * kb);
   }
-  BlockChain chain(&db);
   uint64_t n = 0;
   const char* prevRec = nullptr;  // the row loaded last (keyed tables)
-  for (;;) {
-    bool done = false;
-    PDX_RETURN_IF_ERROR(chain.Next(&done));
-    if (done) break;
+  PDX_RETURN_IF_ERROR(WalkBlocks(&db, [&](const BlockChain& chain) -> Status {
     if (chain.records() > 0) {
       BlockSummary b;
       b.block = chain.block();
@@ -257,7 +245,8 @@ Status TableWriterImpl::LoadRows(Env* env) {
         order_.push_back(id);
       }
     }
-  }
+    return Status::OK();
+  }));
   if (flat) {
     keyedStale_ = true;
     mergedKeysMade_ = true;
@@ -615,16 +604,22 @@ Status TableWriterImpl::Delete(RowId row) {
   return Status::OK();
 }
 
-Status TableWriterImpl::Empty() {
+void TableWriterImpl::ClearRows(bool keepIds) {
+  rows_.Clear(keepIds);
+  blobs_.clear();
   keyed_.clear();
   merged_.clear();
   mergedKeys_.clear();
   mergedKeysMade_ = false;
   keyedStale_ = false;
   order_.clear();
-  rows_.Clear(/*keepIds=*/true);
-  blobs_.clear();
+  // The loaded blocks no longer describe the rows.
+  loadedBlocks_.clear();
   live_ = 0;
+}
+
+Status TableWriterImpl::Empty() {
+  ClearRows(/*keepIds=*/true);
   dirty_ = true;
   return Status::OK();
 }

@@ -27,6 +27,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "paradox/format/header.h"
+
 namespace pdx {
 namespace {
 
@@ -80,13 +82,13 @@ Status WriteDataFile(const DataFileLayout& layout, const std::vector<const char*
                                    " records need more blocks than the format counts");
   std::string header = layout.header;
   const uint16_t n = static_cast<uint16_t>(nblocks);
-  PutLE32(&header, 0x06, static_cast<uint32_t>(records.size()));
-  PutLE16(&header, 0x0A, n);
-  PutLE16(&header, 0x0C, n);
-  PutLE16(&header, 0x0E, n ? 1 : 0);
-  PutLE16(&header, 0x10, n);
-  PutLE16(&header, 0x3A, n);
-  PutLE16(&header, 0x4D, 0);
+  PutLE32(&header, hdr::kRecordCount, static_cast<uint32_t>(records.size()));
+  PutLE16(&header, hdr::kBlocksInUse, n);
+  PutLE16(&header, hdr::kFileBlocks, n);
+  PutLE16(&header, hdr::kFirstBlock, n ? 1 : 0);
+  PutLE16(&header, hdr::kLastBlock, n);
+  PutLE16(&header, hdr::kMaxBlocks, n);
+  PutLE16(&header, hdr::kFirstFreeBlock, 0);
   PDX_RETURN_IF_ERROR(out->Append(header.data(), header.size()));
 
   blocks->reserve(nblocks);
@@ -160,14 +162,14 @@ Status WriteIndexFile(const IndexFileLayout& layout, const std::vector<BlockSumm
   const uint32_t total = nextBlock - 1;
   if (total > kMaxBlocks) return Status::InvalidArgument(layout.name + ": the index needs more blocks than the format counts");
   std::string header = layout.header;
-  PutLE32(&header, 0x06, static_cast<uint32_t>(entries));
-  PutLE16(&header, 0x0A, static_cast<uint16_t>(total));
-  PutLE16(&header, 0x0C, static_cast<uint16_t>(total));
-  PutLE16(&header, 0x0E, 1);
-  PutLE16(&header, 0x10, static_cast<uint16_t>(total));
-  PutLE16(&header, 0x1E, static_cast<uint16_t>(total));
-  PutLE16(&header, 0x3A, static_cast<uint16_t>(total));
-  header[0x20] = static_cast<char>(levels.size());
+  PutLE32(&header, hdr::kRecordCount, static_cast<uint32_t>(entries));
+  PutLE16(&header, hdr::kBlocksInUse, static_cast<uint16_t>(total));
+  PutLE16(&header, hdr::kFileBlocks, static_cast<uint16_t>(total));
+  PutLE16(&header, hdr::kFirstBlock, 1);
+  PutLE16(&header, hdr::kLastBlock, static_cast<uint16_t>(total));
+  PutLE16(&header, hdr::kTreeRoot, static_cast<uint16_t>(total));
+  PutLE16(&header, hdr::kMaxBlocks, static_cast<uint16_t>(total));
+  header[hdr::kTreeLevels] = static_cast<char>(levels.size());
   PDX_RETURN_IF_ERROR(out->Append(header.data(), header.size()));
   std::string blk;
   for (const auto& level : levels) {

@@ -104,21 +104,21 @@ Status ReadHeaderString(const std::string& fileName, const std::string& raw, siz
 
 Status ParseHeader(const std::string& fileName, const char* data, size_t n, uint64_t fileSize, FileHeader* out) {
   FileHeader h;
-  if (n < 0x58) return Bad(fileName, "file shorter than the fixed header (" + std::to_string(n) + " bytes)");
-  h.recordSize = U16(data + 0x00);
-  h.headerSize = U16(data + 0x02);
-  h.fileType = static_cast<uint8_t>(data[0x04]);
-  uint8_t kib = static_cast<uint8_t>(data[0x05]);
-  h.recordCount = U32(data + 0x06);
-  h.blocksInUse = U16(data + 0x0A);
-  h.fileBlocks = U16(data + 0x0C);
-  h.firstBlock = U16(data + 0x0E);
-  h.lastBlock = U16(data + 0x10);
-  h.fieldCount = U16(data + 0x21);
-  h.keyFieldCount = U16(data + 0x23);
-  h.sortOrderId = static_cast<uint8_t>(data[0x29]);
-  h.fileVersion = static_cast<uint8_t>(data[0x39]);
-  h.autoIncrement = U32(data + 0x49);
+  if (n < hdr::kFixedEnd) return Bad(fileName, "file shorter than the fixed header (" + std::to_string(n) + " bytes)");
+  h.recordSize = U16(data + hdr::kRecordSize);
+  h.headerSize = U16(data + hdr::kHeaderSize);
+  h.fileType = static_cast<uint8_t>(data[hdr::kFileType]);
+  uint8_t kib = static_cast<uint8_t>(data[hdr::kBlockKiB]);
+  h.recordCount = U32(data + hdr::kRecordCount);
+  h.blocksInUse = U16(data + hdr::kBlocksInUse);
+  h.fileBlocks = U16(data + hdr::kFileBlocks);
+  h.firstBlock = U16(data + hdr::kFirstBlock);
+  h.lastBlock = U16(data + hdr::kLastBlock);
+  h.fieldCount = U16(data + hdr::kFieldCount);
+  h.keyFieldCount = U16(data + hdr::kKeyFieldCount);
+  h.sortOrderId = static_cast<uint8_t>(data[hdr::kSortOrder]);
+  h.fileVersion = static_cast<uint8_t>(data[hdr::kFileVersion]);
+  h.autoIncrement = U32(data + hdr::kAutoIncrement);
 
   if (h.fileType > 8) return Bad(fileName, "unknown file type " + std::to_string(h.fileType));
   if (kib != 1 && kib != 2 && kib != 4 && kib != 8 && kib != 16 && kib != 32)
@@ -126,7 +126,7 @@ Status ParseHeader(const std::string& fileName, const char* data, size_t n, uint
   h.blockSize = kib * 1024u;
   if (h.fileVersion < 3 || h.fileVersion > 12)
     return Bad(fileName, "unknown file version " + std::to_string(h.fileVersion));
-  if (h.headerSize < 0x58 || h.headerSize > fileSize)
+  if (h.headerSize < hdr::kFixedEnd || h.headerSize > fileSize)
     return Bad(fileName, "header size " + std::to_string(h.headerSize) + " for a file of " +
                              std::to_string(fileSize) + " bytes");
   if (n < h.headerSize) return Bad(fileName, "file ends inside the header");
@@ -145,10 +145,10 @@ Status ParseHeader(const std::string& fileName, const char* data, size_t n, uint
   h.hasNames = t == 0 || t == 2 || t == 3 || t == 5 || t == 6 || t == 8;
   h.extended = h.hasNames && h.fileVersion >= 5;
   if (h.extended) {
-    if (h.headerSize < 0x78) return Bad(fileName, "header too short for its extension");
-    h.codePage = U16(raw.data() + 0x6A);
+    if (h.headerSize < hdr::kExtendedEnd) return Bad(fileName, "header too short for its extension");
+    h.codePage = U16(raw.data() + hdr::kCodePage);
   }
-  size_t pos = h.extended ? 0x78 : 0x58;
+  size_t pos = h.extended ? hdr::kExtendedEnd : hdr::kFixedEnd;
 
   // Descriptors.
   if (pos + 2u * h.fieldCount > h.headerSize) return Bad(fileName, "field descriptors run past the header");

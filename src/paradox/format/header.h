@@ -28,6 +28,55 @@ enum class FileType : uint8_t {
   kCompositeDataInc = 8,  // .XGn (incremental)
 };
 
+// Byte offsets in the header (layout in header.cpp). Bytes whose meaning is
+// not known are named after what the writer puts there, as the original
+// engine does.
+namespace hdr {
+inline constexpr size_t kRecordSize = 0x00;      // u16 (entry size in index files)
+inline constexpr size_t kHeaderSize = 0x02;      // u16
+inline constexpr size_t kFileType = 0x04;        // u8, FileType
+inline constexpr size_t kBlockKiB = 0x05;        // u8
+inline constexpr size_t kRecordCount = 0x06;     // u32
+inline constexpr size_t kBlocksInUse = 0x0A;     // u16
+inline constexpr size_t kFileBlocks = 0x0C;      // u16
+inline constexpr size_t kFirstBlock = 0x0E;      // u16
+inline constexpr size_t kLastBlock = 0x10;       // u16
+inline constexpr size_t kIndexField = 0x15;      // u8, .Xnn: the field indexed
+inline constexpr size_t kTreeRoot = 0x1E;        // u16, trees: root block
+inline constexpr size_t kTreeLevels = 0x20;      // u8, trees: levels
+inline constexpr size_t kFieldCount = 0x21;      // u16
+inline constexpr size_t kKeyFieldCount = 0x23;   // u16
+inline constexpr size_t kFilled26 = 0x26;        // u8, 0xFF
+inline constexpr size_t kFilled28 = 0x28;        // u8, 0xFF
+inline constexpr size_t kSortOrder = 0x29;       // u8, sort order id
+inline constexpr size_t kTreeChange = 0x2C;      // u8, .PX: the .DB's change count; .Ynn: its .Xnn's
+inline constexpr size_t kChangeCount = 0x2D;     // u8, bumped at every write
+inline constexpr size_t kChangeCount2 = 0x2E;    // u8, .Xnn: repeats the .DB's
+inline constexpr size_t kDataChange = 0x2F;      // u8, .Xnn: the .DB's change count
+inline constexpr size_t kFileVersion = 0x39;     // u8
+inline constexpr size_t kMaxBlocks = 0x3A;       // u16, blocks the file holds
+inline constexpr size_t kFilled3E = 0x3E;        // u8, 0x1F
+inline constexpr size_t kFilled3F = 0x3F;        // u8, 0x0F
+inline constexpr size_t kAutoIncrement = 0x49;   // u32
+inline constexpr size_t kFirstFreeBlock = 0x4D;  // u16
+inline constexpr size_t kInfoEnd = 0x51;         // u16, end of the names and tail
+inline constexpr size_t kCaseInsensitive = 0x55; // u8, .Xnn: bit 0
+inline constexpr size_t kFilled56 = 0x56;        // u8, 0x20
+inline constexpr size_t kFixedEnd = 0x58;        // descriptors of a file without extension
+// The extension of version >= 5 files.
+inline constexpr size_t kVersionId = 0x58;       // u16, 0x0100 | version
+inline constexpr size_t kVersionId2 = 0x5A;      // u16, the same
+inline constexpr size_t kUpdateTime = 0x60;      // u32, time of the structure
+inline constexpr size_t kHighFieldId = 0x64;     // u16, fields + 1
+inline constexpr size_t kFieldInfo = 0x66;       // u16
+inline constexpr size_t kFieldInfo2 = 0x68;      // u16, composite indexes
+inline constexpr size_t kCodePage = 0x6A;        // u16, DOS code page
+inline constexpr size_t kFilled6C = 0x6C;        // u8, 1
+inline constexpr size_t kFilled6D = 0x6D;        // u8, 1
+inline constexpr size_t kFieldInfoEnd = 0x6E;    // u16
+inline constexpr size_t kExtendedEnd = 0x78;     // descriptors of an extended file
+}  // namespace hdr
+
 struct FileHeader {
   uint16_t recordSize = 0;
   uint16_t headerSize = 0;

@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "paradox/codepage.h"
@@ -114,5 +115,34 @@ class BlockChain {
   uint32_t blocksSeen_ = 0;
   std::vector<bool> visited_;
 };
+
+// One walk of a file's records in block-chain order (the order they are
+// stored in): onBlock(chain) once per block, after it is loaded (chain.block(),
+// chain.records(), chain.record(i)). onBlock returns void or a Status; a
+// Status not OK ends the walk and is returned, as is an error of the chain.
+template <typename OnBlock>
+Status WalkBlocks(const ParadoxFile* file, OnBlock onBlock) {
+  BlockChain chain(file);
+  for (;;) {
+    bool done = false;
+    PDX_RETURN_IF_ERROR(chain.Next(&done));
+    if (done) return Status::OK();
+    if constexpr (std::is_void_v<decltype(onBlock(chain))>) onBlock(chain);
+    else PDX_RETURN_IF_ERROR(onBlock(chain));
+  }
+}
+
+// The same record by record: onRecord(rec, block, slot).
+template <typename OnRecord>
+Status WalkRecords(const ParadoxFile* file, OnRecord onRecord) {
+  return WalkBlocks(file, [&](const BlockChain& chain) -> Status {
+    for (uint32_t i = 0; i < chain.records(); ++i) {
+      if constexpr (std::is_void_v<decltype(onRecord(chain.record(i), chain.block(), i))>)
+        onRecord(chain.record(i), chain.block(), i);
+      else PDX_RETURN_IF_ERROR(onRecord(chain.record(i), chain.block(), i));
+    }
+    return Status::OK();
+  });
+}
 
 }  // namespace pdx

@@ -130,12 +130,8 @@ Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings
   std::vector<ChainBlock> blocks;
   std::unordered_map<std::string, RecordRef> byKey;
   {
-    BlockChain chain(&db);
     std::string prev;
-    for (;;) {
-      bool done = false;
-      PDX_RETURN_IF_ERROR(chain.Next(&done));
-      if (done) break;
+    PDX_RETURN_IF_ERROR(WalkBlocks(&db, [&](const BlockChain& chain) {
       ChainBlock b{chain.block(), chain.records(), std::string()};
       for (uint32_t i = 0; i < chain.records(); ++i) {
         const char* rec = chain.record(i);
@@ -152,7 +148,7 @@ Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings
         prev = key;
       }
       blocks.push_back(std::move(b));
-    }
+    }));
   }
 
   for (const IndexFiles& idx : found.indexes) {
@@ -185,18 +181,9 @@ Status CheckIndexesOf(const TableImpl& table, std::vector<std::string>* findings
     }
     // Expected secondary key of each record, by primary key.
     std::unordered_map<std::string, std::string> expected;
-    {
-      BlockChain chain(&db);
-      for (;;) {
-        bool done = false;
-        PDX_RETURN_IF_ERROR(chain.Next(&done));
-        if (done) break;
-        for (uint32_t i = 0; i < chain.records(); ++i) {
-          const char* rec = chain.record(i);
-          expected.emplace(std::string(rec, pkSize), si->EntryKeyOf(rec, h));
-        }
-      }
-    }
+    PDX_RETURN_IF_ERROR(WalkRecords(&db, [&](const char* rec, uint32_t, uint32_t) {
+      expected.emplace(std::string(rec, pkSize), si->EntryKeyOf(rec, h));
+    }));
     const auto& entries = si->entries();
     if (entries.size() != h.recordCount) {
       f.Add(label, "entry count", std::to_string(entries.size()) + " entries for " + std::to_string(h.recordCount) +

@@ -110,14 +110,10 @@ Status PrimaryOrder::Open(const TableImpl& table, std::unique_ptr<PrimaryOrder>*
   if (!usable) {
     o->records_.clear();
     o->blockStart_.clear();
-    BlockChain chain(&db);
-    for (;;) {
-      bool done = false;
-      PDX_RETURN_IF_ERROR(chain.Next(&done));
-      if (done) break;
+    PDX_RETURN_IF_ERROR(WalkBlocks(&db, [&](const BlockChain& chain) {
       o->blockStart_.push_back(o->records_.size());
       for (uint32_t s = 0; s < chain.records(); ++s) o->records_.push_back({chain.block(), s});
-    }
+    }));
   }
   *out = std::move(o);
   return Status::OK();
@@ -265,16 +261,9 @@ Status SecondaryOrder::Open(const TableImpl& table, const IndexDesc& index, std:
         // The entry may hold its primary key uppercased: match it that way.
         if (folded.empty() && !folding) {
           folding = true;
-          BlockChain chain(&db);
-          for (;;) {
-            bool done = false;
-            PDX_RETURN_IF_ERROR(chain.Next(&done));
-            if (done) break;
-            for (uint32_t i = 0; i < chain.records(); ++i) {
-              folded.emplace(si.FoldedPrimaryKey(std::string_view(chain.record(i), pkSize), h),
-                             RecordRef{chain.block(), i});
-            }
-          }
+          PDX_RETURN_IF_ERROR(WalkRecords(&db, [&](const char* rec, uint32_t block, uint32_t slot) {
+            folded.emplace(si.FoldedPrimaryKey(std::string_view(rec, pkSize), h), RecordRef{block, slot});
+          }));
         }
         auto f = folded.find(si.FoldedPrimaryKey(pk, h));
         if (f != folded.end()) {

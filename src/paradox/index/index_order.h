@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "paradox/text/collation.h"
-#include "paradox/index/index_hooks.h"
+#include "paradox/read/index_hooks.h"
 #include "paradox/index/index_key.h"
 #include "paradox/index/index_secondary.h"
 #include "paradox/index/index_tree.h"

@@ -99,7 +99,7 @@ Status DescribeSecondary(const std::string& path, const std::string& fileName, b
   d->primary = false;
   d->unique = false;
   d->descending = false;
-  d->caseInsensitive = x.raw.size() > 0x55 && (static_cast<uint8_t>(x.raw[0x55]) & 0x01) != 0;
+  d->caseInsensitive = x.raw.size() > hdr::kCaseInsensitive && (static_cast<uint8_t>(x.raw[hdr::kCaseInsensitive]) & 0x01) != 0;
   if (composite) {
     size_t pos = x.tailOffset;
     std::string name;
@@ -233,16 +233,10 @@ Status SecondaryIndex::Open(Env* env, const IndexFiles& files, const FileHeader&
   si->hintOffset_ = x.fieldOffsets.back();
   si->pkSize_ = si->hintOffset_ - si->pkOffset_;
 
-  BlockChain chain(xf.get());
-  for (;;) {
-    bool done = false;
-    PDX_RETURN_IF_ERROR(chain.Next(&done));
-    if (done) break;
-    for (uint32_t i = 0; i < chain.records(); ++i) {
-      si->entries_.emplace_back(chain.record(i), x.recordSize);
-      si->entryBlocks_.push_back(chain.block());
-    }
-  }
+  PDX_RETURN_IF_ERROR(WalkRecords(xf.get(), [&](const char* rec, uint32_t block, uint32_t) {
+    si->entries_.emplace_back(rec, x.recordSize);
+    si->entryBlocks_.push_back(block);
+  }));
   // Where the engine keeps the descending flag is not known, but the entries
   // show it: the first key above the last one.
   if (!si->key_.descending && si->entries_.size() > 1 &&

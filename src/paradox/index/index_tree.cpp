@@ -40,6 +40,8 @@
 
 #include <cstring>
 
+#include "paradox/format/header.h"
+
 namespace pdx {
 
 namespace {
@@ -64,9 +66,9 @@ Status IndexTree::Read(Env* env, const std::string& path, std::unique_ptr<IndexT
   }
   if (h.recordSize < 7) return Status::Corruption(path + ": index entries of " + std::to_string(h.recordSize) + " bytes");
   t->keySize_ = h.recordSize - 6u;
-  if (h.raw.size() < 0x21) return Status::Corruption(path + ": header too short");
-  t->root_ = U16(h.raw, 0x1E);
-  t->levels_ = static_cast<uint8_t>(h.raw[0x20]);
+  if (h.raw.size() <= hdr::kTreeLevels) return Status::Corruption(path + ": header too short");
+  t->root_ = U16(h.raw, hdr::kTreeRoot);
+  t->levels_ = static_cast<uint8_t>(h.raw[hdr::kTreeLevels]);
   if (h.recordCount == 0 && t->root_ == 0) {
     *out = std::move(t);
     return Status::OK();

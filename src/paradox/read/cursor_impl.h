@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "paradox/index/index_hooks.h"
+#include "paradox/read/index_hooks.h"
 #include "paradox/format/paradox_file.h"
 #include "paradox/table.h"
 

@@ -115,30 +115,30 @@ Status DataHeader(uint8_t type, const HeaderFields& hf, int keyFields, uint32_t 
                   int codePage, const std::string& sortOrder, uint8_t sortOrderId, const std::string& tableName,
                   const std::string& tail, const CodePage& cp, std::string* out) {
   std::string h(kHeaderUnit, '\0');
-  PutLE16(&h, 0x00, static_cast<uint16_t>(recordSize));
-  h[0x04] = static_cast<char>(type);
-  h[0x05] = static_cast<char>(blockKiB);
-  PutLE16(&h, 0x21, static_cast<uint16_t>(hf.fields.size()));
-  PutLE16(&h, 0x23, static_cast<uint16_t>(keyFields));
-  h[0x26] = static_cast<char>(0xFF);
-  h[0x28] = static_cast<char>(0xFF);
-  h[0x29] = static_cast<char>(sortOrderId);
-  h[0x2D] = 1;
-  h[0x39] = static_cast<char>(version);
-  h[0x3E] = 0x1F;
-  h[0x3F] = 0x0F;
-  h[0x56] = 0x20;
+  PutLE16(&h, hdr::kRecordSize, static_cast<uint16_t>(recordSize));
+  h[hdr::kFileType] = static_cast<char>(type);
+  h[hdr::kBlockKiB] = static_cast<char>(blockKiB);
+  PutLE16(&h, hdr::kFieldCount, static_cast<uint16_t>(hf.fields.size()));
+  PutLE16(&h, hdr::kKeyFieldCount, static_cast<uint16_t>(keyFields));
+  h[hdr::kFilled26] = static_cast<char>(0xFF);
+  h[hdr::kFilled28] = static_cast<char>(0xFF);
+  h[hdr::kSortOrder] = static_cast<char>(sortOrderId);
+  h[hdr::kChangeCount] = 1;
+  h[hdr::kFileVersion] = static_cast<char>(version);
+  h[hdr::kFilled3E] = 0x1F;
+  h[hdr::kFilled3F] = 0x0F;
+  h[hdr::kFilled56] = 0x20;
   const bool extended = version >= 5;
   size_t end = 0;
   PDX_RETURN_IF_ERROR(
-      PutLayout(&h, extended ? 0x78 : 0x58, version, hf, tableName, true, sortOrder, tail, cp, &end));
-  PutLE16(&h, 0x02, static_cast<uint16_t>(h.size()));
-  PutLE16(&h, 0x51, static_cast<uint16_t>(end));
+      PutLayout(&h, extended ? hdr::kExtendedEnd : hdr::kFixedEnd, version, hf, tableName, true, sortOrder, tail, cp, &end));
+  PutLE16(&h, hdr::kHeaderSize, static_cast<uint16_t>(h.size()));
+  PutLE16(&h, hdr::kInfoEnd, static_cast<uint16_t>(end));
   if (extended) {
-    PutLE16(&h, 0x58, static_cast<uint16_t>(0x0100 | version));
-    PutLE16(&h, 0x5A, static_cast<uint16_t>(0x0100 | version));
-    PutLE32(&h, 0x60, static_cast<uint32_t>(std::time(nullptr)));
-    PutLE16(&h, 0x64, static_cast<uint16_t>(hf.fields.size() + 1));
+    PutLE16(&h, hdr::kVersionId, static_cast<uint16_t>(0x0100 | version));
+    PutLE16(&h, hdr::kVersionId2, static_cast<uint16_t>(0x0100 | version));
+    PutLE32(&h, hdr::kUpdateTime, static_cast<uint32_t>(std::time(nullptr)));
+    PutLE16(&h, hdr::kHighFieldId, static_cast<uint16_t>(hf.fields.size() + 1));
     size_t nameBytes = 0;
     for (const auto& f : hf.fields) {
       std::string n;
@@ -147,11 +147,11 @@ Status DataHeader(uint8_t type, const HeaderFields& hf, int keyFields, uint32_t 
       nameBytes += n.size() + 1;
     }
     const uint16_t info = static_cast<uint16_t>(115 + 6 * hf.fields.size() + nameBytes);
-    PutLE16(&h, 0x66, info);
-    PutLE16(&h, 0x6A, static_cast<uint16_t>(codePage));
-    h[0x6C] = 1;
-    h[0x6D] = 1;
-    PutLE16(&h, 0x6E, static_cast<uint16_t>(info + 2 * hf.fields.size()));
+    PutLE16(&h, hdr::kFieldInfo, info);
+    PutLE16(&h, hdr::kCodePage, static_cast<uint16_t>(codePage));
+    h[hdr::kFilled6C] = 1;
+    h[hdr::kFilled6D] = 1;
+    PutLE16(&h, hdr::kFieldInfoEnd, static_cast<uint16_t>(info + 2 * hf.fields.size()));
   }
   *out = std::move(h);
   return Status::OK();
@@ -161,18 +161,18 @@ Status DataHeader(uint8_t type, const HeaderFields& hf, int keyFields, uint32_t 
 Status TreeHeader(uint8_t type, const std::vector<FieldDesc>& keyFields, size_t keyBytes, int blockKiB, int version,
                   uint8_t sortOrderId, const std::string& name, const CodePage& cp, std::string* out) {
   std::string h(kHeaderUnit, '\0');
-  PutLE16(&h, 0x00, static_cast<uint16_t>(keyBytes + 6));
-  h[0x04] = static_cast<char>(type);
-  h[0x05] = static_cast<char>(blockKiB);
-  PutLE16(&h, 0x21, static_cast<uint16_t>(keyFields.size()));
-  h[0x29] = static_cast<char>(sortOrderId);
-  h[0x39] = static_cast<char>(version);
+  PutLE16(&h, hdr::kRecordSize, static_cast<uint16_t>(keyBytes + 6));
+  h[hdr::kFileType] = static_cast<char>(type);
+  h[hdr::kBlockKiB] = static_cast<char>(blockKiB);
+  PutLE16(&h, hdr::kFieldCount, static_cast<uint16_t>(keyFields.size()));
+  h[hdr::kSortOrder] = static_cast<char>(sortOrderId);
+  h[hdr::kFileVersion] = static_cast<char>(version);
   HeaderFields hf;
   hf.fields = keyFields;
   size_t end = 0;
-  PDX_RETURN_IF_ERROR(PutLayout(&h, 0x58, version, hf, name, false, "", "", cp, &end));
-  PutLE16(&h, 0x02, static_cast<uint16_t>(h.size()));
-  PutLE16(&h, 0x51, static_cast<uint16_t>(end));
+  PDX_RETURN_IF_ERROR(PutLayout(&h, hdr::kFixedEnd, version, hf, name, false, "", "", cp, &end));
+  PutLE16(&h, hdr::kHeaderSize, static_cast<uint16_t>(h.size()));
+  PutLE16(&h, hdr::kInfoEnd, static_cast<uint16_t>(end));
   *out = std::move(h);
   return Status::OK();
 }
@@ -239,7 +239,7 @@ Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const
                                  tableName, "", cp, out));
   uint16_t hi = 0;
   for (uint16_t n : numbers) hi = std::max(hi, n);
-  if (version >= 5) PutLE16(out, 0x64, static_cast<uint16_t>(hi + 1));
+  if (version >= 5) PutLE16(out, hdr::kHighFieldId, static_cast<uint16_t>(hi + 1));
   return Status::OK();
 }
 
@@ -281,7 +281,7 @@ Status BuildPrimaryHeader(const FileHeader& db, const std::string& pxName, const
   size_t keyBytes = 0;
   for (const auto& k : keys) keyBytes += StoredFieldSize(k);
   PDX_RETURN_IF_ERROR(TreeHeader(1, keys, keyBytes, static_cast<int>(db.blockSize / 1024), db.fileVersion,
-                                 static_cast<uint8_t>(db.raw[0x29]), pxName, cp, out));
+                                 static_cast<uint8_t>(db.raw[hdr::kSortOrder]), pxName, cp, out));
   return Status::OK();
 }
 
@@ -314,16 +314,16 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
   std::string sortOrder = db.sortOrderName;
   PDX_RETURN_IF_ERROR(DataHeader(composite ? 8 : 5, hf, static_cast<int>(keyFields.size()),
                                  static_cast<uint32_t>(keyBytes + 2), kib, version, db.EffectiveCodePage(), sortOrder,
-                                 static_cast<uint8_t>(dbRaw[0x29]), ix->desc.file, composite ? ix->desc.name : "", cp,
+                                 static_cast<uint8_t>(dbRaw[hdr::kSortOrder]), ix->desc.file, composite ? ix->desc.name : "", cp,
                                  &ix->xHeader));
-  ix->xHeader[0x15] = static_cast<char>(ix->desc.fields.front());
-  ix->xHeader[0x2D] = 0;
-  ix->xHeader[0x55] = ix->desc.caseInsensitive ? 1 : 0;
-  ix->xHeader[0x2C] = static_cast<char>(0xFF);
+  ix->xHeader[hdr::kIndexField] = static_cast<char>(ix->desc.fields.front());
+  ix->xHeader[hdr::kChangeCount] = 0;
+  ix->xHeader[hdr::kCaseInsensitive] = ix->desc.caseInsensitive ? 1 : 0;
+  ix->xHeader[hdr::kTreeChange] = static_cast<char>(0xFF);
   // Composite entry files also carry 0x68, 12 above 0x66 on both samples.
-  if (composite) PutLE16(&ix->xHeader, 0x68, static_cast<uint16_t>(GetLE16(ix->xHeader, 0x66) + 4 * hf.fields.size()));
+  if (composite) PutLE16(&ix->xHeader, hdr::kFieldInfo2, static_cast<uint16_t>(GetLE16(ix->xHeader, hdr::kFieldInfo) + 4 * hf.fields.size()));
   PDX_RETURN_IF_ERROR(TreeHeader(composite ? 7 : 4, keyFields, keyBytes, kib, version,
-                                 static_cast<uint8_t>(dbRaw[0x29]), ix->treeFile, cp, &ix->yHeader));
+                                 static_cast<uint8_t>(dbRaw[hdr::kSortOrder]), ix->treeFile, cp, &ix->yHeader));
   ix->xBlockSize = ix->yBlockSize = db.blockSize;
   return Status::OK();
 }
@@ -403,7 +403,7 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
       if (!ParadoxFile::Open(env, JoinPath(dir, n), &f).ok() || !f->header().IsDataFile()) continue;
       codePage = f->header().EffectiveCodePage();
       sortOrder = f->header().sortOrderName;
-      sortOrderId = static_cast<uint8_t>(f->header().raw[0x29]);
+      sortOrderId = static_cast<uint8_t>(f->header().raw[hdr::kSortOrder]);
       break;
     }
   }
@@ -426,7 +426,7 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
     DataFileLayout layout;
     layout.name = label;
     layout.header = headers.db;
-    layout.blockSize = static_cast<uint32_t>(static_cast<uint8_t>(headers.db[0x05])) * 1024;
+    layout.blockSize = static_cast<uint32_t>(static_cast<uint8_t>(headers.db[hdr::kBlockKiB])) * 1024;
     layout.recordSize = GetLE16(headers.db, 0);
     std::vector<BlockSummary> blocks;
     PDX_RETURN_IF_ERROR(WriteDataFile(layout, {}, f, &blocks));

@@ -202,6 +202,10 @@ Status TableWriterImpl::WriteFiles(bool keepData, std::unique_ptr<TableCommit>* 
   Status s;
   if (keepData) {
     if (dirty_) return Status::InvalidArgument(label_ + ": indexes can only be rebuilt over unchanged data");
+    size_t loaded = 0;
+    for (const auto& b : loadedBlocks_) loaded += b.records;
+    if (loaded != rows_.size())
+      return Status::InvalidArgument(label_ + ": indexes can only be rebuilt over the data as loaded");
     blocks = loadedBlocks_;
     // Unchanged since loading: row ids follow the loaded blocks' records.
     std::vector<uint32_t> loadedBlockOf;
@@ -209,8 +213,8 @@ Status TableWriterImpl::WriteFiles(bool keepData, std::unique_ptr<TableCommit>* 
     for (const auto& b : loadedBlocks_) loadedBlockOf.insert(loadedBlockOf.end(), b.records, b.block);
     for (RowId id : order) blockOf.push_back(loadedBlockOf[id]);
   } else {
-    dbHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(dbHeader[0x2D]) + 1);
-    PutLE32(&dbHeader, 0x49, autoInc_);
+    dbHeader[hdr::kChangeCount] = static_cast<char>(static_cast<uint8_t>(dbHeader[hdr::kChangeCount]) + 1);
+    PutLE32(&dbHeader, hdr::kAutoIncrement, autoInc_);
     WritableFile* dbf = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(dbName_, &dbf));
     layout.name = label_;
@@ -226,7 +230,7 @@ Status TableWriterImpl::WriteFiles(bool keepData, std::unique_ptr<TableCommit>* 
   std::string pxHeader = pxHeader_;
   std::vector<std::string> xHeaders, yHeaders;
   if (Keyed()) {
-    pxHeader[0x2C] = dbHeader[0x2D];
+    pxHeader[hdr::kTreeChange] = dbHeader[hdr::kChangeCount];
     WritableFile* px = nullptr;
     PDX_RETURN_IF_ERROR(commit.Stage(pxName_, &px));
     IndexFileLayout ilayout;
@@ -238,10 +242,10 @@ Status TableWriterImpl::WriteFiles(bool keepData, std::unique_ptr<TableCommit>* 
     if (!s.ok()) return s.WithContext(label_);
 
     for (auto& ix : secondaries_) {
-      ix.xHeader[0x2D] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[0x2D]) + 1);
-      ix.xHeader[0x2E] = dbHeader[0x2E];
-      ix.xHeader[0x2F] = dbHeader[0x2D];
-      if (!ix.yHeader.empty()) ix.yHeader[0x2C] = ix.xHeader[0x2D];
+      ix.xHeader[hdr::kChangeCount] = static_cast<char>(static_cast<uint8_t>(ix.xHeader[hdr::kChangeCount]) + 1);
+      ix.xHeader[hdr::kChangeCount2] = dbHeader[hdr::kChangeCount2];
+      ix.xHeader[hdr::kDataChange] = dbHeader[hdr::kChangeCount];
+      if (!ix.yHeader.empty()) ix.yHeader[hdr::kTreeChange] = ix.xHeader[hdr::kChangeCount];
       PDX_RETURN_IF_ERROR(BuildSecondary(ix, records, blockOf, &commit));
     }
   }

@@ -63,6 +63,10 @@ class TableWriterImpl final : public TableWriter {
   // Set up by Open / Create.
   Status Init();
   Status LoadRows(Env* env);
+  // Drops every row and what is kept about them (blobs, key orders, loaded
+  // blocks): the one reset of the row state, for a load and for Empty. With
+  // keepIds the ids given so far are never given again.
+  void ClearRows(bool keepIds);
 
   Env* env_ = nullptr;
   std::string dir_;

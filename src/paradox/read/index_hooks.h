@@ -1,8 +1,8 @@
 #pragma once
 // Seam between the table reader and the index layer (.PX, .Xnn/.Ynn, .XGn/.YGn
 // readers and collation). The table reader calls these; the index layer
-// defines them. Until it does, index_hooks_stub.cpp gives the reader alone: no
-// secondary index and NotSupported for index orders.
+// (index/index_order.cpp) defines them. It lives with the reader so that the
+// includes go one way only: index/ uses read/, read/ never includes index/.
 #include <memory>
 #include <string>
 #include <vector>
