@@ -1,14 +1,12 @@
 #include "stats/collecte.h"
 
-#include <algorithm>
-#include <condition_variable>
 #include <exception>
-#include <mutex>
-#include <thread>
+#include <memory>
 
 #include "data/dm.h"
 #include "data/fonctions_bd.h"
 #include "stats/collecte_agence.h"
+#include "util/ordered_work.h"
 
 namespace corv {
 namespace {
@@ -129,64 +127,21 @@ pdx::Status CollecterStatistiques(const Session& session, HostPaths& host, Dialo
     report.AgencyProgress(static_cast<int>(i) + 1, total);
   };
 
-  const size_t fils = std::min(n, static_cast<size_t>(std::max(1, options.parallele)));
-  if (fils <= 1) {
-    Travailleur t(session, host);
-    for (size_t i = 0; i < n; ++i) {
-      if (report.StopRequested()) {
-        r.interrompu = true;
-        break;
-      }
-      report.AgencyLabel(agences[i].nom);
-      ResultatAgence ra;
-      CollecterUne(t, agences[i], options, &ra);
-      publier(i, ra);
-    }
-  } else {
-    std::vector<ResultatAgence> resultats(n);
-    std::vector<char> fait(n, 0);
-    std::mutex m;
-    std::condition_variable cv;
-    size_t prochain = 0;
-    bool arret = false;
-    std::vector<std::thread> pool;
-    for (size_t k = 0; k < fils; ++k)
-      pool.emplace_back([&] {
-        Travailleur t(session, host);
-        for (;;) {
-          size_t i;
-          {
-            std::lock_guard<std::mutex> g(m);
-            if (arret || prochain >= n) return;
-            i = prochain++;
-          }
-          CollecterUne(t, agences[i], options, &resultats[i]);
-          {
-            std::lock_guard<std::mutex> g(m);
-            fait[i] = 1;
-          }
-          cv.notify_all();
+  // Agencies read at once by workers of their own; their results are taken
+  // in agency order, as a run one after another would see them.
+  RunInOrder<ResultatAgence>(
+      n, options.parallele, [&] { return std::make_unique<Travailleur>(session, host); },
+      [&](Travailleur& t, size_t i, ResultatAgence* ra) { CollecterUne(t, agences[i], options, ra); },
+      [&](size_t i) {
+        // Between agencies, as a run one after another would see it.
+        if (report.StopRequested()) {
+          r.interrompu = true;
+          return false;
         }
-      });
-    for (size_t i = 0; i < n; ++i) {
-      // Between agencies, as a run one after another would see it.
-      if (report.StopRequested()) {
-        r.interrompu = true;
-        break;
-      }
-      report.AgencyLabel(agences[i].nom);
-      {
-        std::unique_lock<std::mutex> g(m);
-        cv.wait(g, [&] { return fait[i] != 0; });
-      }
-      publier(i, resultats[i]);
-    }
-    {
-      std::lock_guard<std::mutex> g(m);
-      arret = true;
-    }
-    for (std::thread& t : pool) t.join();
-  }
+        report.AgencyLabel(agences[i].nom);
+        return true;
+      },
+      publier);
 
   if (options.calcul == Calcul::kFournisseurs) {
     // Regrouped by supplier; the instances are shared, not copied.

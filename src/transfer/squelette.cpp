@@ -42,7 +42,14 @@ TransfertAgences::TransfertAgences(Application& app, RunReport& report, OptionsR
   if (options_.fichierIniBde.empty()) options_.fichierIniBde = chemins_.FichierIniBde();
 }
 
-TransfertAgences::~TransfertAgences() = default;
+TransfertAgences::~TransfertAgences() {
+  // Parcourir has waited for every commit's thread already; this only makes
+  // sure of it whatever way the object goes.
+  for (auto& v : validations_)
+    if (v.fin.valid()) v.fin.wait();
+  for (auto& f : finissants_)
+    if (f.valid()) f.wait();
+}
 
 Dialogs& TransfertAgences::dialogs() { return *dialogs_; }
 
@@ -106,11 +113,15 @@ pdx::Status TransfertAgences::EcrivainSansSauvegarde(Composant& c, const AgenceT
 
 pdx::Status TransfertAgences::SauvegarderFichier(const AgenceTransfert& a, const std::string& repertoireHote,
                                                 const std::string& fichier) {
+  if (!options_.sauvegarde) return pdx::Status::OK();
   std::string cle = a.code + "|" + FoldCase(fichier);
-  if (!options_.sauvegarde || std::find(sauvegardees_.begin(), sauvegardees_.end(), cle) != sauvegardees_.end())
-    return pdx::Status::OK();
+  // The commits' threads come one after the other already (each waits for the
+  // previous commit); the lock keeps it so whatever calls this.
+  std::lock_guard<std::mutex> g(sauvegarde_.mutex);
+  std::vector<std::string>& faites = sauvegarde_.faites;
+  if (std::find(faites.begin(), faites.end(), cle) != faites.end()) return pdx::Status::OK();
   PDX_RETURN_IF_ERROR(options_.sauvegarde->AvantModification(a, repertoireHote, fichier));
-  sauvegardees_.push_back(cle);
+  faites.push_back(cle);
   return pdx::Status::OK();
 }
 
@@ -252,7 +263,10 @@ ResultatRun TransfertAgences::Executer() {
   ResultatRun r;
   messages_.clear();
   erreurs_.clear();
-  sauvegardees_.clear();
+  {
+    std::lock_guard<std::mutex> g(sauvegarde_.mutex);
+    sauvegarde_.faites.clear();
+  }
   siegeAdministration_ = session_.Directory(kAliasAdministration).value_or("");
   siegeDossiers_ = session_.Directory(kAliasDossiers).value_or("");
 
@@ -261,6 +275,7 @@ ResultatRun TransfertAgences::Executer() {
   if (s.ok()) s = ApresAgences(r.fin == ResultatRun::Fin::kArretee);
   Restaurer();
   if (sauvegardeOuverte_) {
+    std::lock_guard<std::mutex> g(sauvegarde_.mutex);
     options_.sauvegarde->Fin(s.ok() && r.fin == ResultatRun::Fin::kTerminee);
     sauvegardeOuverte_ = false;
   }
@@ -335,6 +350,7 @@ pdx::Status TransfertAgences::ParcourirAgences(ResultatRun* r) {
   const int n = static_cast<int>(liste.size());
   report_.AgencyProgress(0, n);
   if (options_.sauvegarde && !Simulation()) {
+    std::lock_guard<std::mutex> g(sauvegarde_.mutex);
     pdx::Status s = options_.sauvegarde->Debut(Sorte(), std::chrono::system_clock::now());
     if (!s.ok()) return s;
     sauvegardeOuverte_ = true;

@@ -45,6 +45,7 @@
 #include <deque>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -230,7 +231,7 @@ class TransfertAgences {
   void Restaurer();
   pdx::Status Sauvegarder(Composant& c, const AgenceTransfert& a);
   // The backup of a table of the agency, once per agency and table; its error
-  // does not name them yet.
+  // does not name them yet. Called from the run's and the commits' threads.
   pdx::Status SauvegarderFichier(const AgenceTransfert& a, const std::string& repertoireHote, const std::string& fichier);
   // Waits for every commit started by ValiderEnArrierePlan, in order: each
   // success counts the agency as done and lets its held lines go out; a failure
@@ -252,8 +253,18 @@ class TransfertAgences {
   Fixed coefGeneral_;
   std::string siegeAdministration_, siegeDossiers_;
   std::vector<std::string> messages_, erreurs_;
-  std::vector<std::string> sauvegardees_;  // "agency code|table" already backed up
   bool sauvegardeOuverte_ = false;
+  // Threads: Lancer runs on one thread (the run's); ValiderEnArrierePlan
+  // starts one thread per commit. A commit's thread touches its own writer and
+  // files, and of this object only the backup state below, under sauvegarde_
+  // .mutex; everything else is the run's thread's alone. The run waits for
+  // every commit's thread before Parcourir returns, and the destructor does
+  // again, so no thread outlives what it refers to.
+  struct EtatSauvegarde {
+    std::mutex mutex;
+    std::vector<std::string> faites;  // "agency code|table" already backed up
+  };
+  EtatSauvegarde sauvegarde_;
   // The commits running beside the work of the next agencies, oldest first.
   struct ValidationEnCours {
     std::future<pdx::Status> resultat;
