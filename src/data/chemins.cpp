@@ -38,8 +38,17 @@ std::string Chemins::CheminModuleImpression() const {
 }
 
 std::string RepertoireTemporaireSysteme() {
+#ifdef _WIN32
+  // The user's temporary directory, as the system gives it to programs.
+  for (const char* nom : {"TMP", "TEMP"}) {
+    const char* t = std::getenv(nom);
+    if (t && *t) return t;
+  }
+  return "";
+#else
   const char* t = std::getenv("TMPDIR");
   return t && *t ? t : "/tmp";
+#endif
 }
 
 std::string FichierTemporaire(const std::string& exePath, const HostPaths& host, Dialogs& dialogs,

@@ -131,7 +131,11 @@ pdx::Status Composant::Ecrivain(pdx::TableWriter** w) {
   PDX_RETURN_IF_ERROR(Modifiable());
   if (!writer_) {
     std::unique_ptr<pdx::TableWriter> tw;
-    PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, {}, &tw));
+    pdx::TableWriter::Options o;
+    // The engine's network directory ("NetDir" of "qvrbde.ini"): its
+    // PDOXUSRS.NET held open means the agencies' program is at work.
+    if (ctx_.session && !ctx_.session->NetDir().empty()) o.lock.netDir = ctx_.host->ToHost(ctx_.session->NetDir());
+    PDX_RETURN_IF_ERROR(pdx::TableWriter::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, o, &tw));
     writer_ = std::move(tw);
   }
   *w = writer_.get();

@@ -1,14 +1,6 @@
 #include "data/impression.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 #include "util/ini.h"
-
-extern char** environ;
 
 namespace corv {
 
@@ -16,7 +8,7 @@ std::string ModuleImpression(const Chemins& chemins, const HostPaths& host) {
   std::string p = chemins.RepertoireExe() + "Modules\\Impression\\Module_Impression.exe";
   if (host.FileExists(p)) return p;
   std::string sans = p.substr(0, p.size() - 4);
-  if (host.FileExists(sans) && ::access(host.ToHost(sans).c_str(), X_OK) == 0) return sans;
+  if (host.FileExists(sans) && EstExecutableHote(host.ToHost(sans))) return sans;
   return "";
 }
 
@@ -29,23 +21,6 @@ bool EcrireFichierEchange(pdx::Env* env, const std::string& fichierHote, const s
   ini.WriteBool("Droits", "Impression_Configuration", true);
   ini.WriteString("FichierXml", "Path", "");
   return ini.Save(env, fichierHote).ok();
-}
-
-int LancerEtAttendre(const std::string& programmeHote, const std::vector<std::string>& arguments) {
-  if (programmeHote.empty()) return -1;
-  std::vector<std::string> args;
-  args.push_back(programmeHote);
-  args.insert(args.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, programmeHote.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 ResultatImpression ConfigurerImpression(

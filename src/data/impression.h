@@ -31,6 +31,9 @@ std::string ModuleImpression(const Chemins& chemins, const HostPaths& host);
 // it could not be written.
 bool EcrireFichierEchange(pdx::Env* env, const std::string& fichierHote, const std::string& agence);
 
+// Whether a host file may be started as a program (on Windows the module is
+// recognised by its ".exe" only).
+bool EstExecutableHote(const std::string& cheminHote);
 // Starts a program (host path) with its arguments and waits for it; its exit
 // code, or -1 when it could not be started.
 int LancerEtAttendre(const std::string& programmeHote, const std::vector<std::string>& arguments);

@@ -1,6 +1,8 @@
 #include "demo/env_rapide.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include "paradox/env_wrapper.h"
 
@@ -42,6 +44,14 @@ class EnvSansSync : public pdx::EnvWrapper {
 
 std::unique_ptr<pdx::Env> NouvelEnvSansSync(pdx::Env* base) { return std::make_unique<EnvSansSync>(base); }
 
-void SyncAll() { ::sync(); }
+void SyncAll() {
+#ifdef _WIN32
+  // Windows has no sync of every file for an ordinary user (flushing a volume
+  // needs administrator rights): the system writes the files out on its own
+  // within seconds, and a demo lost to a crash meanwhile is generated again.
+#else
+  ::sync();
+#endif
+}
 
 }  // namespace corv::demo

@@ -363,6 +363,17 @@ Status TableCommit::Commit() {
     if (s.ok()) s = f.file->Close();
     f.file.reset();
   }
+  // A file another program keeps open without sharing delete (the agencies'
+  // program, on Windows) can be neither replaced nor removed: found before
+  // the commit point, the change is refused whole, never left half in place.
+  for (const auto& f : staged_) {
+    if (!s.ok()) break;
+    s = env_->CheckReplaceable(JoinPath(dir_, f.name));
+  }
+  for (const auto& r : removals_) {
+    if (!s.ok()) break;
+    s = env_->CheckReplaceable(JoinPath(dir_, r));
+  }
   std::vector<Entry> entries;
   for (const auto& f : staged_) entries.push_back({'R', f.name});
   for (const auto& r : removals_) entries.push_back({'D', r});

@@ -80,6 +80,15 @@ class Env {
   virtual Status RemoveDir(const std::string& path) = 0;
   // Makes a finished rename or create in dir durable.
   virtual Status SyncDir(const std::string& dir) = 0;
+  // Busy when another process has path open in a way that makes a rename
+  // over it, or its removal, fail (on Windows: open without delete sharing);
+  // OK when nothing stands in the way or the file does not exist. Asked
+  // before a commit's first rename, so that a table in use is refused whole.
+  // The default: the platform never refuses (POSIX renames over open files).
+  virtual Status CheckReplaceable(const std::string& path) {
+    (void)path;
+    return Status::OK();
+  }
 
   // Exclusive lock (non-blocking): Busy when another process holds it.
   virtual Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) = 0;

@@ -35,6 +35,7 @@ class EnvWrapper : public Env {
   Status CreateDir(const std::string& path) override { return target_->CreateDir(path); }
   Status RemoveDir(const std::string& path) override { return target_->RemoveDir(path); }
   Status SyncDir(const std::string& dir) override { return target_->SyncDir(dir); }
+  Status CheckReplaceable(const std::string& path) override { return target_->CheckReplaceable(path); }
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     return target_->LockFile(path, lock);
   }

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
+#include <random>
 
 #include "util/text.h"
 
@@ -69,7 +69,7 @@ pdx::Status EcrireFichierExport(pdx::Env* env, const std::string& path, const st
     octets += "\r\n";
     debut = fin + 1;
   }
-  const std::string temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr));
+  const std::string temp = path + ".tmp" + std::to_string(std::random_device{}()) + "-" + std::to_string(std::time(nullptr));
   std::unique_ptr<pdx::WritableFile> f;
   pdx::Status s = env->NewWritableFile(temp, &f);
   if (s.ok()) s = f->Append(octets.data(), octets.size());

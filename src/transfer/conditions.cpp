@@ -396,10 +396,16 @@ pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHot
   std::string dir = repertoireHote;
   if (!dir.empty() && dir.back() != '/') dir += "/";
   auto ecrire = [&](const std::string& nom, const std::vector<std::string>& lignes) -> pdx::Status {
-    std::string texte;
-    for (const auto& l : lignes) texte += l + "\n";
-    // Written aside, then renamed: a reader never sees half a log.
     std::string chemin = dir + nom, tmp = chemin + ".tmp";
+    // Code page 1252 and CR LF on every system: the text files the agencies'
+    // Windows tools read. A line the code page cannot hold is refused whole.
+    std::string texte, ligne;
+    for (const auto& l : lignes) {
+      if (!Utf8ToCp1252(l, &ligne))
+        return pdx::Status::InvalidArgument(chemin + ": the line \"" + l + "\" has a character code page 1252 cannot hold");
+      texte += ligne + "\r\n";
+    }
+    // Written aside, then renamed: a reader never sees half a log.
     std::unique_ptr<pdx::WritableFile> f;
     PDX_RETURN_IF_ERROR(env->NewWritableFile(tmp, &f));
     pdx::Status s = f->Append(texte.data(), texte.size());

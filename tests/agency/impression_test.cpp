@@ -1,7 +1,9 @@
 #include "data/impression.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <filesystem>
 
@@ -23,6 +25,7 @@ struct Programme {
   Chemins chemins{t.file("bin/corvanes"), session, host};
   testutil::ScriptedDialogs dialogs;
   Programme() { fs::create_directories(t.file("bin")); }
+#ifndef _WIN32
   // A module that writes its arguments, one a line, beside itself.
   void Installer(const std::string& nom) {
     fs::create_directories(t.file("bin/Modules/Impression"));
@@ -30,6 +33,7 @@ struct Programme {
     testutil::WriteFile(p, "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\"; done > \"$(dirname \"$0\")/args.txt\"\nexit 3\n");
     chmod(p.c_str(), 0755);
   }
+#endif
 };
 
 TEST(ConfigurationImpression, NoModuleWritesTheExchangeFileAndStartsNothing) {
@@ -55,6 +59,7 @@ TEST(ConfigurationImpression, NoModuleWritesTheExchangeFileAndStartsNothing) {
   EXPECT_TRUE(ini.HasKey("FichierXml", "Path"));
 }
 
+#ifndef _WIN32  // the module is a shell script here
 TEST(ConfigurationImpression, TheModuleGetsTheExchangeFileAndConfigurationAndIsWaitedFor) {
   for (const char* nom : {"Module_Impression.exe", "Module_Impression"}) {
     Programme p;
@@ -73,6 +78,7 @@ TEST(ConfigurationImpression, TheModuleGetsTheExchangeFileAndConfigurationAndIsW
   chmod(p.t.file("bin/Modules/Impression/Module_Impression").c_str(), 0644);
   EXPECT_EQ(ModuleImpression(p.chemins, p.host), "");
 }
+#endif
 
 TEST(ConfigurationImpression, NoTemporaryFileMeansAnEmptyExchangePath) {
   Programme p;

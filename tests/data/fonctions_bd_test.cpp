@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "paradox/env_wrapper.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
 
@@ -106,6 +107,36 @@ TEST_F(FonctionsBd, RangesKeysAndFieldText) {
   EXPECT_FALSE(found);
   EXPECT_TRUE(LireChamp(c, "Nope", &v).IsInvalidArgument());
   EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// The engine's network directory ("NetDir") reaches the writer's lock check:
+// its "PDOXUSRS.NET" held by the agencies' program refuses the write.
+TEST_F(SampleTable, TheNetworkControlFileHeldRefusesTheWriter) {
+  REQUIRE_SAMPLES();
+  struct NetHeld : pdx::EnvWrapper {
+    using EnvWrapper::EnvWrapper;
+    pdx::Status ProbeFileLock(const std::string& path, pdx::LockProbe* probe) override {
+      const bool net = path.size() >= 12 && path.substr(path.size() - 12) == "PDOXUSRS.NET";
+      *probe = net ? pdx::LockProbe::kHeld : pdx::LockProbe::kFree;
+      return pdx::Status::OK();
+    }
+  } env(pdx::Env::Default());
+  HostPaths h(&env);
+  Contexte c2{&session, &h};
+  fs::create_directories(t.file("net"));
+  testutil::WriteFile(t.file("net/PDOXUSRS.NET"), "x");
+  pdx::TableWriter* w = nullptr;
+  {
+    Composant c(c2, Def("COUNTRY.DB"), {"tblPays"});
+    ASSERT_TRUE(c.Ouvrir().ok());
+    EXPECT_TRUE(c.Ecrivain(&w).ok());  // no network directory configured
+  }
+  session.SetNetDir(t.path() + "\\net");
+  Composant c(c2, Def("COUNTRY.DB"), {"tblPays"});
+  ASSERT_TRUE(c.Ouvrir().ok());
+  pdx::Status s = c.Ecrivain(&w);
+  EXPECT_TRUE(s.IsBusy()) << s.ToString();
+  EXPECT_NE(s.message().find("PDOXUSRS.NET"), std::string::npos) << s.ToString();
 }
 
 TEST(LireChamp, MemoryTableValuesAsText) {

@@ -57,6 +57,29 @@ TEST(TableCommit, ReplacesAndRemovesFilesAndLeavesNothingBehind) {
   EXPECT_FALSE(pdx::NeedsRecovery(env.get(), "/d", "T"));
 }
 
+// Another program keeping one of the files open without delete sharing (the
+// agencies' program on Windows): whichever file it is, the change is refused as
+// "in use" before anything is renamed, the old version stays whole with no
+// staged file or record left, and the same change goes through once it is let go.
+TEST(TableCommit, FileHeldOpenElsewhereRefusesTheWholeChange) {
+  for (const char* held : {"/d/T.DB", "/d/T.PX", "/d/T.X02"}) {
+    SCOPED_TRACE(held);
+    auto mem = pdx::NewMemEnv();
+    FaultEnv env(mem.get());
+    MakeOld(&env);
+    env.HoldOpen(held);
+    pdx::Status s = Change(&env);
+    EXPECT_TRUE(s.IsBusy()) << s.ToString();
+    EXPECT_NE(s.message().find(held), std::string::npos) << s.ToString();
+    EXPECT_EQ(env.count(FaultEnv::Op::kRename), 0);
+    EXPECT_EQ(State(&env), kOld);
+    EXPECT_FALSE(pdx::NeedsRecovery(&env, "/d", "T"));
+    env.Release(held);
+    ASSERT_TRUE(Change(&env).ok());
+    EXPECT_EQ(State(&env), kNew);
+  }
+}
+
 TEST(TableCommit, RecoveryLeavesOtherTablesStagedFilesAlone) {
   auto env = pdx::NewMemEnv();
   PutFile(env.get(), "T.DB.cvtmp", "mine");

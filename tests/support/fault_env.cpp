@@ -54,6 +54,7 @@ void FaultEnv::Reset() {
   budget_ = written_ = 0;
   crashAt_ = 0;
   crashed_ = false;
+  held_.clear();
 }
 
 void FaultEnv::FailNth(Op op, int n, bool sticky) {
@@ -109,13 +110,21 @@ Status FaultEnv::NewUpdatableFile(const std::string& path, std::unique_ptr<Writa
   return Status::OK();
 }
 
+Status FaultEnv::CheckReplaceable(const std::string& path) {
+  if (held_.count(path)) return Status::Busy(path + ": open in another program");
+  return base_->CheckReplaceable(path);
+}
+
 Status FaultEnv::RemoveFile(const std::string& path) {
   PDX_RETURN_IF_ERROR(Check(Op::kRemove, path));
+  if (held_.count(path)) return Status::Busy(path + ": remove: open in another program");
   return base_->RemoveFile(path);
 }
 
 Status FaultEnv::RenameFile(const std::string& from, const std::string& to) {
   PDX_RETURN_IF_ERROR(Check(Op::kRename, from + " -> " + to));
+  if (held_.count(to) || held_.count(from))
+    return Status::Busy(from + " -> " + to + ": rename: open in another program");
   return base_->RenameFile(from, to);
 }
 

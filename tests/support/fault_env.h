@@ -12,6 +12,7 @@
 //  - Not thread-safe: one test drives it at a time.
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "paradox/env_wrapper.h"
@@ -36,6 +37,11 @@ class FaultEnv final : public EnvWrapper {
   // everything after it fail; a write that is hit is torn (half written).
   void CrashAt(int n);
   bool crashed() const { return crashed_; }
+  // As if another program kept path open without sharing delete, as Windows
+  // shows it: a rename over it or its removal fails with Busy, and
+  // CheckReplaceable says Busy. Until Release(path) (or Reset).
+  void HoldOpen(const std::string& path) { held_.insert(path); }
+  void Release(const std::string& path) { held_.erase(path); }
   // Operations of the kind seen since the last Reset (failed ones included).
   int count(Op op) const { return counts_[static_cast<int>(op)]; }
 
@@ -46,6 +52,7 @@ class FaultEnv final : public EnvWrapper {
   Status CreateDir(const std::string& path) override;
   Status RemoveDir(const std::string& path) override;
   Status SyncDir(const std::string& dir) override;
+  Status CheckReplaceable(const std::string& path) override;
 
   // Used by the wrapped files: Status to return for an operation on path, or OK
   // to let it through. *torn is set when a write should be half done first.
@@ -62,6 +69,7 @@ class FaultEnv final : public EnvWrapper {
   uint64_t written_ = 0;
   int crashAt_ = 0;
   bool crashed_ = false;
+  std::set<std::string> held_;
 };
 
 }  // namespace pdx

@@ -1,12 +1,14 @@
 #include "support/test_util.h"
 
-#include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace testutil {
@@ -24,10 +26,24 @@ std::string SamplesDir() {
 }
 
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, made only if it is not there yet. Forward
+  // slashes throughout, as tests join names with '/'.
+  std::random_device rd;
+  for (int i = 0; i < 100 && path_.empty(); ++i) {
+    std::string p = (std::filesystem::temp_directory_path() / ("corvanes-test-" + std::to_string(rd()))).string();
+    for (char& c : p)
+      if (c == '\\') c = '/';
+    std::error_code ec;
+    if (std::filesystem::create_directory(p, ec)) path_ = p;
+  }
+  if (path_.empty()) throw std::runtime_error("no temporary directory could be made");
+#else
   std::string tmpl = (std::filesystem::temp_directory_path() / "corvanes-test-XXXXXX").string();
   char* p = ::mkdtemp(tmpl.data());
   if (!p) throw std::runtime_error("mkdtemp failed");
   path_ = p;
+#endif
 }
 
 TempDir::~TempDir() {
@@ -56,14 +72,22 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 int RunCommand(const std::string& command, std::string* out) {
+#ifdef _WIN32
+  FILE* p = ::_popen(command.c_str(), "rb");
+#else
   FILE* p = ::popen(command.c_str(), "r");
+#endif
   if (!p) return -1;
   out->clear();
   char buf[4096];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out->append(buf, n);
+#ifdef _WIN32
+  return ::_pclose(p);
+#else
   int st = ::pclose(p);
   return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+#endif
 }
 
 void PutFile(pdx::Env* env, const std::string& path, const std::string& bytes) {

@@ -2,9 +2,11 @@
 // (a write failing, a table another writer holds) or that is killed at any
 // moment leaves every agency's "REMISES.DB" as before or as after that agency's
 // work, the engine's check clean, and the named databases at head office.
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <gtest/gtest.h>
 
@@ -334,6 +336,7 @@ std::string Etats(const t3::Demo& d, const Reference& ref) {
   return s;
 }
 
+#ifndef _WIN32  // processes killed with a signal
 // A real run in a child process; killed after `apres` seconds unless negative.
 // Returns the child's wait status.
 int RunEnfant(const t3::Demo& d, double apres) {
@@ -407,5 +410,6 @@ TEST(Fautes, AProcessKilledAtAnyMomentLeavesEveryAgencyOldOrNew) {
   EXPECT_EQ(r.run.fin, corv::ResultatRun::Fin::kTerminee) << r.run.erreur;
   EXPECT_EQ(Etats(*d, ref), "nnnnn");
 }
+#endif
 
 }  // namespace

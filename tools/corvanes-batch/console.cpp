@@ -1,11 +1,11 @@
 #include "console.h"
 
-#include <unistd.h>
+#include "plateforme.h"
 
 namespace corv::batch {
 
 ConsoleRunReport::ConsoleRunReport(std::FILE* out, std::FILE* err)
-    : out_(out), err_(err), terminal_(isatty(fileno(err)) != 0) {}
+    : out_(out), err_(err), terminal_(EstTerminal(err)) {}
 
 ConsoleRunReport::~ConsoleRunReport() { Effacer(); }
 

@@ -1,7 +1,4 @@
 // corvanes-batch: the desktop program's batch tasks, headless, for scheduled runs.
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,6 +6,7 @@
 
 #include "commandes.h"
 #include "paradox/env.h"
+#include "plateforme.h"
 #include "util/allocator.h"
 
 namespace {
@@ -34,20 +32,14 @@ void Aide(std::FILE* f) {
       f);
 }
 
-std::string CheminExecutable(const char* argv0) {
-  char buf[PATH_MAX];
-  ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n > 0) return std::string(buf, static_cast<size_t>(n));
-  return argv0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   corv::KeepFreedMemory();
+  PreparerConsole();
   Contexte ctx;
   ctx.exePath = CheminExecutable(argv[0]);
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = ArgumentsUtf8(argc, argv);
   size_t i = 0;
   while (i < args.size() && args[i].rfind("--", 0) == 0) {
     if (args[i] == "--help" || args[i] == "-h") {
