@@ -334,8 +334,11 @@ Status TableCommit::Apply() {
     // The file replaced stays open until this object goes: its space is
     // given back then (with a discard that waits for the disk on some file
     // systems), not during the rename.
+    // Not on Windows, where a file still open may stop the rename over it.
+#ifndef _WIN32
     std::unique_ptr<RandomAccessFile> old;
     if (env_->NewRandomAccessFile(JoinPath(dir_, s.name), &old).ok()) replaced_.push_back(std::move(old));
+#endif
     PDX_RETURN_IF_ERROR(env_->RenameFile(staged, JoinPath(dir_, s.name)));
   }
   for (const auto& r : removals_) {

@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "paradox/env.h"
 
@@ -179,6 +181,51 @@ class WinFileLock final : public FileLock {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// FILE_RENAME_INFO with its flags (Windows 10 1607 and later), declared here
+// as the system lays it out, for headers that lack it.
+struct RenameInfoEx {
+  DWORD flags;
+  HANDLE rootDirectory;
+  DWORD fileNameLength;
+  WCHAR fileName[1];
+};
+constexpr int kFileRenameInfoEx = 22;
+constexpr DWORD kRenameReplaceIfExists = 0x1;
+constexpr DWORD kRenamePosixSemantics = 0x2;
+
+// The full path in the verbatim form, which the rename by handle wants.
+std::wstring FullVerbatim(const std::wstring& w) {
+  if (w.rfind(L"\\\\?\\", 0) == 0) return w;
+  DWORD n = ::GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return w;
+  std::wstring full(n, L'\0');
+  n = ::GetFullPathNameW(w.c_str(), n, full.data(), nullptr);
+  full.resize(n);
+  if (full.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// Renames with POSIX semantics and replacement; the system's error, or
+// ERROR_SUCCESS.
+DWORD PosixRename(const std::wstring& from, const std::wstring& to) {
+  HANDLE h = ::CreateFileW(from.c_str(), DELETE | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return ::GetLastError();
+  const std::wstring target = FullVerbatim(to);
+  std::vector<char> buf(sizeof(RenameInfoEx) + target.size() * sizeof(WCHAR));
+  auto* info = reinterpret_cast<RenameInfoEx*>(buf.data());
+  info->flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  info->rootDirectory = nullptr;
+  info->fileNameLength = static_cast<DWORD>(target.size() * sizeof(WCHAR));
+  std::memcpy(info->fileName, target.data(), target.size() * sizeof(WCHAR));
+  DWORD e = ERROR_SUCCESS;
+  if (!::SetFileInformationByHandle(h, static_cast<FILE_INFO_BY_HANDLE_CLASS>(kFileRenameInfoEx), info,
+                                    static_cast<DWORD>(buf.size())))
+    e = ::GetLastError();
+  ::CloseHandle(h);
+  return e;
+}
+
 class WinEnv final : public Env {
  public:
   Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override {
@@ -271,6 +318,14 @@ class WinEnv final : public Env {
     std::wstring wf, wt;
     if (!Convert(from, &wf)) return BadName(from);
     if (!Convert(to, &wt)) return BadName(to);
+    // Where the file system allows it (NTFS, Windows 10 and later), a rename
+    // with POSIX semantics replaces a file that others have open sharing
+    // delete, as our own readers do; the classic rename refuses any file
+    // still open.
+    DWORD e = PosixRename(wf, wt);
+    if (e == ERROR_SUCCESS) return Status::OK();
+    if (e != ERROR_INVALID_PARAMETER && e != ERROR_NOT_SUPPORTED && e != ERROR_INVALID_FUNCTION)
+      return WinError(from + " -> " + to, "rename", e);
     // Write-through: the rename is on disk when the call returns, which is
     // what a directory sync gives elsewhere.
     if (!::MoveFileExW(wf.c_str(), wt.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
