@@ -78,7 +78,6 @@ TEST(ConfigurationImpression, TheModuleGetsTheExchangeFileAndConfigurationAndIsW
   chmod(p.t.file("bin/Modules/Impression/Module_Impression").c_str(), 0644);
   EXPECT_EQ(ModuleImpression(p.chemins, p.host), "");
 }
-#endif
 
 TEST(ConfigurationImpression, NoTemporaryFileMeansAnEmptyExchangePath) {
   Programme p;
@@ -91,6 +90,8 @@ TEST(ConfigurationImpression, NoTemporaryFileMeansAnEmptyExchangePath) {
   EXPECT_TRUE(r.lance);  // started all the same, with an empty exchange path
   EXPECT_EQ(testutil::ReadFile(p.t.file("bin/Modules/Impression/args.txt")), "\nCONFIGURATION\n");
 }
+
+#endif
 
 TEST(CodesAgence, UpperCaseOfWesternLetters) {
   EXPECT_EQ(MajusculesUtf8("lyon01"), "LYON01");

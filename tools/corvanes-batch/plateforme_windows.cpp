@@ -1,6 +1,7 @@
 #include <io.h>
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <cstdlib>
 
