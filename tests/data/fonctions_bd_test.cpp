@@ -126,13 +126,14 @@ TEST_F(SampleTable, TheNetworkControlFileHeldRefusesTheWriter) {
   fs::create_directories(t.file("net"));
   testutil::WriteFile(t.file("net/PDOXUSRS.NET"), "x");
   pdx::TableWriter* w = nullptr;
+  const TableDef d = Def("COUNTRY.DB");  // the component keeps a reference to it
   {
-    Composant c(c2, Def("COUNTRY.DB"), {"tblPays"});
+    Composant c(c2, d, {"tblPays"});
     ASSERT_TRUE(c.Ouvrir().ok());
     EXPECT_TRUE(c.Ecrivain(&w).ok());  // no network directory configured
   }
   session.SetNetDir(t.path() + "\\net");
-  Composant c(c2, Def("COUNTRY.DB"), {"tblPays"});
+  Composant c(c2, d, {"tblPays"});
   ASSERT_TRUE(c.Ouvrir().ok());
   pdx::Status s = c.Ecrivain(&w);
   EXPECT_TRUE(s.IsBusy()) << s.ToString();
