@@ -328,8 +328,24 @@ class WinEnv final : public Env {
       return WinError(from + " -> " + to, "rename", e);
     // Write-through: the rename is on disk when the call returns, which is
     // what a directory sync gives elsewhere.
-    if (!::MoveFileExW(wf.c_str(), wt.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-      return WinError(from + " -> " + to, "rename", ::GetLastError());
+    constexpr DWORD kFlags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    if (::MoveFileExW(wf.c_str(), wt.c_str(), kFlags)) return Status::OK();
+    e = ::GetLastError();
+    if (e != ERROR_ACCESS_DENIED || !FileExists(to)) return WinError(from + " -> " + to, "rename", e);
+    // The classic rename refuses a target still open, even by handles that
+    // share delete (our own readers of the old version). Such a file may
+    // itself be renamed: moved aside, the new one takes its name, and the old
+    // goes once its last handle closes. A crash in between leaves the staged
+    // file, which the table's recovery puts in place.
+    const std::wstring aside = wt + L"." + std::to_wstring(::GetTickCount64()) + L".cvold";
+    if (!::MoveFileExW(wt.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+      return WinError(from + " -> " + to, "rename", e);
+    if (!::MoveFileExW(wf.c_str(), wt.c_str(), kFlags)) {
+      e = ::GetLastError();
+      ::MoveFileExW(aside.c_str(), wt.c_str(), MOVEFILE_WRITE_THROUGH);  // the old one back
+      return WinError(from + " -> " + to, "rename", e);
+    }
+    ::DeleteFileW(aside.c_str());
     return Status::OK();
   }
   Status CreateDir(const std::string& path) override {
