@@ -357,6 +357,12 @@ class WinEnv final : public Env {
     }
     return Status::OK();
   }
+  Status RemoveDir(const std::string& path) override {
+    std::wstring w;
+    if (!Convert(path, &w)) return BadName(path);
+    if (!::RemoveDirectoryW(w.c_str())) return WinError(path, "remove directory", ::GetLastError());
+    return Status::OK();
+  }
   Status SyncDir(const std::string& dir) override {
     // Nothing to do: Windows has no flush of a directory (FlushFileBuffers
     // wants a file opened for writing), NTFS journals its directory changes,
