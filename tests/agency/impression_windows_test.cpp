@@ -18,7 +18,7 @@ std::string Cmd() {
   return s + "\\cmd.exe";
 }
 
-TEST(PrintModuleWindows, StartedAndWaitedForWithItsArguments) {
+TEST(ConfigurationImpression, OnWindowsTheModuleIsStartedAndWaitedForWithItsArguments) {
   EXPECT_EQ(LancerEtAttendre(Cmd(), {"/c", "exit 3"}), 3);
   testutil::TempDir t;
   const std::string sortie = t.file("sortie.txt");

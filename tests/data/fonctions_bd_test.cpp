@@ -111,7 +111,7 @@ TEST_F(FonctionsBd, RangesKeysAndFieldText) {
 
 // The engine's network directory ("NetDir") reaches the writer's lock check:
 // its "PDOXUSRS.NET" held by the agencies' program refuses the write.
-TEST_F(SampleTable, TheNetworkControlFileHeldRefusesTheWriter) {
+TEST_F(FonctionsBd, TheNetworkControlFileHeldRefusesTheWriter) {
   REQUIRE_SAMPLES();
   struct NetHeld : pdx::EnvWrapper {
     using EnvWrapper::EnvWrapper;
