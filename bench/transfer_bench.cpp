@@ -28,6 +28,7 @@
 #include "data/dictionnaire.h"
 #include "data/creation.h"
 #include "ecriture_simple.h"
+#include "installation_conditions.h"
 #include "paradox/writer.h"
 #include "transfer/conditions.h"
 #include "util/ini.h"
@@ -36,42 +37,9 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using pdx::Value;
 
 double Since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
 
-bool Check(const pdx::Status& s, const std::string& what) {
-  if (!s.ok()) std::fprintf(stderr, "transfer_bench: %s: %s\n", what.c_str(), s.ToString().c_str());
-  return s.ok();
-}
-
-std::string Fournisseur(int i) {
-  const char* l = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  return std::string{l[i / 36 % 36], l[i % 36]};
-}
-
-std::string Groupe(int i) { return Fournisseur(i + 100); }
-
-// A "REMISES.DB" row of the dictionary's layout.
-std::vector<Value> Remise(int type, const std::string& f, const std::string& client, int tg, const std::string& g,
-                          double r1, double r2, double coef) {
-  return {Value::Int(type), Value::Text(f), Value::Text(client), Value::Int(tg), Value::Text(g),
-          Value::Double(r1), Value::Double(r2), Value::Double(coef)};
-}
-
-bool Table(pdx::Env* env, const std::string& dir, const std::string& fichier,
-           const std::vector<std::vector<Value>>& rows) {
-  const corv::TableDef* def = corv::TrouverTable(corv::kAliasAdministration, fichier);
-  if (!Check(corv::CreerFichier(env, dir, *def), "create " + dir + "/" + fichier)) return false;
-  std::unique_ptr<pdx::TableWriter> w;
-  if (!Check(pdx::TableWriter::Open(env, dir, fichier, {}, &w), "open " + fichier)) return false;
-  for (const auto& r : rows) {
-    std::vector<Value> v = r;
-    v.resize(def->champs.size());
-    if (!Check(w->Insert(v), "insert " + fichier)) return false;
-  }
-  return Check(w->Close(), "close " + fichier);
-}
 
 // Puts files back as they were, written over the files the run left (their
 // bytes, then cut to size) rather than removed and made again: a hundred files
@@ -118,7 +86,6 @@ int main(int argc, char** argv) {
   namespace fs = std::filesystem;
   std::string dir = argc > 1 ? argv[1] : "";
   const int agences = argc > 2 ? std::stoi(argv[2]) : 50;
-  const int fournisseurs = 40, siegeParFns = 450, clientsSiege = 50, agenceParFns = 300, clientsAgence = 200;
   if (dir.empty()) {
     dir = (fs::temp_directory_path() / ("transfer_bench_" + std::to_string(::getpid()))).string();
   }
@@ -127,47 +94,10 @@ int main(int argc, char** argv) {
 
   // The installation.
   auto t0 = Clock::now();
-  for (const char* k : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj", "bin", "Agences"})
-    fs::create_directories(dir + "/" + k);
-  corv::IniFile bde;
-  for (const char* k : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"})
-    bde.WriteString("Alias", k, std::string("Q:\\") + k);
-  bde.WriteString("Chemins", "Q:", dir);
-  if (!Check(bde.Save(env, dir + "/qvrbde.ini"), "qvrbde.ini")) return 1;
-  std::vector<std::vector<Value>> siege, fns, agence;
-  for (int f = 0; f < fournisseurs; ++f) {
-    std::string code = Fournisseur(f);
-    fns.push_back({Value::Text(code), Value::Text("Fournisseur " + code)});
-    for (int k = 0; k < siegeParFns; ++k)
-      siege.push_back(Remise(2, code, "", 1 + k % 2, Groupe(k), 5 + k % 30, k % 3, 0));
-    for (int k = 0; k < clientsSiege; ++k)
-      siege.push_back(Remise(2, code, "C" + std::to_string(10000 + k), 0, "", 20, 0, 0));
-    for (int k = 0; k < agenceParFns; ++k)
-      agence.push_back(Remise(2, code, "", 1 + k % 2, Groupe(k), 10 + k % 25, 0, k % 4 == 0 ? 0.85 : 0));
-    for (int k = 0; k < clientsAgence; ++k)
-      agence.push_back(Remise(2, code, "A" + std::to_string(10000 + k), 0, "", 25, 0, 0));
-  }
-  if (!Table(env, dir + "/Administration", "REMISES.DB", siege)) return 1;
-  if (!Table(env, dir + "/Maj", "FOURNIS.DB", fns)) return 1;
-  std::vector<std::vector<Value>> lignesAgence;
-  for (int a = 0; a < agences; ++a) {
-    char code[16];
-    std::snprintf(code, sizeof code, "AG%03d", a + 1);
-    std::string rel = std::string("Agences/") + code;
-    fs::create_directories(dir + "/" + rel + "/Administration");
-    fs::create_directories(dir + "/" + rel + "/Dossiers");
-    if (!Table(env, dir + "/" + rel + "/Administration", "FOURNIS.DB", fns)) return 1;
-    if (!Table(env, dir + "/" + rel + "/Administration", "REMISES.DB", agence)) return 1;
-    std::vector<Value> l(24);
-    l[0] = Value::Text(code);
-    l[3] = Value::Text(std::string("Agence ") + code);
-    l[13] = Value::Text("Q:\\Agences\\" + std::string(code));
-    l[14] = Value::Int(0);
-    lignesAgence.push_back(l);
-  }
-  if (!Table(env, dir + "/Administration", "Agence.DB", lignesAgence)) return 1;
-  std::printf("installation: %d agencies, head office %zu conditions over %d suppliers, %zu per agency (%.1f s)\n",
-              agences, siege.size(), fournisseurs, agence.size(), Since(t0));
+  bench::TailleConditions taille;
+  if (!bench::InstallationConditions(env, dir, agences, taille)) return 1;
+  std::printf("installation: %d agencies, head office %d conditions over %d suppliers, %d per agency (%.1f s)\n",
+              agences, taille.Siege(), taille.fournisseurs, taille.Agence(), Since(t0));
 
   corv::ConsoleDialogs dialogs("transfer_bench: ");
   corv::Application app(env, dir + "/bin/transfer_bench", dialogs);
