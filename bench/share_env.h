@@ -135,6 +135,8 @@ class ShareEnv final : public pdx::EnvWrapper {
       return s;
     }
     uint64_t Size() const override { return f_->Size(); }
+    // As a file on a mounted share tells its readers.
+    size_t PreferredReadBytes() const override { return pdx::kNetworkReadBytes; }
 
    private:
     ShareEnv* env_;

@@ -35,9 +35,17 @@ pdx::Status Composant::Ouvrir() {
   if (Actif()) return pdx::Status::OK();
   if (!ctx_.session->Has(alias_))
     return pdx::Status::NotFound(def_.fichier + ": named database " + alias_ + " is not defined");
-  if (avantOuverture) PDX_RETURN_IF_ERROR(avantOuverture(*this));
-  std::unique_ptr<pdx::Table> t;
-  PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, &t));
+  // Only the table the handler of this very open hands over is taken.
+  ouverteAvant_.reset();
+  if (avantOuverture) {
+    pdx::Status s = avantOuverture(*this);
+    if (!s.ok()) {
+      ouverteAvant_.reset();
+      return s;
+    }
+  }
+  std::unique_ptr<pdx::Table> t = std::move(ouverteAvant_);
+  if (!t) PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, &t));
   table_ = std::move(t);
   cursor_ = table_->NewCursor();
   ordreApplique_ = false;

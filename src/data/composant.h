@@ -67,8 +67,11 @@ class Composant {
   std::string RepertoireHote() const;
   bool FichierExiste() const;
 
-  // Run before every open; an error stops the open.
+  // Run before every open; an error stops the open. The handler may hand over
+  // the table it opened in the named database's directory (GarderTable): the
+  // open then reads that one instead of opening the file again.
   std::function<pdx::Status(Composant&)> avantOuverture;
+  void GarderTable(std::unique_ptr<pdx::Table> t) { ouverteAvant_ = std::move(t); }
   // Run after every posted record.
   std::function<pdx::Status(Composant&)> apresValidation;
 
@@ -152,6 +155,7 @@ class Composant {
   std::string index_;               // current index by name
   std::vector<std::string> ordre_;  // or by field list
   std::unique_ptr<pdx::Table> table_;
+  std::unique_ptr<pdx::Table> ouverteAvant_;  // handed over by the open handler
   std::unique_ptr<pdx::Cursor> cursor_;
   std::unique_ptr<pdx::TableWriter> writer_;
   bool pending_ = false;  // writer changes not yet re-read by the cursor

@@ -87,19 +87,29 @@ std::unique_ptr<Composant> TDM::NouveauComposant(const std::string& nom, const s
 pdx::Status TDM::AvantOuverture(Composant& c) {
   const TableDef& def = c.Def();
   pdx::Env* env = ctx_.host->env();
+  // The directory converted once, the file looked for once (each a round
+  // trip or more on a network share).
   std::string dir = c.RepertoireHote();
-  if (!c.FichierExiste()) {
+  std::string trouve;
+  if (!pdx::FindFileNoCase(env, dir, def.fichier, &trouve).ok()) {
     if (def.creation == Creation::kAucune) return pdx::Status::OK();  // the open reports the missing file
     return CreerFichier(env, dir, def);
   }
-  if (def.regles.empty()) return pdx::Status::OK();
-
+  // The table opened to read its layout is the one the component then reads
+  // when nothing needs changing: one open instead of two.
   std::unique_ptr<pdx::Table> t;
   PDX_RETURN_IF_ERROR(pdx::Table::Open(env, dir, def.fichier, &t));
+  if (def.regles.empty()) {
+    c.GarderTable(std::move(t));
+    return pdx::Status::OK();
+  }
   std::vector<ChampDef> actuels = ChampsDuFichier(t->info());
   PlanMaj plan = PlanifierMaj(def, actuels, IndexDuFichier(t->info()));
+  if (plan.Vide()) {
+    c.GarderTable(std::move(t));
+    return pdx::Status::OK();
+  }
   t.reset();
-  if (plan.Vide()) return pdx::Status::OK();
   // Field numbers (from 1) that the assignments ("UPDATE ... set X = 0") set.
   std::vector<int> zeros;
   for (const auto& z : plan.aZero)

@@ -21,12 +21,20 @@
 
 namespace pdx {
 
+// What a file on a network share asks for at a time (PreferredReadBytes):
+// at 100 MB/s, 8 MiB take 80 ms to come, against a round trip of 0.2-30 ms.
+inline constexpr size_t kNetworkReadBytes = 8u << 20;
+
 class RandomAccessFile {
  public:
   virtual ~RandomAccessFile() = default;
   // Reads up to n bytes at offset into scratch; *got receives the count read.
   virtual Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const = 0;
   virtual uint64_t Size() const = 0;
+  // Bytes a scan should ask for at a time, 0 for the reader's own choice: a
+  // file on a network share answers a request a round trip later, so its
+  // scans ask for far more at once than a local disk's would.
+  virtual size_t PreferredReadBytes() const { return 0; }
 };
 
 class WritableFile {

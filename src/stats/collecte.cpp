@@ -1,7 +1,10 @@
 #include "stats/collecte.h"
 
+#include <algorithm>
+#include <atomic>
 #include <exception>
 #include <memory>
+#include <thread>
 
 #include "data/dm.h"
 #include "data/fonctions_bd.h"
@@ -68,6 +71,7 @@ pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const Option
   if (OuvrirTable(tbl, dialogs) != 0) return pdx::Status::IOError(tbl.Fichier() + ": the table could not be opened");
   const int fCode = tbl.NumeroChamp("Code"), fNom = tbl.NumeroChamp("Nom"), fRep = tbl.NumeroChamp("Repertoire");
   pdx::Status s;
+  std::vector<AgenceLue> lues;
   for (s = tbl.Premier(); s.ok() && !tbl.Fin(); s = tbl.Suivant()) {
     AgenceLue a;
     s = tbl.Texte(fCode, &a.code);
@@ -75,11 +79,27 @@ pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const Option
     if (s.ok()) s = tbl.Texte(fRep, &a.repertoire);
     if (!s.ok()) break;
     r->nomsAgences.emplace(a.code, a.nom);
-    // An agency whose directory does not exist gets no row.
-    if (!a.repertoire.empty() && host.DirExists(a.repertoire)) agences->push_back(std::move(a));
+    lues.push_back(std::move(a));
   }
   tbl.Fermer().IgnoreError();  // read only: nothing to write
   if (!s.ok()) return s;
+  // An agency whose directory does not exist gets no row. The directories are
+  // looked at as many at once as agencies are read: on a network share each
+  // look is a round trip.
+  std::vector<char> existe(lues.size(), 0);
+  {
+    std::atomic<size_t> prochain{0};
+    auto regarder = [&] {
+      for (size_t i; (i = prochain++) < lues.size();)
+        existe[i] = !lues[i].repertoire.empty() && host.DirExists(lues[i].repertoire);
+    };
+    std::vector<std::thread> ts;
+    for (int k = 1; k < std::min<int>(o.parallele, static_cast<int>(lues.size())); ++k) ts.emplace_back(regarder);
+    regarder();
+    for (std::thread& t : ts) t.join();
+  }
+  for (size_t i = 0; i < lues.size(); ++i)
+    if (existe[i]) agences->push_back(std::move(lues[i]));
   if (o.calcul == Calcul::kAgences) return pdx::Status::OK();
   Composant& fns = dm["tblFournisseur"];
   if (OuvrirTable(fns, dialogs) != 0) return pdx::Status::OK();  // captions fall back to the codes

@@ -47,6 +47,10 @@ void HostPaths::LoadPrefixes(const IniFile& ini) {
 }
 
 std::string HostPaths::ToHost(const std::string& windowsPath) const {
+  return Resolve(windowsPath, Expect::kFile, nullptr);
+}
+
+std::string HostPaths::Resolve(const std::string& windowsPath, Expect expect, Found* found) const {
   std::string path;
   for (char c : windowsPath) path.push_back(c == '/' ? '\\' : c);
 
@@ -86,9 +90,54 @@ std::string HostPaths::ToHost(const std::string& windowsPath) const {
   }
   if (!cur.empty()) parts.push_back(cur);
 
-  // 3. Case-insensitive match of each component.
-  // An unmapped share keeps its two leading slashes, so it reads as what it is.
-  std::string out = unc ? "//" : (absolute ? "/" : "");
+  // 3. Case-insensitive match of each component. An unmapped share keeps its
+  // two leading slashes, so it reads as what it is.
+  const std::string root = unc ? "//" : (absolute ? "/" : "");
+  if (found) *found = Found::kUnknown;
+  bool dots = false;
+  for (const auto& p : parts) dots = dots || p == "." || p == "..";
+  if (!parts.empty() && !dots) {
+    // The path as written first, then its directory: on the usual path every
+    // part exists with the case given, and the walk below would only confirm
+    // it with one look per part (each a round trip on a network share). When
+    // the whole path or its directory exists as written, the walk would keep
+    // each of those parts as written: the result is the same.
+    std::string dir = root;
+    for (size_t i = 0; i + 1 < parts.size(); ++i) dir += parts[i] + "/";
+    const std::string whole = dir + parts.back();
+    const bool dirFirst = trailing || expect == Expect::kDir;
+    Found t = Found::kAbsent;
+    if (dirFirst) {
+      if (env_->DirExists(whole)) t = Found::kDir;
+      else if (env_->FileExists(whole)) t = Found::kFile;
+    } else {
+      if (env_->FileExists(whole)) t = Found::kFile;
+      else if (env_->DirExists(whole)) t = Found::kDir;
+    }
+    if (t != Found::kAbsent) {
+      if (found) *found = t;
+      return trailing ? whole + "/" : whole;
+    }
+    // The last part is not there as written: its directory, as written, is
+    // the walk's answer for every part before it; the last is then matched
+    // in one listing (or kept as given: a file about to be created).
+    if (parts.size() == 1 || env_->DirExists(dir.substr(0, dir.size() - 1))) {
+      std::vector<std::string> names;
+      std::string match;
+      if (env_->GetChildren(parts.size() == 1 ? (root.empty() ? "." : root) : dir, &names).ok()) {
+        for (const auto& n : names)
+          if (EqualsNoCase(n, parts.back())) {
+            match = n;
+            break;
+          }
+      }
+      if (found && match.empty()) *found = Found::kAbsent;
+      const std::string r = dir + (match.empty() ? parts.back() : match);
+      return trailing ? r + "/" : r;
+    }
+  }
+
+  std::string out = root;
   bool resolving = true;
   std::vector<std::string> names;
   for (size_t i = 0; i < parts.size(); ++i) {
@@ -96,7 +145,7 @@ std::string HostPaths::ToHost(const std::string& windowsPath) const {
     std::string dir = out.empty() ? "." : out;
     std::string candidate = out + part;
     // A directory is looked for as one first, the last part as a file: one
-    // look each on the usual path (this runs for every table opened).
+    // look each on the usual path.
     const bool last = i + 1 == parts.size() && !trailing;
     auto exists = [&] {
       return last ? env_->FileExists(candidate) || env_->DirExists(candidate)
@@ -119,6 +168,22 @@ std::string HostPaths::ToHost(const std::string& windowsPath) const {
   }
   if (parts.empty() && !absolute && trailing) out = "./";
   return out;
+}
+
+bool HostPaths::DirExists(const std::string& windowsPath) const {
+  Found t;
+  const std::string p = Resolve(windowsPath, Expect::kDir, &t);
+  if (t == Found::kDir) return true;
+  if (t == Found::kFile || t == Found::kAbsent) return false;
+  return env_->DirExists(p);
+}
+
+bool HostPaths::FileExists(const std::string& windowsPath) const {
+  Found t;
+  const std::string p = Resolve(windowsPath, Expect::kFile, &t);
+  if (t == Found::kFile) return true;
+  if (t == Found::kDir || t == Found::kAbsent) return false;
+  return env_->FileExists(p);
 }
 
 }  // namespace corv

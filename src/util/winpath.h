@@ -49,10 +49,17 @@ class HostPaths {
 
   std::string ToHost(const std::string& windowsPath) const;
 
-  bool DirExists(const std::string& windowsPath) const { return env_->DirExists(ToHost(windowsPath)); }
-  bool FileExists(const std::string& windowsPath) const { return env_->FileExists(ToHost(windowsPath)); }
+  // ToHost's path exists as a directory / a regular file (the conversion's
+  // own looks answer when they can).
+  bool DirExists(const std::string& windowsPath) const;
+  bool FileExists(const std::string& windowsPath) const;
 
  private:
+  enum class Expect { kFile, kDir };  // looked for first
+  enum class Found { kUnknown, kAbsent, kFile, kDir };
+  // ToHost; *found (when given) tells what the conversion found there.
+  std::string Resolve(const std::string& windowsPath, Expect expect, Found* found) const;
+
   pdx::Env* env_;
   std::vector<std::pair<std::string, std::string>> prefixes_;  // normalised prefix, host dir
 };

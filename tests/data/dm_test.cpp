@@ -7,6 +7,7 @@
 #include "data/creation.h"
 #include "data/fonctions_bd.h"
 #include "data/tva_table.h"
+#include "bench/share_env.h"
 #include "support/scripted_dialogs.h"
 #include "support/table_check.h"
 #include "support/test_util.h"
@@ -120,6 +121,46 @@ TEST_F(ModuleDonnees, MissingMessageTableCreatedOnOpenThenLeftAlone) {
   EXPECT_EQ(OuvrirTable(dm["tblClient"], dialogs), 1);
   EXPECT_FALSE(fs::exists(t.file("Administration/CLIENT.DB")));
   EXPECT_EQ(dialogs.Texts("information").size(), 1u);
+}
+
+TEST_F(ModuleDonnees, UneOuvertureLitLaTableQueSonGestionnaireAVerifieeEtRienDePlusAncien) {
+  // Through a counting Env: the layout check's table is the one the component
+  // reads, so a current table's files are opened once, not twice.
+  bench::ShareEnv share(env());
+  share.SetSleeping(false);
+  HostPaths h(&share);
+  TDM d(session, h, dialogs);
+  Composant& m = d["tblMessage"];
+  ASSERT_EQ(OuvrirTable(m, dialogs), 0);  // created
+  ASSERT_TRUE(m.Fermer().ok());
+  share.ResetCounts();
+  std::unique_ptr<pdx::Table> seule;
+  ASSERT_TRUE(pdx::Table::Open(&share, Dir("Administration"), "Message.DB", &seule).ok());
+  const uint64_t ouvertures = share.count(bench::ShareEnv::kOpen);
+  seule.reset();
+  share.ResetCounts();
+  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  EXPECT_EQ(share.count(bench::ShareEnv::kOpen), ouvertures);
+  EXPECT_EQ(m.NombreEnregistrements(), 0u);
+  ASSERT_TRUE(m.Fermer().ok());
+
+  // A row written by another writer between two opens is seen by the next.
+  {
+    std::unique_ptr<pdx::TableWriter> w;
+    ASSERT_TRUE(pdx::TableWriter::Open(env(), Dir("Administration"), "Message.DB", {}, &w).ok());
+    std::vector<Value> v(static_cast<size_t>(w->info().fields.size()));
+    v[0] = Value::Int(1);
+    v[1] = Value::Int(7);
+    ASSERT_TRUE(w->Insert(v).ok());
+    ASSERT_TRUE(w->Close().ok());
+  }
+  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  EXPECT_EQ(m.NombreEnregistrements(), 1u);
+  ASSERT_TRUE(m.Fermer().ok());
+  // A failed handler leaves nothing behind for the next open.
+  m.avantOuverture = [](Composant&) { return pdx::Status::IOError("refused"); };
+  EXPECT_FALSE(m.Ouvrir().ok());
+  EXPECT_FALSE(m.Actif());
 }
 
 TEST_F(ModuleDonnees, DeblocageIndexReplaced) {

@@ -37,10 +37,12 @@ class FakeFile final : public pdx::RandomAccessFile {
     return Status::OK();
   }
   uint64_t Size() const override { return size_; }
+  size_t PreferredReadBytes() const override { return preferred; }
 
   std::string data_;
   uint64_t size_;
   uint64_t failFrom = ~0ull;
+  size_t preferred = 0;
   mutable int reads = 0;
 };
 
@@ -78,6 +80,30 @@ TEST(WindowReader, ServesTheFileBytesForwardJumpsAndBackWithFewReads) {
   EXPECT_EQ(std::string(p, 10), data.substr(99990));
   ASSERT_TRUE(w.View(1000, 30000, &p).ok());
   EXPECT_EQ(std::string(p, 30000), data.substr(1000, 30000));
+}
+
+TEST(WindowReader, AFileThatPrefersLargerRequestsGetsThem) {
+  // A file on a network share asks for 32 KiB at a time: a scan of 1 KiB
+  // blocks then reads 32 KiB windows, jumps still read only what they ask.
+  const std::string data = Pattern(100000);
+  FakeFile f(data);
+  f.preferred = 32768;
+  pdx::WindowReader w(&f, "fake.db", 8192);
+  const char* p = nullptr;
+  for (uint64_t off = 0; off + 1024 <= 65536; off += 1024) {
+    ASSERT_TRUE(w.View(off, 1024, &p).ok());
+    ASSERT_EQ(std::string(p, 1024), data.substr(off, 1024)) << off;
+  }
+  EXPECT_EQ(w.reads(), 2u);
+  ASSERT_TRUE(w.View(4096, 1024, &p).ok());
+  EXPECT_EQ(std::string(p, 1024), data.substr(4096, 1024));
+  EXPECT_EQ(w.reads(), 3u);
+  // A smaller preference than the reader's own leaves the reader's.
+  FakeFile g(data);
+  g.preferred = 1024;
+  pdx::WindowReader v(&g, "fake.db", 8192);
+  for (uint64_t off = 0; off + 1024 <= 16384; off += 1024) ASSERT_TRUE(v.View(off, 1024, &p).ok());
+  EXPECT_EQ(v.reads(), 2u);
 }
 
 TEST(WindowReader, StartsAWindowBehindTheRequestWhenAsked) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "util/session.h"
+#include "bench/share_env.h"
 #include "support/test_util.h"
 #include "util/ini.h"
 #include "util/winpath.h"
@@ -46,6 +47,49 @@ TEST(HostPaths, BackslashesCaseAndPrefixes) {
   h.AddPrefix("d:\\", t.file("share"));
   EXPECT_EQ(h.prefixes().size(), 3u);
   EXPECT_EQ(h.ToHost("D:\\Agences"), t.file("share/Agences"));
+}
+
+// How many looks at the file system a conversion costs (each a round trip on
+// a network share), and that the answers are those of a part-by-part walk.
+TEST(HostPaths, ConvertsAPathThatExistsAsWrittenWithOneLook) {
+  testutil::TempDir t;
+  MakeDirs(t.file("Q/Agences/BOR04/Dossiers"));
+  testutil::WriteFile(t.file("Q/Agences/BOR04/Dossiers/PIECE.DB"), "x");
+  bench::ShareEnv share(pdx::Env::Default());
+  share.SetSleeping(false);
+  HostPaths h(&share);
+  h.AddPrefix("Q:", t.file("Q"));
+  auto looks = [&](auto f) {
+    share.ResetCounts();
+    f();
+    return share.RoundTrips();
+  };
+
+  EXPECT_EQ(looks([&] { EXPECT_EQ(h.ToHost("Q:\\Agences\\BOR04\\Dossiers\\PIECE.DB"), t.file("Q/Agences/BOR04/Dossiers/PIECE.DB")); }), 1u);
+  EXPECT_EQ(looks([&] { EXPECT_EQ(h.ToHost("Q:\\Agences\\BOR04\\Dossiers\\"), t.file("Q/Agences/BOR04/Dossiers/")); }), 1u);
+  // The existence checks answer from the conversion's own look.
+  EXPECT_EQ(looks([&] { EXPECT_TRUE(h.DirExists("Q:\\Agences\\BOR04")); }), 1u);
+  EXPECT_EQ(looks([&] { EXPECT_TRUE(h.FileExists("Q:\\Agences\\BOR04\\Dossiers\\PIECE.DB")); }), 1u);
+  EXPECT_EQ(looks([&] { EXPECT_FALSE(h.FileExists("Q:\\Agences\\BOR04")); }), 2u);
+  EXPECT_EQ(looks([&] { EXPECT_FALSE(h.DirExists("Q:\\Agences\\BOR04\\Dossiers\\PIECE.DB")); }), 2u);
+  // Another case for the last part: its directory and one listing.
+  EXPECT_EQ(looks([&] { EXPECT_EQ(h.ToHost("Q:\\Agences\\BOR04\\Dossiers\\piece.db"), t.file("Q/Agences/BOR04/Dossiers/PIECE.DB")); }), 4u);
+  EXPECT_EQ(looks([&] { EXPECT_TRUE(h.FileExists("Q:\\Agences\\BOR04\\Dossiers\\piece.db")); }), 5u);
+  // A file about to be created: the same looks, the name kept as written.
+  EXPECT_EQ(h.ToHost("Q:\\Agences\\BOR04\\Dossiers\\Nouveau.DB"), t.file("Q/Agences/BOR04/Dossiers/Nouveau.DB"));
+  EXPECT_FALSE(h.FileExists("Q:\\Agences\\BOR04\\Dossiers\\Nouveau.DB"));
+  EXPECT_FALSE(h.DirExists("Q:\\Agences\\LIL05"));
+  // Another case in the middle: the walk, part by part, finds it all the same.
+  EXPECT_EQ(h.ToHost("q:\\AGENCES\\bor04\\dossiers\\Piece.db"), t.file("Q/Agences/BOR04/Dossiers/PIECE.DB"));
+  EXPECT_TRUE(h.DirExists("q:\\AGENCES\\bor04"));
+  EXPECT_EQ(h.ToHost("Q:\\agences\\Absente\\PIECE.DB"), t.file("Q/Agences/Absente/PIECE.DB"));
+  // Dots are left to the walk.
+  EXPECT_EQ(h.ToHost("Q:\\Agences\\.\\BOR04"), t.file("Q/Agences/./BOR04"));
+  // A file that appears is seen at once: nothing is remembered between calls.
+  EXPECT_FALSE(h.FileExists("Q:\\Agences\\BOR04\\Dossiers\\LIGNE.DB"));
+  testutil::WriteFile(t.file("Q/Agences/BOR04/Dossiers/ligne.db"), "x");
+  EXPECT_TRUE(h.FileExists("Q:\\Agences\\BOR04\\Dossiers\\LIGNE.DB"));
+  EXPECT_EQ(h.ToHost("Q:\\Agences\\BOR04\\Dossiers\\LIGNE.DB"), t.file("Q/Agences/BOR04/Dossiers/ligne.db"));
 }
 
 TEST(HostPaths, PrefixesFromTheIniSection) {

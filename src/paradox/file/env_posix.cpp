@@ -4,6 +4,9 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -29,7 +32,8 @@ class PosixRandomAccessFile final : public RandomAccessFile {
   // read through reused windows (file/window_reader.h) instead. It also spares
   // readers the fault a mapped file truncated in place by another program
   // would give.
-  PosixRandomAccessFile(std::string path, int fd, uint64_t size) : path_(std::move(path)), fd_(fd), size_(size) {}
+  PosixRandomAccessFile(std::string path, int fd, uint64_t size, size_t preferred)
+      : path_(std::move(path)), fd_(fd), size_(size), preferred_(preferred) {}
   ~PosixRandomAccessFile() override { ::close(fd_); }
   Status Read(uint64_t offset, size_t n, char* scratch, size_t* got) const override {
     size_t done = 0;
@@ -47,12 +51,37 @@ class PosixRandomAccessFile final : public RandomAccessFile {
     return Status::OK();
   }
   uint64_t Size() const override { return size_; }
+  size_t PreferredReadBytes() const override { return preferred_; }
 
  private:
   std::string path_;
   int fd_;
   uint64_t size_;
+  size_t preferred_;
 };
+
+// kNetworkReadBytes for a file on a network file system (a share mounted
+// with CIFS/SMB, NFS, AFS, Ceph), else 0.
+size_t PreferredReadBytes(int fd) {
+#ifdef __linux__
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) != 0) return 0;
+  switch (static_cast<uint32_t>(fs.f_type)) {
+    case 0xFF534D42u:  // CIFS
+    case 0xFE534D42u:  // SMB2
+    case 0x517Bu:      // SMB
+    case 0x6969u:      // NFS
+    case 0x5346414Fu:  // AFS
+    case 0x00C36400u:  // Ceph
+      return kNetworkReadBytes;
+    default:
+      return 0;
+  }
+#else
+  (void)fd;
+  return 0;
+#endif
+}
 
 class PosixWritableFile final : public WritableFile {
  public:
@@ -127,7 +156,7 @@ class PosixEnv final : public Env {
       ::close(fd);
       return Status::IOError(path + ": not a regular file");
     }
-    *out = std::make_unique<PosixRandomAccessFile>(path, fd, static_cast<uint64_t>(st.st_size));
+    *out = std::make_unique<PosixRandomAccessFile>(path, fd, static_cast<uint64_t>(st.st_size), PreferredReadBytes(fd));
     return Status::OK();
   }
   Status NewWritableFile(const std::string& path, std::unique_ptr<WritableFile>* out) override {

@@ -22,6 +22,7 @@ class HeldFile final : public RandomAccessFile {
     return f_->Read(offset, n, scratch, got);
   }
   uint64_t Size() const override { return f_->Size(); }
+  size_t PreferredReadBytes() const override { return f_->PreferredReadBytes(); }
 
  private:
   std::shared_ptr<RandomAccessFile> f_;
@@ -56,6 +57,7 @@ Status TableFiles::Pin(const std::string& dbName) {
   PDX_RETURN_IF_ERROR(base_->NewRandomAccessFile(JoinPath(dir_, dbName), &f));
   held_[dbName] = std::move(f);
   for (const std::string& n : names) {
+    if (!IsReaderFile(n)) others_.push_back(n);
     if (n == dbName || !IsReaderFile(n)) continue;
     std::unique_ptr<RandomAccessFile> g;
     // A file that went away since the listing, or that cannot be opened, is
@@ -90,13 +92,12 @@ Status TableFiles::GetFileSize(const std::string& path, uint64_t* size) {
 }
 
 Status TableFiles::GetChildren(const std::string& dir, std::vector<std::string>* names) {
-  PDX_RETURN_IF_ERROR(base_->GetChildren(dir, names));
-  if (DirKey(dir) != DirKey(dir_)) return Status::OK();
-  std::vector<std::string> kept;
-  for (std::string& n : *names)
-    if (!IsReaderFile(n)) kept.push_back(std::move(n));
-  for (const auto& [n, f] : held_) kept.push_back(n);
-  *names = std::move(kept);
+  if (DirKey(dir) != DirKey(dir_)) return base_->GetChildren(dir, names);
+  // The listing made at the open: the reader sees its directory as it was
+  // then, as it sees its files (a listing again would cost a round trip on a
+  // network share, for a reader that looks only for its own index files).
+  *names = others_;
+  for (const auto& [n, f] : held_) names->push_back(n);
   return Status::OK();
 }
 

@@ -9,8 +9,10 @@
 //    secondary index files (.Xnn/.Ynn, .XGn/.YGn) and the .MB.
 //  - Through this Env, reads of those files go to the held versions; the table's
 //    other reader files are hidden (an index added after the open is not seen),
-//    and a held file removed after the open is still seen. Everything else
-//    (other tables, writes, locks) passes to the wrapped Env.
+//    and a held file removed after the open is still seen. A listing of the
+//    table's directory is the one made by Pin (with the held files). Everything
+//    else (other directories and tables, writes, locks) passes to the wrapped
+//    Env.
 //  - Immutable after Pin(), so cursors of one table may read through it at once.
 #include <map>
 #include <memory>
@@ -42,6 +44,7 @@ class TableFiles final : public EnvWrapper {
   std::string dir_;
   std::string prefix_;  // "STEM." upper-cased
   std::map<std::string, std::shared_ptr<RandomAccessFile>> held_;  // by name as found
+  std::vector<std::string> others_;  // the directory's other entries at Pin
 };
 
 }  // namespace pdx

@@ -17,7 +17,9 @@
 // a table whose blocks are scattered costs one block read per block, not one
 // window; the next request after them, if it follows on, loads a window again.
 // A window loaded for a scan may start `behind` bytes before the request, for
-// scans that step back a little now and then (the .MB's block heads).
+// scans that step back a little now and then (the .MB's block heads). A file
+// that prefers larger requests (RandomAccessFile::PreferredReadBytes: one on
+// a network share) is read in windows of that size instead.
 //
 // Contract:
 //  - View fails with Corruption naming the file when the bytes asked for lie
@@ -43,7 +45,10 @@ class WindowReader {
   // file outlives the reader; path names it in errors; behind: see above.
   WindowReader(const RandomAccessFile* file, std::string path, size_t windowBytes = kDefaultWindow,
                size_t behind = 0)
-      : file_(file), path_(std::move(path)), windowBytes_(windowBytes ? windowBytes : 1), behind_(behind) {}
+      : file_(file), path_(std::move(path)), windowBytes_(windowBytes ? windowBytes : 1), behind_(behind) {
+    // A file that asks for larger requests (a network share's) gets them.
+    if (file_ && file_->PreferredReadBytes() > windowBytes_) windowBytes_ = file_->PreferredReadBytes();
+  }
 
   // Makes the n bytes at offset available at *data.
   Status View(uint64_t offset, size_t n, const char** data);
