@@ -7,7 +7,8 @@
 // the others), and each kind of operation is counted.
 //
 // Charged one round trip each: opening a file (for reading, writing or
-// update), each read, each write, sync, rename, removal, directory creation,
+// update), each read, each write, sync, rename, removal (of a file or a
+// directory), directory creation,
 // directory listing, directory sync, existence and size checks, taking a lock
 // and probing one. Not charged: a file's size known from its open, closing,
 // releasing a lock (on a share these ride on other messages or are not
@@ -112,6 +113,7 @@ class ShareEnv final : public pdx::EnvWrapper {
     return Fait(kRename, target()->RenameFile(from, to));
   }
   pdx::Status CreateDir(const std::string& path) override { return Fait(kMkdir, target()->CreateDir(path)); }
+  pdx::Status RemoveDir(const std::string& path) override { return Fait(kRemove, target()->RemoveDir(path)); }
   pdx::Status SyncDir(const std::string& dir) override { return Fait(kSyncDir, target()->SyncDir(dir)); }
   pdx::Status LockFile(const std::string& path, std::unique_ptr<pdx::FileLock>* lock) override {
     return Fait(kLock, target()->LockFile(path, lock));
