@@ -1,8 +1,6 @@
 #include "forms/fiche_statistique.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -10,7 +8,6 @@
 #include <QTabWidget>
 #include <QThread>
 #include <algorithm>
-#include <exception>
 
 #include "data/application.h"
 #include "forms/champ_date.h"
@@ -18,6 +15,7 @@
 #include "forms/liste_rapport.h"
 #include "forms/onglet_statistique.h"
 #include "forms/qt_run_report.h"
+#include "forms/tache_fenetre.h"
 #include "stats/collecte.h"
 #include "stats/export.h"
 
@@ -35,8 +33,8 @@ TFicheStatistiqueAgence::TFicheStatistiqueAgence(Application& app, QWidget* pare
     : QDialog(parent),
       app_(app),
       dialogs_(app.dialogs()),
-      relais_(std::make_unique<DialogsRelais>(app.dialogs(), this)),
-      report_(new QtRunReport(this)) {
+      relais_(std::make_shared<DialogsRelais>(app.dialogs(), this)),
+      tache_(new TacheFenetre(this)) {
   setObjectName("TFicheStatistiqueAgence");
   setWindowTitle(QStringLiteral("Statistiques"));
   setWindowFlags(windowFlags() | Qt::WindowMinMaxButtonsHint);
@@ -90,16 +88,18 @@ TFicheStatistiqueAgence::TFicheStatistiqueAgence(Application& app, QWidget* pare
   connect(tsStatsFournisseurs->lwListe, &QTreeWidget::itemSelectionChanged, this,
           &TFicheStatistiqueAgence::lwFnsSelectItem);
 
+  connect(tache_, &TacheFenetre::termine, this, &TFicheStatistiqueAgence::Terminer);
   // The run's progress goes to the bar of the tab being searched.
-  connect(report_, &QtRunReport::agencyLabel, this, [this](const QString& nom) {
+  QtRunReport* report = tache_->qtReport();
+  connect(report, &QtRunReport::agencyLabel, this, [this](const QString& nom) {
     if (enCours_) enCours_->pbExport->setFormat(nom + QStringLiteral(" (%v/%m)"));
   });
-  connect(report_, &QtRunReport::agencyProgress, this, [this](int position, int maximum) {
+  connect(report, &QtRunReport::agencyProgress, this, [this](int position, int maximum) {
     if (!enCours_) return;
     enCours_->pbExport->setMaximum(std::max(maximum, 1));
     enCours_->pbExport->setValue(position);
   });
-  connect(report_, &QtRunReport::error, this,
+  connect(report, &QtRunReport::error, this,
           [this](const QString& ligne) { erreurs_.push_back(ligne.toStdString()); });
 
   setMinimumSize(kLargeurMin, kHauteurMin);
@@ -107,15 +107,12 @@ TFicheStatistiqueAgence::TFicheStatistiqueAgence(Application& app, QWidget* pare
 }
 
 TFicheStatistiqueAgence::~TFicheStatistiqueAgence() {
-  // The run refers to this window's report and result: never leave it running.
-  if (thread_) {
-    report_->RequestStop();
-    thread_->wait();
-    delete thread_;
-    thread_ = nullptr;
-    dialogs_.EndWait();
-  }
+  // The task, a child, stops and waits for a search in progress; its wait
+  // cursor goes now.
+  if (tache_->EnCours()) dialogs_.EndWait();
 }
+
+bool TFicheStatistiqueAgence::EnCours() const { return tache_->EnCours(); }
 
 OngletStatistique* TFicheStatistiqueAgence::Onglet(Calcul calcul) const {
   switch (calcul) {
@@ -151,7 +148,7 @@ void TFicheStatistiqueAgence::ActiverBoutons(bool actif) {
 }
 
 void TFicheStatistiqueAgence::Rechercher(OngletStatistique& onglet) {
-  if (thread_) return;  // one search at a time
+  if (tache_->EnCours()) return;  // one search at a time
   onglet.Vider();
   onglet.imgExport->hide();
   onglet.pbExport->setValue(0);
@@ -162,46 +159,35 @@ void TFicheStatistiqueAgence::Rechercher(OngletStatistique& onglet) {
   options.parallele = parallele_;
 
   enCours_ = &onglet;
-  erreurRun_.clear();
   erreurs_.clear();
-  report_->Reset();
   ActiverBoutons(false);
   dialogs_.BeginWait();
   // The run reads its own copy of the named databases: the program's stay as
   // they are while it goes through the agencies.
   auto session = std::make_shared<Session>(app_.session());
   HostPaths& host = app_.host();
-  thread_ = QThread::create([this, session, &host, options]() {
-    try {
-      pdx::Status s = CollecterStatistiques(*session, host, *relais_, *report_, options, &resultat_);
-      if (!s.ok()) erreurRun_ = s.ToString();
-    } catch (const std::exception& e) {
-      erreurRun_ = e.what();
-    }
+  auto resultat = std::make_shared<ResultatStatistiques>();
+  resultat_ = resultat;
+  // termine arrives after every report signal and box of the run.
+  tache_->Lancer([session, &host, relais = relais_, options, resultat](RunReport& report) -> std::string {
+    pdx::Status s = CollecterStatistiques(*session, host, *relais, report, options, resultat.get());
+    return s.ok() ? std::string() : s.ToString();
   });
-  // finished arrives after every report signal and box of the run.
-  connect(thread_, &QThread::finished, this, &TFicheStatistiqueAgence::Terminer);
-  thread_->start();
 }
 
-void TFicheStatistiqueAgence::Terminer() {
-  if (!thread_) return;
-  thread_->wait();
-  delete thread_;
-  thread_ = nullptr;
+void TFicheStatistiqueAgence::Terminer(const QString& erreurRun) {
   OngletStatistique& onglet = *enCours_;
   enCours_ = nullptr;
   dialogs_.EndWait();
   ActiverBoutons(true);
   onglet.pbExport->setFormat(QStringLiteral("%p%"));
   onglet.pbExport->setValue(0);
-  const bool fermer = fermerApres_;
-  fermerApres_ = false;
-  if (!fermer) {
-    if (!erreurRun_.empty()) {
+  std::shared_ptr<ResultatStatistiques> resultat = std::move(resultat_);
+  if (!tache_->FermetureDemandee()) {
+    if (!erreurRun.isEmpty()) {
       // "Agence.DB" could not be read: its message has been shown; the list stays empty.
     } else {
-      onglet.Afficher(ListePour(resultat_));
+      onglet.Afficher(ListePour(*resultat));
     }
     if (!erreurs_.empty()) {
       std::string t = "Des lignes n'ont pas pu être comptées :";
@@ -211,17 +197,15 @@ void TFicheStatistiqueAgence::Terminer() {
       dialogs_.Warning(t, "Statistiques");
     }
   }
-  resultat_ = ResultatStatistiques();  // the list holds what it shows
+  resultat.reset();  // the list holds what it shows
   Q_EMIT rechercheTerminee();
-  if (fermer) close();
+  // The task closes the window next when closing was asked.
 }
 
-void TFicheStatistiqueAgence::AttendreFin() {
-  while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-}
+void TFicheStatistiqueAgence::AttendreFin() { tache_->AttendreFin(); }
 
 void TFicheStatistiqueAgence::Exporter(OngletStatistique& onglet) {
-  if (thread_) return;
+  if (tache_->EnCours()) return;
   onglet.pbExport->setValue(0);
   onglet.imgExport->hide();
   const ListeStat& liste = onglet.liste();
@@ -249,19 +233,18 @@ void TFicheStatistiqueAgence::FormResize() {
 }
 
 void TFicheStatistiqueAgence::closeEvent(QCloseEvent* event) {
-  if (!thread_) {
+  if (!tache_->EnCours()) {
     QDialog::closeEvent(event);
     return;
   }
   // A search writes nothing: it is stopped after the agency in progress and the
   // window closes then.
   event->ignore();
-  fermerApres_ = true;
-  report_->RequestStop();
+  tache_->FermerApresArret();
 }
 
 void TFicheStatistiqueAgence::reject() {
-  if (thread_) {
+  if (tache_->EnCours()) {
     close();
     return;
   }

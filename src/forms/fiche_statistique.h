@@ -20,7 +20,6 @@
 
 class QPushButton;
 class QTabWidget;
-class QThread;
 
 namespace corv {
 
@@ -28,7 +27,7 @@ class Application;
 class Dialogs;
 class DialogsRelais;
 class OngletStatistique;
-class QtRunReport;
+class TacheFenetre;
 
 class TFicheStatistiqueAgence : public QDialog {
   Q_OBJECT
@@ -43,7 +42,7 @@ class TFicheStatistiqueAgence : public QDialog {
   QPushButton* btnFermer;
 
   OngletStatistique* Onglet(Calcul calcul) const;
-  bool EnCours() const { return thread_ != nullptr; }
+  bool EnCours() const;
   // Blocks (processing events) until the search in progress, if any, is over.
   void AttendreFin();
   // Agencies read at once by a search (1: one after another).
@@ -77,21 +76,21 @@ class TFicheStatistiqueAgence : public QDialog {
  private:
   void FormResize();
   void Rechercher(OngletStatistique& onglet);
-  void Terminer();
+  void Terminer(const QString& erreur);
   void Exporter(OngletStatistique& onglet);
   void ActiverBoutons(bool actif);
 
   Application& app_;
   Dialogs& dialogs_;
-  std::unique_ptr<DialogsRelais> relais_;
-  QtRunReport* report_;
-  QThread* thread_ = nullptr;
+  // Shared with the search in progress, which shows its boxes through it.
+  std::shared_ptr<DialogsRelais> relais_;
+  TacheFenetre* tache_;
   OngletStatistique* enCours_ = nullptr;  // the tab of the search in progress
-  ResultatStatistiques resultat_;
-  std::string erreurRun_;               // the run's failure, "" when it completed
+  // Where the search in progress leaves its result (its thread writes it; read
+  // once the search is over).
+  std::shared_ptr<ResultatStatistiques> resultat_;
   std::vector<std::string> erreurs_;    // lines the run could not count
   int parallele_ = 1;
-  bool fermerApres_ = false;
 };
 
 }  // namespace corv

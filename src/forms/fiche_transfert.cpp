@@ -1,9 +1,7 @@
 #include "forms/fiche_transfert.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,19 +9,20 @@
 #include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
 
 #include "data/application.h"
 #include "forms/qt_run_report.h"
+#include "forms/tache_fenetre.h"
 #include "transfer/preparation_run.h"
 
 namespace corv {
 
 TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
-    : QDialog(parent), app_(app), dialogs_(app.dialogs()), report_(new QtRunReport(this)) {
+    : QDialog(parent), app_(app), dialogs_(app.dialogs()), tache_(new TacheFenetre(this)) {
   auto* layout = new QVBoxLayout(this);
 
   optionsBox_ = new QWidget(this);
@@ -86,39 +85,38 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
 
   connect(btnLancer, &QPushButton::clicked, this, &TFicheTransfert::btnLancerClick);
   connect(btnArreter, &QPushButton::clicked, this, &TFicheTransfert::btnArreterClick);
+  connect(tache_, &TacheFenetre::termine, this, &TFicheTransfert::Terminer);
+  QtRunReport* report = tache_->qtReport();
   // Lines are gathered and shown a batch at a time: scrolling the list for each
   // line of a long detailed log would keep the window busy long after the run.
   vidage_ = new QTimer(this);
   vidage_->setSingleShot(true);
   vidage_->setInterval(40);
   connect(vidage_, &QTimer::timeout, this, &TFicheTransfert::AfficherLignes);
-  connect(report_, &QtRunReport::message, this, [this](const QString& l) {
+  connect(report, &QtRunReport::message, this, [this](const QString& l) {
     attenteMessages_.append(l);
     if (!vidage_->isActive()) vidage_->start();
   });
-  connect(report_, &QtRunReport::error, this, [this](const QString& l) {
+  connect(report, &QtRunReport::error, this, [this](const QString& l) {
     attenteErreurs_.append(l);
     if (!vidage_->isActive()) vidage_->start();
   });
-  connect(report_, &QtRunReport::readingLabel, lblLecture, &QLabel::setText);
-  connect(report_, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
-  connect(report_, &QtRunReport::rowProgress, this, [this](int p, int m) {
+  connect(report, &QtRunReport::readingLabel, lblLecture, &QLabel::setText);
+  connect(report, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
+  connect(report, &QtRunReport::rowProgress, this, [this](int p, int m) {
     pbRecord->setMaximum(m);
     pbRecord->setValue(p);
   });
-  connect(report_, &QtRunReport::agencyProgress, this, [this](int p, int m) {
+  connect(report, &QtRunReport::agencyProgress, this, [this](int p, int m) {
     pbAgence->setMaximum(m);
     pbAgence->setValue(p);
   });
 }
 
-TFicheTransfert::~TFicheTransfert() {
-  // The run holds references to this window's report: never leave it running.
-  if (thread_) {
-    report_->RequestStop();
-    thread_->wait();
-  }
-}
+// A run in progress is stopped and waited for by the task, a child of the window.
+TFicheTransfert::~TFicheTransfert() = default;
+
+bool TFicheTransfert::EnCours() const { return tache_->EnCours(); }
 
 void TFicheTransfert::AfficherLignes() {
   vidage_->stop();
@@ -142,7 +140,7 @@ void TFicheTransfert::ActiverControles(bool actif) {
 }
 
 void TFicheTransfert::btnLancerClick() {
-  if (thread_) return;  // a run is in progress: a second one is never started
+  if (tache_->EnCours()) return;  // a run is in progress: a second one is never started
   lstErreurs->clear();
   if (EffacerMessages()) listMessages->clear();
   Travail travail;
@@ -153,61 +151,47 @@ void TFicheTransfert::btnLancerClick() {
     return;
   }
   if (!travail) return;
-  report_->Reset();
-  erreur_.clear();
   ActiverControles(false);
-  thread_ = QThread::create([this, travail]() {
-    try {
-      erreur_ = travail(*report_);
-    } catch (const std::exception& e) {
-      erreur_ = e.what();
-    }
-  });
-  // finished is queued after every report signal of the run: the lists are
+  // termine is queued after every report signal of the run: the lists are
   // complete when Terminer runs.
-  connect(thread_, &QThread::finished, this, &TFicheTransfert::Terminer);
-  thread_->start();
+  tache_->Lancer(std::move(travail));
 }
 
 TFicheTransfert::Travail TFicheTransfert::TravailDuRun(const CreationRun& creer) {
   auto preparation =
       std::make_shared<PreparationRun>(PreparerRun(app_, app_.FichierIni(), !cbSimulation->isChecked()));
-  std::shared_ptr<TransfertAgences> run = creer(*report_, preparation->options);
+  std::shared_ptr<TransfertAgences> run = creer(tache_->report(), preparation->options);
   resultat_ = ResultatRun();
   // The run object and its backups live as long as the work; the result is
   // read on the window's thread once the worker has finished.
-  return [this, preparation, run](RunReport&) -> std::string {
-    ResultatRun r = run->Lancer();
-    resultat_ = r;
-    return r.ok() ? std::string() : r.erreur;
+  auto resultat = std::make_shared<ResultatRun>();
+  resultatRun_ = resultat;
+  return [preparation, run, resultat](RunReport&) -> std::string {
+    *resultat = run->Lancer();
+    return resultat->ok() ? std::string() : resultat->erreur;
   };
 }
 
 void TFicheTransfert::btnArreterClick() {
-  if (!thread_) return;
-  report_->RequestStop();
+  if (!tache_->EnCours()) return;
+  tache_->Arreter();
   btnArreter->setEnabled(false);  // taken into account: the run ends after the agency in progress
 }
 
-void TFicheTransfert::Terminer() {
-  if (!thread_) return;
-  thread_->wait();
-  delete thread_;
-  thread_ = nullptr;
+void TFicheTransfert::Terminer(const QString& erreur) {
+  if (resultatRun_) {
+    resultat_ = *resultatRun_;
+    resultatRun_.reset();
+  }
   AfficherLignes();
   ActiverControles(true);
   if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
-  if (!erreur_.empty()) dialogs_.Error(erreur_);
+  if (!erreur.isEmpty()) dialogs_.Error(erreur.toStdString());
   Q_EMIT runTermine();
-  if (fermerApres_) {
-    fermerApres_ = false;
-    close();
-  }
+  // The task closes the window next when closing was asked.
 }
 
-void TFicheTransfert::AttendreFin() {
-  while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-}
+void TFicheTransfert::AttendreFin() { tache_->AttendreFin(); }
 
 void TFicheTransfert::showEvent(QShowEvent* event) {
   // A window without options of its own shows no empty band above the simulation box.
@@ -216,21 +200,19 @@ void TFicheTransfert::showEvent(QShowEvent* event) {
 }
 
 void TFicheTransfert::closeEvent(QCloseEvent* event) {
-  if (!thread_) {
+  if (!tache_->EnCours()) {
     QDialog::closeEvent(event);
     return;
   }
   event->ignore();
   if (dialogs_.Question("Un traitement est en cours. Voulez-vous l'arrêter après l'agence en cours et fermer la fenêtre ?",
-                        "Traitement en cours")) {
-    fermerApres_ = true;
-    report_->RequestStop();
-  }
+                        "Traitement en cours"))
+    tache_->FermerApresArret();
 }
 
 void TFicheTransfert::reject() {
   // Escape goes through the same question as the close box.
-  if (thread_) {
+  if (tache_->EnCours()) {
     close();
     return;
   }

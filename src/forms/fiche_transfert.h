@@ -2,8 +2,8 @@
 // The shape shared by the transfer windows and the client clean-up: reading label
 // and bar, agency label and bar, the running log, the error list in red, the
 // simulation box (checked by default) and the start button. The run itself is a
-// core object: the window only gathers the options, starts it on a worker thread
-// and shows what it reports. During a run the start button and the options are
+// core object: the window only gathers the options, starts it through its
+// TacheFenetre (forms/tache_fenetre.h) and shows what it reports. During a run the start button and the options are
 // disabled (a second start cannot happen) and "Arrêter" asks the run to stop
 // after the agency in progress.
 #include <QDialog>
@@ -20,22 +20,22 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QThread;
 class QTimer;
 class QVBoxLayout;
 
 namespace corv {
 
 class Application;
-class QtRunReport;
 class RunReport;
+class TacheFenetre;
 
 class TFicheTransfert : public QDialog {
   Q_OBJECT
  public:
   // The work of one run, executed on the worker thread with the options read when
   // it was started. It returns "" when the run completed, or the text of the error
-  // that ended it (shown in an error box once the run is over).
+  // that ended it (shown in an error box once the run is over). It refers to
+  // nothing of the window (see TacheFenetre).
   using Travail = std::function<std::string(RunReport&)>;
 
   TFicheTransfert(Application& app, QWidget* parent = nullptr);
@@ -51,7 +51,7 @@ class TFicheTransfert : public QDialog {
   QPushButton* btnLancer;
   QPushButton* btnArreter;
 
-  bool EnCours() const { return thread_ != nullptr; }
+  bool EnCours() const;
   // Blocks (processing events) until the run in progress, if any, is over.
   void AttendreFin();
   // How the last run of a core run object ended (runs started through
@@ -72,7 +72,8 @@ class TFicheTransfert : public QDialog {
   using CreationRun = std::function<std::unique_ptr<TransfertAgences>(RunReport&, const OptionsRun&)>;
   // The work of a core run object, prepared as the command line prepares it:
   // a simulation while cbSimulation is checked; a real run saves each table
-  // before changing it. The object is built here, on the window's thread.
+  // before changing it. The object is built here, on the window's thread, on
+  // the report of the window's task.
   Travail TravailDuRun(const CreationRun& creer);
   // Whether a run clears the message list too (the error list always is).
   virtual bool EffacerMessages() const { return false; }
@@ -86,20 +87,20 @@ class TFicheTransfert : public QDialog {
   Dialogs& dialogs_;
 
  private:
-  void Terminer();
+  void Terminer(const QString& erreur);
   void ActiverControles(bool actif);
   // Shows the lines received since the last batch.
   void AfficherLignes();
 
   QVBoxLayout* options_;
   QWidget* optionsBox_;
-  QtRunReport* report_;
+  TacheFenetre* tache_;
   QTimer* vidage_;
   QStringList attenteMessages_, attenteErreurs_;
-  QThread* thread_ = nullptr;
-  std::string erreur_;
   ResultatRun resultat_;
-  bool fermerApres_ = false;
+  // Where the run started through TravailDuRun leaves its result (its thread
+  // writes it; read once the run is over).
+  std::shared_ptr<ResultatRun> resultatRun_;
 };
 
 }  // namespace corv

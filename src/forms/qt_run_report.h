@@ -1,10 +1,10 @@
 #pragma once
 // The run report of the windows: a run calls it from its worker thread; every
-// call is queued, in order, to the window's thread, where the signals fire. A stop
-// can be requested from the window's thread at any time.
+// call is queued, in order, to the window's thread, where the signals fire.
+// Stopping is the business of the window's TacheFenetre (forms/tache_fenetre.h),
+// whose report wraps this one.
 #include <QObject>
 #include <QString>
-#include <atomic>
 
 #include "util/run_report.h"
 
@@ -21,10 +21,7 @@ class QtRunReport : public QObject, public RunReport {
   void AgencyLabel(const std::string& text) override;
   void RowProgress(int position, int maximum) override;
   void AgencyProgress(int position, int maximum) override;
-  bool StopRequested() override { return stop_.load(); }
-
-  void RequestStop() { stop_.store(true); }
-  void Reset() { stop_.store(false); }
+  bool StopRequested() override { return false; }
 
  Q_SIGNALS:
   void message(const QString& line);
@@ -33,9 +30,6 @@ class QtRunReport : public QObject, public RunReport {
   void agencyLabel(const QString& text);
   void rowProgress(int position, int maximum);
   void agencyProgress(int position, int maximum);
-
- private:
-  std::atomic<bool> stop_{false};
 };
 
 }  // namespace corv
