@@ -49,8 +49,9 @@ nosamples() {
 }
 
 asan() {
-  # -O1 with the assertions kept: quicker to build than -O2, quicker to run than -O0.
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+  # -O1 with the assertions kept: quicker to build than -O2, quicker to run than
+  # -O0; line tables only (-g1), enough for the reports' file and line.
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
     -DCORVANES_WERROR=ON -DCORVANES_SANITIZE=ON
   cmake --build build-asan -j"$JOBS" --target paradox_tests util_tests data_tests transfer_tests stats_tests
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
@@ -58,8 +59,8 @@ asan() {
 }
 
 tsan() {
-  # -O1, as ThreadSanitizer advises, the assertions kept.
-  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+  # -O1, as ThreadSanitizer advises, the assertions kept, line tables only.
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1" \
     -DCORVANES_WERROR=ON -DCORVANES_TSAN=ON \
     -DCORVANES_GUI=ON
   cmake --build build-tsan -j"$JOBS" --target transfer_tests stats_tests gui_tests
@@ -69,7 +70,7 @@ tsan() {
 
 fuzz() {
   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCORVANES_FUZZ=ON -DCORVANES_TESTS=OFF
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1" -DCORVANES_FUZZ=ON -DCORVANES_TESTS=OFF
   local targets
   targets=$(for f in fuzz/fuzz_*.cpp; do basename "$f" .cpp; done)
   # shellcheck disable=SC2086

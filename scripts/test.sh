@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 JOBS=${JOBS:-2}
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANES_WERROR=ON -DCORVANES_GUI=ON \
-  -DCORVANES_BENCH=OFF
+# Optimised as the programs ship, without debug information: it took some 40 %
+# of the compile time and most of the link time of the test programs.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -DNDEBUG" \
+  -DCORVANES_WERROR=ON -DCORVANES_GUI=ON -DCORVANES_BENCH=OFF
 cmake --build build -j"$JOBS"
 ctest --test-dir build --output-on-failure -j"$JOBS"
