@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Writes src/paradox/collation_letters.cpp: the non-ASCII letters of the code
+"""Writes src/paradox/text/collation_letters.cpp: the non-ASCII letters of the code
 pages Paradox tables use, with the letters they sort as, their accent class,
 case and uppercase form, taken from Python's Unicode database.
 
-    python3 scripts/gen_collation_letters.py > src/paradox/collation_letters.cpp
+    python3 scripts/gen_collation_letters.py > src/paradox/text/collation_letters.cpp
 """
 import codecs
 import unicodedata
@@ -47,6 +47,6 @@ for cp in sorted(cps):
         prim="'%s'"%base[0]; p2=("'%s'"%base[1]) if len(base)>1 else '0'
     rows.append('  {0x%04X, %s, %s, %d, %d, 0x%04X},  // %s'%(cp,prim,p2,acc,isup,upc if upc!=cp else 0,unicodedata.name(ch)))
 
-HEAD = '// Letters outside ASCII found in the code pages Paradox tables use (437, 850,\n// 852, 857, 860, 863, 865, 866, 1250, 1251, 1252, 1257), with the letter(s) they\n// sort as, their accent class, whether they are uppercase and their uppercase\n// form (0 when the letter is its own uppercase or has no single-letter one).\n// Made from the Unicode character database: a letter\'s base is its canonical\n// decomposition\'s first character; ligatures and stroked letters are listed by\n// hand. Sorted by code point. Written by scripts/gen_collation_letters.py.\n#include "paradox/collation_letters.h"\n\nnamespace pdx {\nnamespace collation_internal {\n\n#define CYR(i) static_cast<uint16_t>(kCyrillicBase + 2 * (i))\n\nconst LetterInfo kLetters[] = {\n'
+HEAD = '// Letters outside ASCII found in the code pages Paradox tables use (437, 850,\n// 852, 857, 860, 863, 865, 866, 1250, 1251, 1252, 1257), with the letter(s) they\n// sort as, their accent class, whether they are uppercase and their uppercase\n// form (0 when the letter is its own uppercase or has no single-letter one).\n// Made from the Unicode character database: a letter\'s base is its canonical\n// decomposition\'s first character; ligatures and stroked letters are listed by\n// hand. Sorted by code point. Written by scripts/gen_collation_letters.py.\n#include "paradox/text/collation_letters.h"\n\nnamespace pdx {\nnamespace collation_internal {\n\n#define CYR(i) static_cast<uint16_t>(kCyrillicBase + 2 * (i))\n\nconst LetterInfo kLetters[] = {\n'
 TAIL = '};\n\nconst size_t kLetterCount = sizeof(kLetters) / sizeof(kLetters[0]);\n\n}  // namespace collation_internal\n}  // namespace pdx\n'
 print(HEAD + '\n'.join(rows) + '\n' + TAIL, end='')
