@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     corv::TDM dm(session, host, dialogs);
     counting.bytesRead = 0;
     auto t = Clock::now();
-    bool failed = dm.OuvrirTablesCatalogue();
+    bool failed = !dm.OuvrirTablesCatalogue().ok();
     double sec = Since(t);
     read = counting.bytesRead;
     if (failed) {

@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   }
   corv::ConsoleDialogs dialogs("stats_bench: ");
   corv::Application app(env, dir + "/corvanes", dialogs);
-  if (!app.Demarrer(dir + "/qvrbde.ini")) Echec("cannot start on " + dir);
+  if (!app.Demarrer(dir + "/qvrbde.ini").ok()) Echec("cannot start on " + dir);
 
   // The files the statistics read.
   std::vector<std::string> fichiers;

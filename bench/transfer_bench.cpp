@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
 
   corv::ConsoleDialogs dialogs("transfer_bench: ");
   corv::Application app(env, dir + "/bin/transfer_bench", dialogs);
-  if (!app.Demarrer(dir + "/qvrbde.ini")) return 1;
+  if (!app.Demarrer(dir + "/qvrbde.ini").ok()) return 1;
   corv::OptionsConditions options = corv::LireOptionsConditions(app, corv::kModeAchat);
 
   double secsSim = 0, secsReel = 0, cpuReel = 0;

@@ -3,22 +3,21 @@
 #include <algorithm>
 #include <stdexcept>
 
+// A failure of a table, named in its context, ends the operation and goes back
+// to the window, which shows it.
+#define CARTE_ESSAI(expr, quoi) PDX_RETURN_IF_ERROR((expr).WithContext(quoi))
+
 #include "agency/miroir_fournisseurs.h"
 #include "data/fonctions_bd.h"
 #include "util/ini.h"
 #include "util/text.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
 
-void Exiger(const pdx::Status& s, const std::string& quoi) {
-  if (!s.ok()) throw std::runtime_error(quoi + " : " + s.ToString());
-}
-
-std::string Lire(const Composant& t, const std::string& champ) {
-  std::string s;
-  Exiger(LireChamp(t, champ, &s), t.Fichier());
-  return s;
+pdx::Status Lire(const Composant& t, const std::string& champ, std::string* out) {
+  return LireChamp(t, champ, out).WithContext(t.Fichier());
 }
 
 }  // namespace
@@ -81,31 +80,39 @@ CarteAgence::~CarteAgence() = default;
 Composant& CarteAgence::TableAgence() { return dm_["tblAgence"]; }
 Composant& CarteAgence::TableTarifs() { return dm_["tblTarifsAgence"]; }
 
-bool CarteAgence::Ouvrir() {
-  dm_.OuvrirTablesCatalogue();
+pdx::Status CarteAgence::Ouvrir(bool* ouverte) {
+  *ouverte = false;
+  // The price catalogue serves the product selection only: a table that could
+  // not be opened was shown, and the card works on without it.
+  dm_.OuvrirTablesCatalogue().IgnoreError();
   Composant& agence = TableAgence();
-  if (!agence.FichierExiste()) return false;
+  if (!agence.FichierExiste()) return pdx::Status::OK();
+  *ouverte = true;
   agence.DefinirLectureSeule(false);
   Composant& tarifs = TableTarifs();
   tarifs.DefinirLectureSeule(false);
-  OuvrirTable(dm_["tblPerso"], app_.dialogs());
-  if (!tarifs.Actif()) OuvrirTable(tarifs, app_.dialogs());
+  // The card works without these two: each failure was shown by OuvrirTable.
+  OuvrirTable(dm_["tblPerso"], app_.dialogs()).IgnoreError();
+  OuvrirTable(tarifs, app_.dialogs()).IgnoreError();
   Composant& fourn = dm_["tblFournisseur"];
-  if (!fourn.Actif() && OuvrirTable(fourn, app_.dialogs()) != 0) return true;  // an empty grid
-  FusionnerFournisseursMaj();
+  if (!OuvrirTable(fourn, app_.dialogs()).ok()) return pdx::Status::OK();  // an empty grid
+  PDX_RETURN_IF_ERROR(FusionnerFournisseursMaj());
   fournisseurs_.clear();
-  Exiger(fourn.Premier(), fourn.Fichier());
+  CARTE_ESSAI(fourn.Premier(), fourn.Fichier());
   while (!fourn.Fin()) {
-    fournisseurs_.push_back({Lire(fourn, "Code"), Lire(fourn, "Nom")});
-    Exiger(fourn.Suivant(), fourn.Fichier());
+    FournisseurSiege f;
+    PDX_RETURN_IF_ERROR(Lire(fourn, "Code", &f.code));
+    PDX_RETURN_IF_ERROR(Lire(fourn, "Nom", &f.nom));
+    fournisseurs_.push_back(std::move(f));
+    CARTE_ESSAI(fourn.Suivant(), fourn.Fichier());
   }
   std::stable_sort(fournisseurs_.begin(), fournisseurs_.end(), [](const FournisseurSiege& a, const FournisseurSiege& b) {
     return CompareNoCase(a.nom, b.nom) < 0;
   });
-  return true;
+  return pdx::Status::OK();
 }
 
-void CarteAgence::Fermer() {
+pdx::Status CarteAgence::Fermer() {
   // Every table is closed even when one fails; the first failure is reported.
   pdx::Status s = dm_["tblPerso"].Fermer();
   pdx::Status t = TableTarifs().Fermer();
@@ -114,11 +121,12 @@ void CarteAgence::Fermer() {
   if (s.ok()) s = t;
   t = dm_.FermerTablesCatalogue();
   if (s.ok()) s = t;
-  Exiger(s, "Agence");
+  return s.WithContext("Agence");
 }
 
-int CarteAgence::FusionnerFournisseursMaj() {
-  if (!app_.session().Has(kAliasMaj)) return 0;
+pdx::Status CarteAgence::FusionnerFournisseursMaj(int* ajoutes) {
+  if (ajoutes) *ajoutes = 0;
+  if (!app_.session().Has(kAliasMaj)) return pdx::Status::OK();
   Composant& siege = dm_["tblFournisseur"];
   ComposantDef cd;
   cd.nom = "tblFournisseurMaj";
@@ -128,34 +136,35 @@ int CarteAgence::FusionnerFournisseursMaj() {
   TableDef def = defFournisAgence_;
   def.regles.clear();
   Composant maj(ctx, def, cd);
-  Exiger(maj.DefinirAlias(kAliasMaj), maj.Fichier());
-  if (!maj.FichierExiste() || !maj.Ouvrir().ok()) return 0;  // no reference list: nothing to merge
-  int ajoutes = 0;
+  CARTE_ESSAI(maj.DefinirAlias(kAliasMaj), maj.Fichier());
+  if (!maj.FichierExiste() || !maj.Ouvrir().ok()) return pdx::Status::OK();  // no reference list: nothing to merge
+  int n = 0;
   std::vector<pdx::Value> valeurs;
-  Exiger(maj.Premier(), "Maj FOURNIS.DB");
+  CARTE_ESSAI(maj.Premier(), "Maj FOURNIS.DB");
   while (!maj.Fin()) {
     pdx::Value code;
-    Exiger(maj.Valeur(1, &code), "Maj FOURNIS.DB");
+    CARTE_ESSAI(maj.Valeur(1, &code), "Maj FOURNIS.DB");
     bool trouve = false;
-    if (!code.blank) Exiger(siege.Chercher({code}, &trouve), siege.Fichier());
+    if (!code.blank) CARTE_ESSAI(siege.Chercher({code}, &trouve), siege.Fichier());
     if (!code.blank && !trouve) {
-      Exiger(maj.Enregistrement(&valeurs), "Maj FOURNIS.DB");
-      Exiger(siege.Inserer(), siege.Fichier());
-      int n = std::min({20, maj.NombreChamps(), siege.NombreChamps()});
-      for (int i = 1; i <= n; ++i) {
+      CARTE_ESSAI(maj.Enregistrement(&valeurs), "Maj FOURNIS.DB");
+      CARTE_ESSAI(siege.Inserer(), siege.Fichier());
+      int k = std::min({20, maj.NombreChamps(), siege.NombreChamps()});
+      for (int i = 1; i <= k; ++i) {
         pdx::Value v;
-        Exiger(ConvertirValeur(valeurs[static_cast<size_t>(i - 1)], maj.Champ(i).type, siege.Champ(i).type, &v),
-               siege.Fichier());
-        Exiger(siege.FixerValeur(i, v), siege.Fichier());
+        CARTE_ESSAI(ConvertirValeur(valeurs[static_cast<size_t>(i - 1)], maj.Champ(i).type, siege.Champ(i).type, &v),
+                    siege.Fichier());
+        CARTE_ESSAI(siege.FixerValeur(i, v), siege.Fichier());
       }
-      Exiger(siege.Valider(), siege.Fichier());
-      ++ajoutes;
+      CARTE_ESSAI(siege.Valider(), siege.Fichier());
+      ++n;
     }
-    Exiger(maj.Suivant(), "Maj FOURNIS.DB");
+    CARTE_ESSAI(maj.Suivant(), "Maj FOURNIS.DB");
   }
   maj.Fermer().IgnoreError();  // read only: nothing to write
-  if (ajoutes) Exiger(siege.Enregistrer(), siege.Fichier());
-  return ajoutes;
+  if (n) CARTE_ESSAI(siege.Enregistrer(), siege.Fichier());
+  if (ajoutes) *ajoutes = n;
+  return pdx::Status::OK();
 }
 
 ReglagesImport CarteAgence::LireReglages() const {
@@ -173,7 +182,7 @@ bool CarteAgence::EcrireReglages(const ReglagesImport& r) {
   IniFile ini;
   pdx::Status s = IniFile::Load(app_.host().env(), chemin, &ini);
   if (!s.ok() && !s.IsNotFound()) {
-    app_.dialogs().Error("Impossible de lire le fichier " + chemin + " : " + s.ToString());
+    app_.dialogs().Error("Impossible de lire le fichier " + chemin + " : " + FrenchText(s));
     return false;
   }
   ini.WriteInteger("Client", "Periode", r.periode);
@@ -181,14 +190,14 @@ bool CarteAgence::EcrireReglages(const ReglagesImport& r) {
   ini.WriteInteger("Config", "RDO", r.relance ? 99 : 0);
   s = ini.Save(app_.host().env(), chemin);
   if (!s.ok()) {
-    app_.dialogs().Error("Impossible d'écrire le fichier " + chemin + " : " + s.ToString());
+    app_.dialogs().Error("Impossible d'écrire le fichier " + chemin + " : " + FrenchText(s));
     return false;
   }
   return true;
 }
 
-std::vector<LigneFournisseur> CarteAgence::Attachements(const std::string& agence) {
-  std::vector<LigneFournisseur> lignes;
+pdx::Status CarteAgence::Attachements(const std::string& agence, std::vector<LigneFournisseur>* lignes) {
+  lignes->clear();
   Composant& tarifs = TableTarifs();
   for (const FournisseurSiege& f : fournisseurs_) {
     LigneFournisseur l;
@@ -196,15 +205,15 @@ std::vector<LigneFournisseur> CarteAgence::Attachements(const std::string& agenc
     l.code = f.code;
     bool trouve = false;
     if (!agence.empty())
-      Exiger(ChercherParCle(tarifs, app_.dialogs(), {pdx::Value::Text(agence), pdx::Value::Text(f.code)}, &trouve),
-             tarifs.Fichier());
+      CARTE_ESSAI(ChercherParCle(tarifs, app_.dialogs(), {pdx::Value::Text(agence), pdx::Value::Text(f.code)}, &trouve),
+                  tarifs.Fichier());
     if (trouve) {
       l.attache = true;
-      l.texte = Lire(tarifs, "Texte");
+      PDX_RETURN_IF_ERROR(Lire(tarifs, "Texte", &l.texte));
     }
-    lignes.push_back(std::move(l));
+    lignes->push_back(std::move(l));
   }
-  return lignes;
+  return pdx::Status::OK();
 }
 
 bool CarteAgence::AdministrationDuSiege(const std::string& repertoire) const {
@@ -217,180 +226,200 @@ bool CarteAgence::AdministrationDuSiege(const std::string& repertoire) const {
   return !siege.empty() && norm(siege) == norm(agence);
 }
 
-std::unique_ptr<Composant> CarteAgence::FournisseursAgence(const std::string& repertoire, bool upgrade, bool message) {
+pdx::Status CarteAgence::FournisseursAgence(const std::string& repertoire, bool upgrade, bool message,
+                                            std::unique_ptr<Composant>* sortie) {
+  sortie->reset();
   app_.session().SetAlias(kAliasAgence, WithTrailingBackslash(repertoire) + "Administration");
   ComposantDef cd;
   cd.nom = "tblFournisseurAgence";
   cd.ordre = {"Code"};
   Contexte ctx{&app_.session(), &app_.host()};
   auto c = std::make_unique<Composant>(ctx, defFournisAgence_, cd);
-  Exiger(c->DefinirAlias(kAliasAgence), c->Fichier());
+  CARTE_ESSAI(c->DefinirAlias(kAliasAgence), c->Fichier());
   if (upgrade) c->avantOuverture = [this](Composant& x) { return dm_.AvantOuverture(x); };
   pdx::Status s = c->Ouvrir();
   if (!s.ok()) {
     if (message)
       app_.dialogs().Information("Pas de fichier Fournisseur, les modifications ne sont pas prises ne compte !");
-    return nullptr;
+    return pdx::Status::OK();
   }
-  return c;
+  *sortie = std::move(c);
+  return pdx::Status::OK();
 }
 
-void CarteAgence::SupprimerAttachements(const std::string& agence, const std::string& fournisseur) {
+pdx::Status CarteAgence::SupprimerAttachements(const std::string& agence, const std::string& fournisseur) {
   Composant& tarifs = TableTarifs();
   bool supprime = true;
   while (supprime)
-    Exiger(SupprimerParCle(tarifs, {pdx::Value::Text(agence), pdx::Value::Text(fournisseur)}, &supprime),
-           tarifs.Fichier());
+    CARTE_ESSAI(SupprimerParCle(tarifs, {pdx::Value::Text(agence), pdx::Value::Text(fournisseur)}, &supprime),
+                tarifs.Fichier());
+  return pdx::Status::OK();
 }
 
-bool CarteAgence::EnregistrerFournisseurs(const std::string& agence, const std::string& repertoire,
-                                          const std::vector<LigneFournisseur>& lignes) {
+pdx::Status CarteAgence::EnregistrerFournisseurs(const std::string& agence, const std::string& repertoire,
+                                                 const std::vector<LigneFournisseur>& lignes, bool* ecrits) {
+  if (ecrits) *ecrits = false;
   Dialogs& d = app_.dialogs();
   if (!app_.host().FileExists(WithTrailingBackslash(repertoire) + "Administration\\Fournis.db")) {
     d.Information("Le fichier Fournis est introuvable, les modifications ne sont pas prises ne compte !");
-    return false;
+    return pdx::Status::OK();
   }
   // An agency working in head office's own Administration shares its supplier
   // table: mirroring into it would delete head-office suppliers.
   bool miroir = !AdministrationDuSiege(repertoire);
   std::unique_ptr<Composant> fa;
   if (miroir) {
-    fa = FournisseursAgence(repertoire, true, true);
-    if (!fa) return false;
+    PDX_RETURN_IF_ERROR(FournisseursAgence(repertoire, true, true, &fa));
+    if (!fa) return pdx::Status::OK();
   }
   Composant& tarifs = TableTarifs();
   Composant& siege = dm_["tblFournisseur"];
+  Contexte ctx{&app_.session(), &app_.host()};
   for (const LigneFournisseur& l : lignes) {
     std::vector<pdx::Value> cle = {pdx::Value::Text(agence), pdx::Value::Text(l.code)};
     bool trouve = false;
     if (l.attache) {
-      Exiger(ChercherParCle(tarifs, d, cle, &trouve), tarifs.Fichier());
+      CARTE_ESSAI(ChercherParCle(tarifs, d, cle, &trouve), tarifs.Fichier());
       if (trouve) {
-        if (Lire(tarifs, "Texte") != l.texte) {
-          Exiger(tarifs.Editer(), tarifs.Fichier());
-          Exiger(tarifs.FixerValeur("Texte", l.texte.empty() ? pdx::Value::Blank() : pdx::Value::Text(l.texte)),
-                 tarifs.Fichier());
-          Exiger(tarifs.Valider(), tarifs.Fichier());
+        std::string texte;
+        PDX_RETURN_IF_ERROR(Lire(tarifs, "Texte", &texte));
+        if (texte != l.texte) {
+          CARTE_ESSAI(tarifs.Editer(), tarifs.Fichier());
+          CARTE_ESSAI(tarifs.FixerValeur("Texte", l.texte.empty() ? pdx::Value::Blank() : pdx::Value::Text(l.texte)),
+                      tarifs.Fichier());
+          CARTE_ESSAI(tarifs.Valider(), tarifs.Fichier());
         }
       } else {
-        Exiger(tarifs.Inserer(), tarifs.Fichier());
-        Exiger(tarifs.FixerValeur("Agence", pdx::Value::Text(agence)), tarifs.Fichier());
-        Exiger(tarifs.FixerValeur("Fournisseur", pdx::Value::Text(l.code)), tarifs.Fichier());
-        Exiger(tarifs.FixerValeur("Famille", pdx::Value::Text("")), tarifs.Fichier());
-        Exiger(tarifs.FixerValeur("Modele", pdx::Value::Text("")), tarifs.Fichier());
-        Exiger(tarifs.FixerValeur("Flag", pdx::Value::Int(0)), tarifs.Fichier());
-        if (!l.texte.empty()) Exiger(tarifs.FixerValeur("Texte", pdx::Value::Text(l.texte)), tarifs.Fichier());
-        Exiger(tarifs.Valider(), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.Inserer(), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.FixerValeur("Agence", pdx::Value::Text(agence)), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.FixerValeur("Fournisseur", pdx::Value::Text(l.code)), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.FixerValeur("Famille", pdx::Value::Text("")), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.FixerValeur("Modele", pdx::Value::Text("")), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.FixerValeur("Flag", pdx::Value::Int(0)), tarifs.Fichier());
+        if (!l.texte.empty()) CARTE_ESSAI(tarifs.FixerValeur("Texte", pdx::Value::Text(l.texte)), tarifs.Fichier());
+        CARTE_ESSAI(tarifs.Valider(), tarifs.Fichier());
       }
       if (!fa) continue;
       bool present = false;
-      Exiger(fa->Chercher({pdx::Value::Text(l.code)}, &present), fa->Fichier());
+      CARTE_ESSAI(fa->Chercher({pdx::Value::Text(l.code)}, &present), fa->Fichier());
       if (!present) {
         bool auSiege = false;
-        Exiger(ChercherParCle(siege, d, {pdx::Value::Text(l.code)}, &auSiege), siege.Fichier());
+        CARTE_ESSAI(ChercherParCle(siege, d, {pdx::Value::Text(l.code)}, &auSiege), siege.Fichier());
         if (auSiege) {
-          Exiger(CopierEnregistrement(siege, *fa, true), fa->Fichier());
-          Exiger(fa->Enregistrer(), fa->Fichier());
-          ReporterLignesDependantes(l.code);
+          CARTE_ESSAI(CopierEnregistrement(siege, *fa, true), fa->Fichier());
+          CARTE_ESSAI(fa->Enregistrer(), fa->Fichier());
+          PDX_RETURN_IF_ERROR(ReporterLignesFournisseur(dm_, ctx, d, kAliasAgence, l.code));
         }
       }
     } else {
-      SupprimerAttachements(agence, l.code);
+      PDX_RETURN_IF_ERROR(SupprimerAttachements(agence, l.code));
       if (!fa) continue;
       bool present = false;
-      Exiger(SupprimerParCle(*fa, {pdx::Value::Text(l.code)}, &present), fa->Fichier());
+      CARTE_ESSAI(SupprimerParCle(*fa, {pdx::Value::Text(l.code)}, &present), fa->Fichier());
     }
   }
-  Exiger(tarifs.Enregistrer(), tarifs.Fichier());
-  if (fa) Exiger(fa->Fermer(), fa->Fichier());
-  return true;
+  CARTE_ESSAI(tarifs.Enregistrer(), tarifs.Fichier());
+  if (fa) CARTE_ESSAI(fa->Fermer(), fa->Fichier());
+  if (ecrits) *ecrits = true;
+  return pdx::Status::OK();
 }
 
-void CarteAgence::ReporterLignesDependantes(const std::string& fournisseur) {
-  Contexte ctx{&app_.session(), &app_.host()};
-  ReporterLignesFournisseur(dm_, ctx, app_.dialogs(), kAliasAgence, fournisseur);
-}
-
-bool CarteAgence::VerifierNouveauCode(std::string* code) {
+pdx::Status CarteAgence::VerifierNouveauCode(std::string* code, bool* accepte) {
+  *accepte = false;
   *code = MajusculesUtf8(*code);
   if (NombreCaracteres(*code) > 10) {
     app_.dialogs().Error("Longeur maximale 10 caractères");
-    return false;
+    return pdx::Status::OK();
   }
-  if (code->empty()) return false;
+  if (code->empty()) return pdx::Status::OK();
   std::string cp;
   if (!Utf8ToCp1252(*code, &cp)) {
     app_.dialogs().Error("Le code " + *code + " contient un caractère que la table Agence.DB ne peut pas enregistrer");
-    return false;
+    return pdx::Status::OK();
   }
-  if (CodeExiste(*code)) {
+  bool existe = false;
+  PDX_RETURN_IF_ERROR(CodeExiste(*code, &existe));
+  if (existe) {
     app_.dialogs().Error("Code déjà existant");
-    return false;
+    return pdx::Status::OK();
   }
-  return true;
+  *accepte = true;
+  return pdx::Status::OK();
 }
 
-bool CarteAgence::CodeExiste(const std::string& code) {
-  bool trouve = false;
-  Exiger(ChercherParCle(TableAgence(), app_.dialogs(), {pdx::Value::Text(code)}, &trouve), "Agence.DB");
-  return trouve;
+pdx::Status CarteAgence::CodeExiste(const std::string& code, bool* existe) {
+  *existe = false;
+  CARTE_ESSAI(ChercherParCle(TableAgence(), app_.dialogs(), {pdx::Value::Text(code)}, existe), "Agence.DB");
+  return pdx::Status::OK();
 }
 
-void CarteAgence::CreerAgence(const std::string& code) {
+pdx::Status CarteAgence::CreerAgence(const std::string& code) {
   Composant& t = TableAgence();
-  Exiger(t.Inserer(), t.Fichier());
-  Exiger(t.FixerValeur("Code", pdx::Value::Text(code)), t.Fichier());
-  Exiger(t.FixerValeur("Nom", pdx::Value::Text("nouveau")), t.Fichier());
-  Exiger(t.Valider(), t.Fichier());
-  Exiger(t.Enregistrer(), t.Fichier());
+  CARTE_ESSAI(t.Inserer(), t.Fichier());
+  CARTE_ESSAI(t.FixerValeur("Code", pdx::Value::Text(code)), t.Fichier());
+  CARTE_ESSAI(t.FixerValeur("Nom", pdx::Value::Text("nouveau")), t.Fichier());
+  CARTE_ESSAI(t.Valider(), t.Fichier());
+  CARTE_ESSAI(t.Enregistrer(), t.Fichier());
+  return pdx::Status::OK();
 }
 
-bool CarteAgence::ChangerCodeAttachements(const std::string& ancien, const std::string& nouveau) {
-  if (CodeExiste(nouveau)) {
+pdx::Status CarteAgence::ChangerCodeAttachements(const std::string& ancien, const std::string& nouveau, bool* change) {
+  *change = false;
+  bool existe = false;
+  PDX_RETURN_IF_ERROR(CodeExiste(nouveau, &existe));
+  if (existe) {
     app_.dialogs().Error("Code déjà existant");
-    return false;
+    return pdx::Status::OK();
   }
   Composant& tarifs = TableTarifs();
   // The walk goes on over the rows as they were read: rewriting a key does not
   // move it under the cursor.
   bool nonVide = false;
-  Exiger(FiltrerTable(tarifs, app_.dialogs(), {pdx::Value::Text(ancien)}, &nonVide), tarifs.Fichier());
+  CARTE_ESSAI(FiltrerTable(tarifs, app_.dialogs(), {pdx::Value::Text(ancien)}, &nonVide), tarifs.Fichier());
   while (nonVide && !tarifs.Fin()) {
-    if (Lire(tarifs, "Agence") == ancien) {
-      Exiger(tarifs.Editer(), tarifs.Fichier());
-      Exiger(tarifs.FixerValeur("Agence", pdx::Value::Text(nouveau)), tarifs.Fichier());
-      Exiger(tarifs.Valider(), tarifs.Fichier());
+    std::string agence;
+    PDX_RETURN_IF_ERROR(Lire(tarifs, "Agence", &agence));
+    if (agence == ancien) {
+      CARTE_ESSAI(tarifs.Editer(), tarifs.Fichier());
+      CARTE_ESSAI(tarifs.FixerValeur("Agence", pdx::Value::Text(nouveau)), tarifs.Fichier());
+      CARTE_ESSAI(tarifs.Valider(), tarifs.Fichier());
     }
-    Exiger(tarifs.Suivant(), tarifs.Fichier());
+    CARTE_ESSAI(tarifs.Suivant(), tarifs.Fichier());
   }
   tarifs.AnnulerPlage();
-  Exiger(tarifs.Enregistrer(), tarifs.Fichier());
-  return true;
+  CARTE_ESSAI(tarifs.Enregistrer(), tarifs.Fichier());
+  *change = true;
+  return pdx::Status::OK();
 }
 
 bool CarteAgence::RepertoireExiste(const std::string& repertoire) const {
   return !repertoire.empty() && app_.host().DirExists(repertoire);
 }
 
-int CarteAgence::FigerFournisseurs(const std::string& repertoire, const std::vector<LigneFournisseur>& lignes) {
-  if (AdministrationDuSiege(repertoire)) return 0;  // the same table: nothing to copy
-  if (!app_.host().FileExists(WithTrailingBackslash(repertoire) + "Administration\\Fournis.db")) return 0;
-  std::unique_ptr<Composant> fa = FournisseursAgence(repertoire, false, true);
-  if (!fa) return 0;
+pdx::Status CarteAgence::FigerFournisseurs(const std::string& repertoire, const std::vector<LigneFournisseur>& lignes,
+                                           int* copies) {
+  if (copies) *copies = 0;
+  if (AdministrationDuSiege(repertoire)) return pdx::Status::OK();  // the same table: nothing to copy
+  if (!app_.host().FileExists(WithTrailingBackslash(repertoire) + "Administration\\Fournis.db"))
+    return pdx::Status::OK();
+  std::unique_ptr<Composant> fa;
+  PDX_RETURN_IF_ERROR(FournisseursAgence(repertoire, false, true, &fa));
+  if (!fa) return pdx::Status::OK();
   Composant& siege = dm_["tblFournisseur"];
   int n = 0;
   for (const LigneFournisseur& l : lignes) {
     if (!l.attache) continue;
     bool chezAgence = false, auSiege = false;
-    Exiger(fa->Chercher({pdx::Value::Text(l.code)}, &chezAgence), fa->Fichier());
+    CARTE_ESSAI(fa->Chercher({pdx::Value::Text(l.code)}, &chezAgence), fa->Fichier());
     if (!chezAgence) continue;
-    Exiger(ChercherParCle(siege, app_.dialogs(), {pdx::Value::Text(l.code)}, &auSiege), siege.Fichier());
+    CARTE_ESSAI(ChercherParCle(siege, app_.dialogs(), {pdx::Value::Text(l.code)}, &auSiege), siege.Fichier());
     if (!auSiege) continue;
-    Exiger(CopierEnregistrement(siege, *fa, true), fa->Fichier());
+    CARTE_ESSAI(CopierEnregistrement(siege, *fa, true), fa->Fichier());
     ++n;
   }
-  Exiger(fa->Fermer(), fa->Fichier());
-  return n;
+  CARTE_ESSAI(fa->Fermer(), fa->Fichier());
+  if (copies) *copies = n;
+  return pdx::Status::OK();
 }
 
 std::vector<LigneEdition> CarteAgence::EditionAgence(const std::vector<LigneFournisseur>& lignes) {
@@ -400,20 +429,20 @@ std::vector<LigneEdition> CarteAgence::EditionAgence(const std::vector<LigneFour
   return r;
 }
 
-std::vector<LigneEdition> CarteAgence::EditionToutes(const std::vector<EntreeAgence>& entrees) {
-  std::vector<LigneEdition> r;
+pdx::Status CarteAgence::EditionToutes(const std::vector<EntreeAgence>& entrees, std::vector<LigneEdition>* r) {
+  r->clear();
   Composant& tarifs = TableTarifs();
   for (const EntreeAgence& e : entrees) {
-    r.push_back({e.libelle, ""});
+    r->push_back({e.libelle, ""});
     for (const FournisseurSiege& f : fournisseurs_) {
       bool trouve = false;
-      Exiger(ChercherParCle(tarifs, app_.dialogs(), {pdx::Value::Text(e.code), pdx::Value::Text(f.code)}, &trouve),
-             tarifs.Fichier());
-      if (trouve) r.push_back({"", f.nom});
+      CARTE_ESSAI(ChercherParCle(tarifs, app_.dialogs(), {pdx::Value::Text(e.code), pdx::Value::Text(f.code)}, &trouve),
+                  tarifs.Fichier());
+      if (trouve) r->push_back({"", f.nom});
     }
-    r.push_back({"", ""});
+    r->push_back({"", ""});
   }
-  return r;
+  return pdx::Status::OK();
 }
 
 }  // namespace corv

@@ -8,8 +8,8 @@
 //
 // Contract:
 //  - Messages go through Dialogs with the card's own texts; storage errors that
-//    are not the card's expected cases are thrown as std::runtime_error naming
-//    the file (the window shows them and carries on).
+//    are not the card's expected cases are returned, the file named in their
+//    context (the window shows them and carries on).
 //  - The agency's supplier table is reached through the named database
 //    "QVRAgence", pointed at Repertoire + "\Administration" for the time of
 //    one operation. An agency whose Administration is head office's own is
@@ -20,6 +20,7 @@
 
 #include "data/application.h"
 #include "data/composant.h"
+#include "paradox/status.h"
 
 namespace corv {
 
@@ -66,55 +67,60 @@ class CarteAgence {
   Composant& TableAgence();
   Composant& TableTarifs();
 
-  // The opening steps. False when "Agence.DB" does not exist (the card is then
-  // disabled). The supplier list is read afterwards.
-  bool Ouvrir();
-  // Closes what Ouvrir opened (the agency table stays with its card).
-  void Fermer();
+  // The opening steps. *ouverte false when "Agence.DB" does not exist (the
+  // card is then disabled). The supplier list is read afterwards.
+  [[nodiscard]] pdx::Status Ouvrir(bool* ouverte);
+  // Closes what Ouvrir opened (the agency table stays with its card); every
+  // table is closed, the first failure returned.
+  [[nodiscard]] pdx::Status Fermer();
 
   const std::vector<FournisseurSiege>& Fournisseurs() const { return fournisseurs_; }
-  // Suppliers of "QuintrelMaj"'s "FOURNIS.DB" added to head office's (count).
-  int FusionnerFournisseursMaj();
+  // Suppliers of "QuintrelMaj"'s "FOURNIS.DB" added to head office's (*ajoutes: count).
+  [[nodiscard]] pdx::Status FusionnerFournisseursMaj(int* ajoutes = nullptr);
 
   ReglagesImport LireReglages() const;
   bool EcrireReglages(const ReglagesImport& r);
 
   // The grid rows for an agency: every head-office supplier, ticked when attached.
-  std::vector<LigneFournisseur> Attachements(const std::string& agence);
+  [[nodiscard]] pdx::Status Attachements(const std::string& agence, std::vector<LigneFournisseur>* lignes);
 
-  // Saves the grid for the agency (steps 2 to 5 of the save): true when the
-  // attachments were written; false after one of the two supplier-file messages.
-  bool EnregistrerFournisseurs(const std::string& agence, const std::string& repertoire,
-                               const std::vector<LigneFournisseur>& lignes);
+  // Saves the grid for the agency (steps 2 to 5 of the save). *ecrits (when
+  // given): true when the attachments were written, false after one of the two
+  // supplier-file messages (nothing written, not an error).
+  [[nodiscard]] pdx::Status EnregistrerFournisseurs(const std::string& agence, const std::string& repertoire,
+                                                    const std::vector<LigneFournisseur>& lignes,
+                                                    bool* ecrits = nullptr);
 
-  // Creation: the typed code upper-cased into *code; false after the error box
-  // (too long, already there) or when empty (no box).
-  bool VerifierNouveauCode(std::string* code);
-  bool CodeExiste(const std::string& code);
+  // Creation: the typed code upper-cased into *code; *accepte false after the
+  // error box (too long, already there) or when empty (no box).
+  [[nodiscard]] pdx::Status VerifierNouveauCode(std::string* code, bool* accepte);
+  [[nodiscard]] pdx::Status CodeExiste(const std::string& code, bool* existe);
   // Inserts the row Code = code, Nom = "nouveau".
-  void CreerAgence(const std::string& code);
-  // Rewrites every attachment of the old code with the new one; false after
-  // "Code déjà existant" (nothing changed).
-  bool ChangerCodeAttachements(const std::string& ancien, const std::string& nouveau);
+  [[nodiscard]] pdx::Status CreerAgence(const std::string& code);
+  // Rewrites every attachment of the old code with the new one; *change false
+  // after "Code déjà existant" (nothing changed).
+  [[nodiscard]] pdx::Status ChangerCodeAttachements(const std::string& ancien, const std::string& nouveau,
+                                                    bool* change);
 
   bool RepertoireExiste(const std::string& repertoire) const;
   // Copies the head-office record of every ticked supplier present in both
-  // tables over the agency's. Returns the count copied.
-  int FigerFournisseurs(const std::string& repertoire, const std::vector<LigneFournisseur>& lignes);
+  // tables over the agency's; *copies (when given): the count copied.
+  [[nodiscard]] pdx::Status FigerFournisseurs(const std::string& repertoire,
+                                              const std::vector<LigneFournisseur>& lignes, int* copies = nullptr);
 
   // Lines of the "Edition" grid.
   static std::vector<LigneEdition> EditionAgence(const std::vector<LigneFournisseur>& lignes);
-  std::vector<LigneEdition> EditionToutes(const std::vector<EntreeAgence>& entrees);
+  [[nodiscard]] pdx::Status EditionToutes(const std::vector<EntreeAgence>& entrees, std::vector<LigneEdition>* r);
 
   Application& app() { return app_; }
 
  private:
   // The agency's supplier table on Repertoire + "\Administration", upgraded;
-  // null after the message when it cannot be opened (message = show it).
-  std::unique_ptr<Composant> FournisseursAgence(const std::string& repertoire, bool upgrade, bool message);
+  // *c null after the message when it cannot be opened (message = show it).
+  [[nodiscard]] pdx::Status FournisseursAgence(const std::string& repertoire, bool upgrade, bool message,
+                                               std::unique_ptr<Composant>* c);
   bool AdministrationDuSiege(const std::string& repertoire) const;
-  void SupprimerAttachements(const std::string& agence, const std::string& fournisseur);
-  void ReporterLignesDependantes(const std::string& fournisseur);
+  [[nodiscard]] pdx::Status SupprimerAttachements(const std::string& agence, const std::string& fournisseur);
 
   Application& app_;
   TDM& dm_;

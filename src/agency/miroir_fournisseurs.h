@@ -17,7 +17,11 @@ struct LignesReportees {
 
 // aliasAgence: the named database pointing at the agency's Administration.
 // Storage errors are thrown as std::runtime_error naming the file.
-LignesReportees ReporterLignesFournisseur(TDM& dm, const Contexte& ctx, Dialogs& dialogs, const std::string& aliasAgence,
-                                      const std::string& fournisseur);
+// Copies head office's rows of "REMISES.DB" and "CodeArticle.DB" for the
+// supplier into the agency's tables (named database aliasAgence), each only
+// when the agency has none for it; *r (when given) receives the counts.
+[[nodiscard]] pdx::Status ReporterLignesFournisseur(TDM& dm, const Contexte& ctx, Dialogs& dialogs,
+                                                    const std::string& aliasAgence, const std::string& fournisseur,
+                                                    LignesReportees* r = nullptr);
 
 }  // namespace corv

@@ -167,7 +167,7 @@ bool CodesArticle::Ouvrir() {
   etaitActif_ = t.Actif();
   etaitLectureSeule_ = t.LectureSeule();
   t.DefinirLectureSeule(false);
-  if (!t.Actif() && OuvrirTable(t, dialogs_) != 0) {
+  if (!OuvrirTable(t, dialogs_).ok()) {
     t.DefinirLectureSeule(etaitLectureSeule_);
     return false;
   }

@@ -9,12 +9,11 @@ namespace corv {
 Application::Application(pdx::Env* env, std::string exePath, Dialogs& dialogs)
     : host_(env), chemins_(std::move(exePath), session_, host_), dialogs_(dialogs) {}
 
-bool Application::Demarrer(const std::string& fichierIni) {
+pdx::Status Application::Demarrer(const std::string& fichierIni) {
   fichierIni_ = fichierIni;
-  if (!ConfigurerSession(fichierIni.empty() ? chemins_.FichierIniBde() : fichierIni, session_, host_, dialogs_))
-    return false;
+  PDX_RETURN_IF_ERROR(ConfigurerSession(fichierIni.empty() ? chemins_.FichierIniBde() : fichierIni, session_, host_));
   dm_ = std::make_unique<TDM>(session_, host_, dialogs_);
-  return true;
+  return pdx::Status::OK();
 }
 
 std::string Application::InitialiserFenetrePrincipale() {
@@ -23,7 +22,9 @@ std::string Application::InitialiserFenetrePrincipale() {
     // A missing or short "General" is silent: the defaults stay.
     ChargerParametresGeneraux(1, chemins_, host_, &tva, DayNumberNow(), &parametres_).IgnoreError();
     (*dm_)["tblTva"].Fermer().IgnoreError();  // only read: closing has nothing to write
-    dm_->OuvrirTablesCatalogue();
+    // Each table that could not be opened was shown; the tasks that need none
+    // of them still work.
+    dm_->OuvrirTablesCatalogue().IgnoreError();
   }
   return "Version " + VersionProgramme() + " du " + DateVersion();
 }

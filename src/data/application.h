@@ -2,7 +2,8 @@
 // What the program owns for its whole run, and its start-up sequence, as plain
 // objects a test (or the demo) can make afresh and the desktop program drives:
 //   1. Demarrer: the named databases from the configuration file ("qvrbde.ini"
-//      beside the executable unless another is given); false = end at once;
+//      beside the executable unless another is given); not OK = show it
+//      (SignalerEchecDemarrage) and end at once;
 //   2. then the data module exists, its tables closed;
 //   3. InitialiserFenetrePrincipale, run when the main window is built: the
 //      general parameters with the VAT rates of today, then the catalogue
@@ -24,7 +25,7 @@ class Application {
   Application(pdx::Env* env, std::string exePath, Dialogs& dialogs);
 
   // fichierIni: Windows form; "" = Chemins::FichierIniBde().
-  bool Demarrer(const std::string& fichierIni = "");
+  [[nodiscard]] pdx::Status Demarrer(const std::string& fichierIni = "");
   // The configuration file Demarrer was given ("" = the one beside the
   // executable): the runs put their backups and log files beside it.
   const std::string& FichierIni() const { return fichierIni_; }

@@ -34,7 +34,7 @@ bool Composant::FichierExiste() const {
 pdx::Status Composant::Ouvrir() {
   if (Actif()) return pdx::Status::OK();
   if (!ctx_.session->Has(alias_))
-    return pdx::Status::NotFound(def_.fichier + ": named database " + alias_ + " is not defined");
+    return pdx::Status::NotFound(def_.fichier + " : base nommée " + alias_ + " non définie");
   // Only the table the handler of this very open hands over is taken.
   ouverteAvant_.reset();
   if (avantOuverture) {

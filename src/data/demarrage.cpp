@@ -2,47 +2,46 @@
 
 namespace corv {
 
-bool InitialiserUnAlias(const std::string& base, const std::string& key, const IniFile& ini, Session& session,
-                        const HostPaths& host, Dialogs& dialogs) {
+pdx::Status InitialiserUnAlias(const std::string& base, const std::string& key, const IniFile& ini,
+                               Session& session, const HostPaths& host) {
   std::string dir = ini.ReadString(kSectionAlias, key, "");
   if (dir.empty()) dir = base + "\\" + key;
-  if (!host.DirExists(dir)) {
-    dialogs.Warning("Répertoire " + key + " non valide : " + dir);
-    return false;
-  }
+  if (!host.DirExists(dir)) return pdx::Status::NotFound("Répertoire " + key + " non valide : " + dir);
   session.SetAlias("Quintrel" + key, dir);
-  return true;
+  return pdx::Status::OK();
 }
 
-bool InitialiserAlias(const IniFile& ini, Session& session, const HostPaths& host, Dialogs& dialogs) {
+pdx::Status InitialiserAlias(const IniFile& ini, Session& session, const HostPaths& host) {
   std::string base = ini.ReadString(kSectionAlias, "Quintrel", "");
-  if (!base.empty() && !host.DirExists(base)) {
-    dialogs.Warning("Répertoire Quintrel non valide : " + base);
-    return false;
-  }
+  if (!base.empty() && !host.DirExists(base)) return pdx::Status::NotFound("Répertoire Quintrel non valide : " + base);
   for (const char* key : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"})
-    if (!InitialiserUnAlias(base, key, ini, session, host, dialogs)) return false;
+    PDX_RETURN_IF_ERROR(InitialiserUnAlias(base, key, ini, session, host));
   std::string netDir = ini.ReadString(kSectionAlias, "NetDir", "");
-  if (netDir.empty()) return true;
-  if (!host.DirExists(netDir)) {
-    dialogs.Warning("Répertoire NetDir non valide : " + netDir);
-    return false;
-  }
+  if (netDir.empty()) return pdx::Status::OK();
+  if (!host.DirExists(netDir)) return pdx::Status::NotFound("Répertoire NetDir non valide : " + netDir);
   session.SetNetDir(netDir);
-  return true;
+  return pdx::Status::OK();
 }
 
-bool ConfigurerSession(const std::string& fichierIni, Session& session, HostPaths& host, Dialogs& dialogs) {
+pdx::Status ConfigurerSession(const std::string& fichierIni, Session& session, HostPaths& host) {
   std::string hostPath = host.ToHost(fichierIni);
-  if (!host.env()->FileExists(hostPath)) return true;
+  if (!host.env()->FileExists(hostPath))
+    return pdx::Status::NotFound("Fichier de configuration introuvable : " + hostPath +
+                                 "\nIl indique les répertoires des données (section Alias) ; "
+                                 "Corvanes ne peut pas démarrer sans lui.");
   IniFile ini;
   pdx::Status s = IniFile::Load(host.env(), hostPath, &ini);
-  if (!s.ok()) {
-    dialogs.Error("Impossible de lire " + fichierIni + " : " + s.message());
-    return false;
-  }
+  if (!s.ok()) return pdx::Status::IOError("Impossible de lire le fichier de configuration " + hostPath + " (" + s.message() + ")");
   host.LoadPrefixes(ini);
-  return InitialiserAlias(ini, session, host, dialogs);
+  return InitialiserAlias(ini, session, host);
+}
+
+void SignalerEchecDemarrage(const pdx::Status& s, Dialogs& dialogs) {
+  if (s.ok()) return;
+  if (s.IsNotFound())
+    dialogs.Warning(s.message());
+  else
+    dialogs.Error(s.message());
 }
 
 }  // namespace corv

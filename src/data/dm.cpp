@@ -158,12 +158,15 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
   return w->Close();
 }
 
-bool TDM::OuvrirTablesCatalogue() {
-  bool echec = false;
+pdx::Status TDM::OuvrirTablesCatalogue() {
+  pdx::Status premier;
+  auto noter = [&premier](const pdx::Status& s) {
+    if (premier.ok()) premier = s;
+  };
   for (const auto& nom : TablesCatalogue()) {
     Composant& c = (*this)[nom];
     if (nom != "tblProduitFns") {
-      echec = OuvrirTable(c, dialogs_) != 0 || echec;
+      noter(OuvrirTable(c, dialogs_));
       continue;
     }
     if (c.Actif() || c.Ouvrir().ok()) continue;
@@ -180,9 +183,9 @@ bool TDM::OuvrirTablesCatalogue() {
         if (w->AddIndex(IndexMoteur(*fns)).ok()) w->Close().IgnoreError();
       }
     }
-    echec = OuvrirTable(c, dialogs_) != 0 || echec;
+    noter(OuvrirTable(c, dialogs_));
   }
-  return echec;
+  return premier;
 }
 
 pdx::Status TDM::FermerTablesCatalogue() {

@@ -42,9 +42,10 @@ class TDM {
   std::unique_ptr<Composant> NouveauComposant(const std::string& nom, const std::string& fenetre);
 
   // Opens the price catalogue tables through OuvrirTable, rebuilding the index
-  // "Fns" of "TARIF.DB" when tblProduitFns cannot be opened. True when at least
-  // one table could not be opened (each already reported).
-  bool OuvrirTablesCatalogue();
+  // "Fns" of "TARIF.DB" when tblProduitFns cannot be opened. Every table is
+  // tried; the first that could not be opened is returned (each was already
+  // shown by OuvrirTable).
+  [[nodiscard]] pdx::Status OuvrirTablesCatalogue();
   // Closes them all; the first failure to write pending changes, if any.
   pdx::Status FermerTablesCatalogue();
 

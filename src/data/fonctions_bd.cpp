@@ -36,26 +36,18 @@ pdx::Value AJustifier(const pdx::Value& v, const pdx::FieldDesc& f) {
 
 pdx::Status ChangerRepertoireBase(Session& session, const std::string& alias, const std::string& sousRepertoire,
                                   const std::string& racine) {
-  if (!session.Has(alias)) return pdx::Status::NotFound("named database " + alias + " is not defined");
+  if (!session.Has(alias)) return pdx::Status::NotFound("Base nommée " + alias + " non définie");
   session.SetAlias(alias, racine + "\\" + sousRepertoire + "\\");
   return pdx::Status::OK();
 }
 
-int OuvrirTable(Composant& table, Dialogs& dialogs, pdx::Status* raison) {
-  if (raison) *raison = pdx::Status::OK();
-  if (table.Actif()) return 0;
+pdx::Status OuvrirTable(Composant& table, Dialogs& dialogs) {
+  if (table.Actif()) return pdx::Status::OK();
   pdx::Status s = table.Ouvrir();
-  if (s.ok()) return 0;
-  if (raison) *raison = s;
+  if (s.ok()) return s;
   dialogs.Information("Impossible d'ouvrir la table : " + table.Fichier() + "\nDans le répertoire : " +
                       table.Repertoire());
-  return 1;
-}
-
-pdx::Status OuvrirSiFermee(Composant& table, Dialogs& dialogs) {
-  pdx::Status raison;
-  if (table.Actif() || OuvrirTable(table, dialogs, &raison) == 0) return pdx::Status::OK();
-  return raison.WithContext(table.Fichier() + ": table could not be opened");
+  return s.WithContext(table.Fichier() + " : la table ne peut pas être ouverte");
 }
 
 std::vector<pdx::Value> ValeursDeCle(const Composant& table, const std::vector<pdx::Value>& valeurs,
@@ -296,7 +288,7 @@ pdx::Status CreerTableSiAbsente(const Composant& composant, const std::string& a
   auto c = std::make_unique<Composant>(ctx, composant.Def(), composant.DefComposant());
   PDX_RETURN_IF_ERROR(c->DefinirAlias(alias.empty() ? composant.Alias() : alias));
   if (!ctx.session->Has(c->Alias()))
-    return pdx::Status::NotFound(composant.Fichier() + ": named database " + c->Alias() + " is not defined");
+    return pdx::Status::NotFound(composant.Fichier() + " : base nommée " + c->Alias() + " non définie");
   if (c->FichierExiste()) return pdx::Status::OK();
   // The component's fields and its first index (the primary key) only.
   TableDef def = composant.Def();

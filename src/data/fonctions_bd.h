@@ -28,15 +28,16 @@ namespace corv {
 pdx::Status ChangerRepertoireBase(Session& session, const std::string& alias, const std::string& sousRepertoire,
                                   const std::string& racine);
 
-// 0 when the table is open; 1 after the information box
-// "Impossible d'ouvrir la table : FILE\nDans le répertoire : DIR". *raison,
-// when given, receives the engine's reason (OK on success), so that a caller
+// OK when the table is open (or already was); otherwise, after the information
+// box "Impossible d'ouvrir la table : FILE\nDans le répertoire : DIR", the
+// engine's reason with the file named, of the engine's kind, so that a caller
 // can tell "in use", "not found", "damaged" and "I/O error" apart.
-int OuvrirTable(Composant& table, Dialogs& dialogs, pdx::Status* raison = nullptr);
+[[nodiscard]] pdx::Status OuvrirTable(Composant& table, Dialogs& dialogs);
 
-// Opens the table through OuvrirTable when it is closed; the engine's reason,
-// with the file named, when it cannot be.
-pdx::Status OuvrirSiFermee(Composant& table, Dialogs& dialogs);
+// The same, for callers that read better with the name.
+[[nodiscard]] inline pdx::Status OuvrirSiFermee(Composant& table, Dialogs& dialogs) {
+  return OuvrirTable(table, dialogs);
+}
 
 // Restricts the table to the rows whose leading index fields equal valeurs;
 // the fields after them stay open between "" and "ZZZZZZZ" (texts), blank and

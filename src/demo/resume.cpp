@@ -33,11 +33,9 @@ pdx::Status Relire(pdx::Env* env, const std::string& dir, Bilan* out) {
   *out = Bilan{};
   Session session;
   HostPaths host(env);
-  ConsoleDialogs dialogs;
   std::string ini = dir + "/qvrbde.ini";
   if (!env->FileExists(ini)) return pdx::Status::NotFound(ini + " (no installation in " + dir + ")");
-  if (!ConfigurerSession(ini, session, host, dialogs))
-    return pdx::Status::InvalidArgument(ini + ": the named databases could not be set up");
+  PDX_RETURN_IF_ERROR(ConfigurerSession(ini, session, host));
   Contexte ctx{&session, &host};
 
   for (const TableDef& t : Dictionnaire()) {

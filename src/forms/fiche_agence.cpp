@@ -24,6 +24,7 @@
 #include "forms/fiche_code_article.h"
 #include "forms/fiche_selection_modele.h"
 #include "forms/liste_simple.h"
+#include "util/status_text.h"
 
 #include <stdexcept>
 
@@ -32,10 +33,18 @@ namespace corv {
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-// A failure while the card changes its table ends the user's action with an
-// error box (the program's handler of escaping exceptions).
+// A failure of the card's tables, shown in one error box; false then.
+bool Signaler(corv::Dialogs& dialogs, const pdx::Status& s) {
+  if (s.ok()) return true;
+  dialogs.Error(FrenchText(s));
+  return false;
+}
+
+// Where a slot has no result to give (a record being shown or edited), a
+// failure ends the user's action with the same box, through the program's
+// handler of escaping exceptions.
 void Exiger(const pdx::Status& s) {
-  if (!s.ok()) throw std::runtime_error(s.ToString());
+  if (!s.ok()) throw std::runtime_error(FrenchText(s));
 }
 
 corv::Composant& TableDesAgences(corv::Application& app) {
@@ -185,18 +194,14 @@ void TFicheAgence::FormActivate() {
   if (!PremierAffichage) return;
   if (!ouverte_) {
     bool ok = false;
-    try {
-      ok = carte_->Ouvrir();
-    } catch (...) {
-      // Shown once by the caller; the window must not retry at each activation.
+    pdx::Status s = carte_->Ouvrir(&ok);
+    if (!s.ok() || !ok) {
+      // No agency table, or a table that failed (shown once): nothing can be
+      // shown or saved, not even the settings, and the window must not retry
+      // at each activation.
       PremierAffichage = false;
       for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(false);
-      throw;
-    }
-    if (!ok) {
-      // No agency table: nothing can be shown or saved, not even the settings.
-      PremierAffichage = false;
-      for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(false);
+      Signaler(dialogs(), s);
       return;
     }
     ouverte_ = true;
@@ -204,7 +209,9 @@ void TFicheAgence::FormActivate() {
     ceImportClientPeriode_->setValue(static_cast<int>(r.periode));
     ceMargeRisque_->setValue(r.kr);
     cbRelanceObligatoire_->setChecked(r.relance);
-    tsFournisseurs_->Remplir(carte_->Attachements(""));
+    std::vector<corv::LigneFournisseur> lignes;
+    if (!Signaler(dialogs(), carte_->Attachements("", &lignes))) return;
+    tsFournisseurs_->Remplir(lignes);
   }
   TFicheDB::FormActivate();
 }
@@ -251,7 +258,10 @@ void TFicheAgence::ChargerFiche() {
     cbSaufAdministration_->setChecked(f & 1);
     cbFigerFournisseur_->setChecked(f & 2);
   }
-  tsFournisseurs_->Remplir(carte_->Attachements(aucun ? "" : CleCourante()));
+  std::vector<corv::LigneFournisseur> lignes;
+  // The grid must not keep another agency's ticks: the record is not shown.
+  Exiger(carte_->Attachements(aucun ? "" : CleCourante(), &lignes));
+  tsFournisseurs_->Remplir(lignes);
   TabSheet2Show();
 }
 
@@ -262,10 +272,12 @@ bool TFicheAgence::EnregistrerFiche() {
   if (n > 0 && !Table.Tampon()[static_cast<size_t>(n - 1)].blank) f = static_cast<int>(Table.Tampon()[static_cast<size_t>(n - 1)].i);
   f = (f & ~3) | (cbSaufAdministration_->isChecked() ? 1 : 0) | (cbFigerFournisseur_->isChecked() ? 2 : 0);
   pdx::Status s = Table.FixerValeur("Flag", pdx::Value::Int(f));
-  if (!s.ok()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
-  // The two supplier-file messages do not refuse the save.
-  carte_->EnregistrerFournisseurs(CodeAffiche(), Repertoire(), tsFournisseurs_->Lignes());
-  return true;
+  if (!s.ok()) {
+    SignalerErreurTable(s);
+    return false;
+  }
+  // The two supplier-file messages do not refuse the save; a table that fails does.
+  return Signaler(dialogs(), carte_->EnregistrerFournisseurs(CodeAffiche(), Repertoire(), tsFournisseurs_->Lignes()));
 }
 
 void TFicheAgence::tbNouveauClick() {
@@ -273,11 +285,12 @@ void TFicheAgence::tbNouveauClick() {
     if (!Valider()) return;
     std::string code;
     if (!dialogs().Input("Création Agence", "Saisissez le code de l'agence Agence", &code)) return;
-    if (!carte_->VerifierNouveauCode(&code)) {
+    bool accepte = false;
+    if (!Signaler(dialogs(), carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) {
       cblNom()->Selectionner(IndexCourant);
       return;
     }
-    carte_->CreerAgence(code);
+    if (!Signaler(dialogs(), carte_->CreerAgence(code))) return;
     int tag = ProchainTag();
     Cles.push_back({code, tag});
     int i = cblNom()->Ajouter("nouveau", tag);
@@ -297,11 +310,13 @@ void TFicheAgence::Label12Click() {
     if (Etat != 2 || IndexCourant < 0) return;
     std::string code;
     if (!dialogs().Input("Modification code Agence", "Saisissez le code de l'agence Agence", &code)) return;
-    if (!carte_->VerifierNouveauCode(&code)) return;
+    bool accepte = false;
+    if (!Signaler(dialogs(), carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) return;
     // The key of the entry shown (the table's cursor may have moved since).
     int tag = cblNom()->Tag(IndexCourant);
     std::string ancien = CleDuTag(tag);
-    if (!carte_->ChangerCodeAttachements(ancien, code)) return;
+    bool change = false;
+    if (!Signaler(dialogs(), carte_->ChangerCodeAttachements(ancien, code, &change)) || !change) return;
     SetCle(code);
     for (auto& c : Cles)
       if (c.second == tag) c.first = code;
@@ -320,7 +335,7 @@ void TFicheAgence::cbFigerFournisseurClick() {
   Garder(dialogs(), [this] {
     if (!cbFigerFournisseur_->isChecked() || !carte_->RepertoireExiste(Repertoire())) return;
     if (!dialogs().Question("Voulez-vous réinitialiser les fournisseurs de cette agence ?")) return;
-    carte_->FigerFournisseurs(Repertoire(), tsFournisseurs_->Lignes());
+    Signaler(dialogs(), carte_->FigerFournisseurs(Repertoire(), tsFournisseurs_->Lignes()));
   });
 }
 
@@ -334,7 +349,9 @@ void TFicheAgence::TabSheet2Show() {
     std::vector<corv::EntreeAgence> entrees;
     for (int i = 0; i < cblNom()->Compte(); ++i)
       entrees.push_back({cblNom()->Texte(i).toStdString(), CleDuTag(cblNom()->Tag(i))});
-    TabSheet2_->Afficher("Cartographies", carte_->EditionToutes(entrees));
+    std::vector<corv::LigneEdition> lignes;
+    if (!Signaler(dialogs(), carte_->EditionToutes(entrees, &lignes))) return;
+    TabSheet2_->Afficher("Cartographies", lignes);
   });
 }
 
@@ -372,8 +389,8 @@ void TFicheAgence::FormClose() {
     r.periode = ceImportClientPeriode_->value();
     r.kr = ceMargeRisque_->value();
     r.relance = cbRelanceObligatoire_->isChecked();
-    carte_->EcrireReglages(r);
-    carte_->Fermer();
+    carte_->EcrireReglages(r);  // a file that cannot be written was shown
+    Signaler(dialogs(), carte_->Fermer());
   }
   TFicheDB::FormClose();
 }

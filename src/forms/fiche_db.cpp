@@ -15,6 +15,7 @@
 #include "data/fonctions_bd.h"
 #include "forms/fenetres.h"
 #include "forms/liste_simple.h"
+#include "util/status_text.h"
 
 namespace corv {
 
@@ -183,7 +184,7 @@ void TFicheDB::FormActivate() {
   Etat = 0;
   IndexCourant = -1;
   if (!Table.Actif()) {
-    if (corv::OuvrirTable(Table, dialogs()) != 0) {
+    if (!corv::OuvrirTable(Table, dialogs()).ok()) {
       MontrerAucun();
       return;
     }
@@ -200,9 +201,16 @@ void TFicheDB::FormActivate() {
   cblNom_->ViderEdition();
 }
 
+void TFicheDB::SignalerErreurTable(const pdx::Status& s) {
+  dialogs().Error(Table.Fichier() + " : " + FrenchText(s));
+}
+
 int TFicheDB::RemplirListe() {
   pdx::Status s = Table.Premier();
-  if (!s.ok()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
+  if (!s.ok()) {
+    SignalerErreurTable(s);
+    return -1;
+  }
   cblNom_->DefinirSuspendu(true);
   int n = 0;
   while (!Table.Fin()) {
@@ -215,7 +223,10 @@ int TFicheDB::RemplirListe() {
     if (!s.ok()) break;
   }
   cblNom_->DefinirSuspendu(false);
-  if (!s.ok()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
+  if (!s.ok()) {
+    SignalerErreurTable(s);
+    return -1;
+  }
   return cblNom_->Compte() > 0 ? 0 : -1;
 }
 
@@ -246,7 +257,10 @@ void TFicheDB::cblNomChange() {
     SetCle(CleDuTag(cblNom_->Tag(i)));
     bool trouve = false;
     pdx::Status s = Table.Chercher(TamponCle, &trouve);
-    if (!s.ok()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
+    if (!s.ok()) {
+      SignalerErreurTable(s);
+      return;
+    }
     if (!trouve) {
       dialogs().Warning("Enregistement perdu !!!!!");
       return;
@@ -259,7 +273,10 @@ void TFicheDB::cblNomChange() {
     if (s.ok()) s = Table.Ecrivain(&w);
     if (!s.ok()) {
       Table.Annuler();
-      if (!s.IsBusy()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
+      if (!s.IsBusy()) {
+        SignalerErreurTable(s);
+        return;
+      }
       dialogs().Warning("Enregistrement utilisé par un autre utilisateur");
       cblNom_->Selectionner(-1);
       Etat = 0;
@@ -288,7 +305,7 @@ bool TFicheDB::Valider() {
   pdx::Status s = Table.Valider();
   if (s.ok()) s = Table.Enregistrer();
   if (!s.ok()) {
-    dialogs().Error("Enregistrement impossible dans " + Table.Fichier() + " : " + s.ToString());
+    dialogs().Error("Enregistrement impossible dans " + Table.Fichier() + " : " + FrenchText(s));
     cblNom_->Selectionner(IndexCourant);
     return false;
   }
@@ -326,7 +343,10 @@ void TFicheDB::tbSupprimerClick() {
     pdx::Status s = Table.Chercher(TamponCle, &trouve);
     if (s.ok() && trouve) s = Table.Supprimer();
     if (s.ok()) s = Table.Enregistrer();
-    if (!s.ok()) throw std::runtime_error(Table.Fichier() + " : " + s.ToString());
+    if (!s.ok()) {
+      SignalerErreurTable(s);
+      return;
+    }
     ApresSuppression();
     Cles.erase(std::remove_if(Cles.begin(), Cles.end(), [tag](const auto& c) { return c.second == tag; }), Cles.end());
     cblNom_->Supprimer(i);
@@ -371,7 +391,7 @@ void TFicheDB::FormClose() {
   if (TableOuverteParFiche) {
     pdx::Status s = Table.Fermer();
     TableOuverteParFiche = false;
-    if (!s.ok()) dialogs().Error(Table.Fichier() + " : " + s.ToString());
+    if (!s.ok()) dialogs().Error(Table.Fichier() + " : " + FrenchText(s));
   }
 }
 

@@ -97,6 +97,9 @@ class TFicheDB : public QDialog {
   // The key search buffer filled by SetCle.
   std::vector<pdx::Value> TamponCle;
 
+  // A failure of the card's table, shown in an error box naming the file: the
+  // user's action ends there and the card stays as it was.
+  void SignalerErreurTable(const pdx::Status& s);
   // The closing steps without the question, once (derived destructors call it).
   void FermerSansQuestion();
   bool FormCloseQuery();

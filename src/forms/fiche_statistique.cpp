@@ -18,6 +18,7 @@
 #include "forms/tache_fenetre.h"
 #include "stats/collecte.h"
 #include "stats/export.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
@@ -171,7 +172,7 @@ void TFicheStatistiqueAgence::Rechercher(OngletStatistique& onglet) {
   // termine arrives after every report signal and box of the run.
   tache_->Lancer([session, &host, relais = relais_, options, resultat](RunReport& report) -> std::string {
     pdx::Status s = CollecterStatistiques(*session, host, *relais, report, options, resultat.get());
-    return s.ok() ? std::string() : s.ToString();
+    return s.ok() ? std::string() : FrenchText(s);
   });
 }
 

@@ -10,6 +10,7 @@
 #include "data/fonctions_bd.h"
 #include "stats/collecte_agence.h"
 #include "util/ordered_work.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
@@ -54,7 +55,7 @@ void CollecterUne(Travailleur& t, const AgenceLue& a, const OptionsStatistiques&
     if (s.ok()) {
       CollecterAgence(t.dm["tblDocument"], t.dm["tblLigne"], t.dialogs, o.calcul, o.periode, &r->bilan);
     } else {
-      r->bilan.erreurs.push_back(s.ToString());
+      r->bilan.erreurs.push_back(FrenchText(s));
     }
   } catch (const std::exception& e) {
     r->bilan = BilanAgenceStat();
@@ -68,7 +69,7 @@ void CollecterUne(Travailleur& t, const AgenceLue& a, const OptionsStatistiques&
 pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const OptionsStatistiques& o,
                         std::vector<AgenceLue>* agences, ResultatStatistiques* r) {
   Composant& tbl = dm["tblAgence"];
-  if (OuvrirTable(tbl, dialogs) != 0) return pdx::Status::IOError(tbl.Fichier() + ": the table could not be opened");
+  PDX_RETURN_IF_ERROR(OuvrirTable(tbl, dialogs));
   const int fCode = tbl.NumeroChamp("Code"), fNom = tbl.NumeroChamp("Nom"), fRep = tbl.NumeroChamp("Repertoire");
   pdx::Status s;
   std::vector<AgenceLue> lues;
@@ -102,7 +103,7 @@ pdx::Status LireAgences(TDM& dm, Dialogs& dialogs, HostPaths& host, const Option
     if (existe[i]) agences->push_back(std::move(lues[i]));
   if (o.calcul == Calcul::kAgences) return pdx::Status::OK();
   Composant& fns = dm["tblFournisseur"];
-  if (OuvrirTable(fns, dialogs) != 0) return pdx::Status::OK();  // captions fall back to the codes
+  if (!OuvrirTable(fns, dialogs).ok()) return pdx::Status::OK();  // captions fall back to the codes
   const int fc = fns.NumeroChamp("Code"), fn = fns.NumeroChamp("Nom");
   for (s = fns.Premier(); s.ok() && !fns.Fin(); s = fns.Suivant()) {
     std::string code, nom;

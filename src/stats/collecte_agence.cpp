@@ -9,6 +9,7 @@
 #include "paradox/text_order.h"
 #include "paradox/table.h"
 #include "stats/eco.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
@@ -475,7 +476,7 @@ class Collecte {
     pdx::Status s = memos_->Bytes(champXml_, memosDossier_.data() + l->memo, &brut);
     if (!s.ok()) {
       // One unreadable memo counts 0 and is listed; the rest goes on.
-      bilan_->erreurs.push_back(s.ToString());
+      bilan_->erreurs.push_back(FrenchText(s));
       return pdx::Status::OK();
     }
     // Read on the stored bytes: most memos are passed over or read without
@@ -591,8 +592,8 @@ void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcu
   const bool avecLignes = calcul != Calcul::kAgences;
   if (!piece.FichierExiste()) return;
   if (avecLignes && !ligne.FichierExiste()) return;
-  if (OuvrirTable(piece, dialogs) != 0) return;
-  if (avecLignes && OuvrirTable(ligne, dialogs) != 0) {
+  if (!OuvrirTable(piece, dialogs).ok()) return;
+  if (avecLignes && !OuvrirTable(ligne, dialogs).ok()) {
     piece.Fermer().IgnoreError();  // read only: nothing to write
     return;
   }
@@ -606,7 +607,7 @@ void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcu
       std::vector<std::string> erreurs = std::move(bilan->erreurs);
       *bilan = BilanAgenceStat();
       bilan->erreurs = std::move(erreurs);
-      bilan->erreurs.push_back(s.ToString());
+      bilan->erreurs.push_back(FrenchText(s));
     }
   }
   // Both were only read: closing has nothing to write.

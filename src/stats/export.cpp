@@ -5,6 +5,7 @@
 #include <random>
 
 #include "util/text.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
@@ -112,7 +113,7 @@ IssueExport ExporterListe(pdx::Env* env, Dialogs& dialogs, const ListeStat& list
   const std::string texte = TexteExport(liste, details, progres);
   pdx::Status s = EcrireFichierExport(env, chemin, texte);
   if (!s.ok()) {
-    dialogs.Error(std::string(kMessageErreurExport) + "\n" + s.ToString(), "Erreur Export");
+    dialogs.Error(std::string(kMessageErreurExport) + "\n" + FrenchText(s), "Erreur Export");
     return IssueExport::kErreur;
   }
   return IssueExport::kFait;

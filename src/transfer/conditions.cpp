@@ -5,6 +5,7 @@
 #include "data/fonctions_bd.h"
 #include "util/ini.h"
 #include "util/text.h"
+#include "util/status_text.h"
 
 namespace corv {
 namespace {
@@ -436,7 +437,7 @@ void TransfertConditions::Terminer(bool complete) {
   if (s.ok())
     repertoireJournaux_ = autre;
   else
-    Erreur("Impossible d'écrire les fichiers journaux dans le répertoire " + autre + " : " + s.ToString());
+    Erreur("Impossible d'écrire les fichiers journaux dans le répertoire " + autre + " : " + FrenchText(s));
 }
 
 }  // namespace corv

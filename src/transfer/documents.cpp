@@ -1,6 +1,7 @@
 #include "transfer/documents.h"
 
 #include "transfer/copie_document.h"
+#include "util/status_text.h"
 
 namespace corv {
 
@@ -48,7 +49,7 @@ pdx::Status TransfertDocuments::CreerRepertoires(const AgenceTransfert& a) {
     pdx::Status s = host().env()->CreateDir(hote);
     if (!s.ok() && !host().env()->DirExists(hote))
       return pdx::Status::IOError("Agence " + a.nom + " (" + a.code + ") : impossible de créer le répertoire " + dir +
-                                  " : " + s.ToString());
+                                  " : " + FrenchText(s));
   }
   return pdx::Status::OK();
 }
@@ -61,7 +62,7 @@ pdx::Status TransfertDocuments::CopierFichier(const AgenceTransfert& a, size_t l
   pdx::Status s = CopierDocument(host().env(), interneSiege_, repExterne, lien, &r);
   if (!s.ok())
     return pdx::Status::IOError("Agence " + a.nom + " (" + a.code + ") : copie du document \"" + lien + "\" dans " +
-                                chemins().RepertoireDocumentsExterne() + " : " + s.ToString());
+                                chemins().RepertoireDocumentsExterne() + " : " + FrenchText(s));
   return pdx::Status::OK();
 }
 

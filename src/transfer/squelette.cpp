@@ -4,6 +4,7 @@
 
 #include "data/fonctions_bd.h"
 #include "util/text.h"
+#include "util/status_text.h"
 
 namespace corv {
 
@@ -87,7 +88,7 @@ pdx::Status TransfertAgences::ErreurTable(const std::string& fichier, const std:
                                           const AgenceTransfert* a, const pdx::Status& s) const {
   std::string qui = a ? "Agence " + a->nom + " (" + a->code + ")" : std::string("Siège");
   std::string cause = s.IsBusy() ? "la table est utilisée par un autre programme (" + s.message() + ")"
-                                 : s.ToString();
+                                 : FrenchText(s);
   std::string texte = qui + " : table \"" + fichier + "\" du répertoire " + repertoire + " : " + cause;
   switch (s.code()) {
     case pdx::Status::Code::kNotFound: return pdx::Status::NotFound(texte);
@@ -281,7 +282,7 @@ ResultatRun TransfertAgences::Executer() {
   }
   if (!s.ok()) {
     r.fin = ResultatRun::Fin::kErreur;
-    r.erreur = s.message().empty() ? s.ToString() : s.message();
+    r.erreur = s.message().empty() ? FrenchText(s) : s.message();
   }
   std::string fin = TexteFin();
   report_.AgencyLabel(fin);

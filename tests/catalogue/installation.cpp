@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 Installation::Installation() {
   testutil::CopierDemo(testutil::ModeleDemo(2, 5, 3), tmp_.path());
   app_ = std::make_unique<corv::Application>(pdx::Env::Default(), tmp_.file("bin/corvanes"), dialogs_);
-  EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")));
+  EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")).ok());
 }
 
 std::vector<std::vector<pdx::Value>> LireTable(const std::string& dir, const std::string& table,

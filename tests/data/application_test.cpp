@@ -27,7 +27,7 @@ TEST(Application, StartsFromTheConfigurationBesideTheExecutable) {
   testutil::ScriptedDialogs dialogs;
   Application app(pdx::Env::Default(), t.file("bin/Corvanes"), dialogs);
   EXPECT_EQ(app.dm(), nullptr);
-  ASSERT_TRUE(app.Demarrer());
+  ASSERT_TRUE(app.Demarrer().ok());
   ASSERT_NE(app.dm(), nullptr);
   EXPECT_EQ(app.chemins().FichierIniCorvanes(), t.file("data") + "\\Administration\\Corvanes.ini");
   for (const auto& c : app.dm()->Composants()) EXPECT_FALSE(c->Actif()) << c->Nom();
@@ -42,8 +42,11 @@ TEST(Application, StartsFromTheConfigurationBesideTheExecutable) {
   testutil::ScriptedDialogs d2;
   Application bad(pdx::Env::Default(), t.file("bin/Corvanes"), d2);
   testutil::WriteFile(t.file("other.ini"), "[Alias]\r\nQuintrel=" + t.file("none") + "\r\n");
-  EXPECT_FALSE(bad.Demarrer(t.file("other.ini")));
+  pdx::Status s = bad.Demarrer(t.file("other.ini"));
+  EXPECT_TRUE(s.IsNotFound()) << s.ToString();
   EXPECT_EQ(bad.dm(), nullptr);
+  EXPECT_TRUE(d2.shown().empty()) << "the program shows the failure, once";
+  SignalerEchecDemarrage(s, d2);
   EXPECT_EQ(d2.Texts("warning").size(), 1u);
 }
 

@@ -87,13 +87,13 @@ TEST_F(ModuleDonnees, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
     const TableDef& d = c->Def();
     SCOPED_TRACE(c->Nom() + " " + d.fichier);
     bool existait = c->FichierExiste();
-    int r = OuvrirTable(*c, dialogs);
+    pdx::Status r = OuvrirTable(*c, dialogs);
     if (d.creation == Creation::kAucune && !existait) {
-      EXPECT_EQ(r, 1);
+      EXPECT_FALSE(r.ok());
       EXPECT_FALSE(c->FichierExiste());
       continue;
     }
-    ASSERT_EQ(r, 0);
+    ASSERT_TRUE(r.ok()) << r.ToString();
     ASSERT_TRUE(c->FichierExiste());
     ASSERT_TRUE(c->Fermer().ok());
     if (!existait) {
@@ -106,19 +106,19 @@ TEST_F(ModuleDonnees, EveryTableCreatedWhenMissingOpensFromEmptyDirectories) {
 
 TEST_F(ModuleDonnees, MissingMessageTableCreatedOnOpenThenLeftAlone) {
   Composant& m = dm["tblMessage"];
-  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());
   EXPECT_EQ(m.NombreChamps(), 12);
   EXPECT_EQ(m.ChampsIndexCourant(), (std::vector<int>{5}));  // read through MessageDate
   ASSERT_TRUE(m.Fermer().ok());
   auto before = fs::last_write_time(t.file("Administration/Message.DB"));
   std::string bytes = testutil::ReadFile(t.file("Administration/Message.DB"));
-  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/Message.DB")), bytes);
   EXPECT_EQ(fs::last_write_time(t.file("Administration/Message.DB")), before);
   EXPECT_TRUE(dialogs.shown().empty());
 
   // A table that is not created when missing is reported by OuvrirTable.
-  EXPECT_EQ(OuvrirTable(dm["tblClient"], dialogs), 1);
+  EXPECT_FALSE(OuvrirTable(dm["tblClient"], dialogs).ok());
   EXPECT_FALSE(fs::exists(t.file("Administration/CLIENT.DB")));
   EXPECT_EQ(dialogs.Texts("information").size(), 1u);
 }
@@ -171,14 +171,14 @@ TEST_F(ModuleDonnees, DeblocageIndexReplaced) {
     auto tb = Open("Administration", old.fichier);
     EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"DossierNumero"}));
   }
-  ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs).ok());
   EXPECT_TRUE(dm["tblDeblocageTauxMarge"].Fermer().ok());
   auto tb = Open("Administration", old.fichier);
   EXPECT_EQ(IndexDuFichier(tb->info()), (std::vector<std::string>{"AgenceNumero"}));
   EXPECT_EQ(FindingsText(env(), Dir("Administration"), old.fichier), "");
   // Without the old index: untouched.
   std::string bytes = testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB"));
-  ASSERT_EQ(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(dm["tblDeblocageTauxMarge"], dialogs).ok());
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/DeblocageTauxMarge.DB")), bytes);
 }
 
@@ -189,7 +189,7 @@ TEST_F(ModuleDonnees, CatalogueOpensAndRebuildsFns) {
       if (def.fichier == "TARIF.DB") def.index.clear();  // Fns missing
       Create("Tarifs", def);
     }
-  EXPECT_FALSE(dm.OuvrirTablesCatalogue());
+  EXPECT_TRUE(dm.OuvrirTablesCatalogue().ok());
   EXPECT_TRUE(dialogs.shown().empty());
   for (const auto& n : TablesCatalogue()) EXPECT_TRUE(dm[n].Actif()) << n;
   auto tb = Open("Tarifs", "TARIF.DB");
@@ -211,7 +211,7 @@ TEST_F(ModuleDonnees, CatalogueOpensAndRebuildsFns) {
   std::string junk = testutil::ReadFile(xg);
   for (size_t i = 0; i < junk.size(); i += 7) junk[i] = '\xAB';
   testutil::WriteFile(xg, junk);
-  EXPECT_FALSE(dm.OuvrirTablesCatalogue());
+  EXPECT_TRUE(dm.OuvrirTablesCatalogue().ok());
   EXPECT_TRUE(dialogs.shown().empty());
   bool found = false;
   ASSERT_TRUE(ChercherParCle(dm["tblProduitFns"], dialogs, {Value::Text("GX"), Value::Int(1)}, &found).ok());
@@ -221,7 +221,7 @@ TEST_F(ModuleDonnees, CatalogueOpensAndRebuildsFns) {
 
   // A missing table is reported and skipped; the others still open.
   fs::remove(t.file("Tarifs/HM.DB"));
-  EXPECT_TRUE(dm.OuvrirTablesCatalogue());
+  EXPECT_FALSE(dm.OuvrirTablesCatalogue().ok());
   EXPECT_EQ(dialogs.Texts("information"),
             (std::vector<std::string>{"Impossible d'ouvrir la table : HM.DB\nDans le répertoire : " + t.path() +
                                       "\\Tarifs"}));
@@ -232,7 +232,7 @@ TEST_F(ModuleDonnees, CatalogueOpensAndRebuildsFns) {
 TEST_F(ModuleDonnees, DossierPostsReachTheDiskAtOnce) {
   Create("Dossiers", *TrouverTable(kAliasDossiers, "DOSSIER.DB"));
   Composant& d = dm["tblDossier"];
-  ASSERT_EQ(OuvrirTable(d, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(d, dialogs).ok());
   ASSERT_TRUE(d.Inserer().ok());
   ASSERT_TRUE(EcrireChamp(d, "Numero", "D0001").ok());
   ASSERT_TRUE(EcrireChamp(d, "Client", "C1").ok());
@@ -247,7 +247,7 @@ TEST_F(ModuleDonnees, DossierPostsReachTheDiskAtOnce) {
   // Not for other tables: a supplier posted stays pending until the close.
   Create("Administration", *TrouverTable(kAliasAdministration, "FOURNIS.DB"));
   Composant& f = dm["tblFournisseur"];
-  ASSERT_EQ(OuvrirTable(f, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(f, dialogs).ok());
   ASSERT_TRUE(f.Inserer().ok());
   ASSERT_TRUE(EcrireChamp(f, "Code", "GX").ok());
   ASSERT_TRUE(f.Valider().ok());
@@ -260,7 +260,7 @@ TEST_F(ModuleDonnees, EditingDeletingAndKeyRoutines) {
   Create("Administration", *TrouverTable(kAliasAdministration, "REMISES.DB"));
   Composant& r = dm["tblRemise"];
   r.DefinirLectureSeule(false);
-  ASSERT_EQ(OuvrirTable(r, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(r, dialogs).ok());
   struct Row {
     int type;
     const char* four;
@@ -320,14 +320,14 @@ TEST_F(ModuleDonnees, EditingDeletingAndKeyRoutines) {
   // Read-only components refuse changes.
   Composant& a = dm["tblAgence"];
   Create("Administration", *TrouverTable(kAliasAdministration, "Agence.DB"));
-  ASSERT_EQ(OuvrirTable(a, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(a, dialogs).ok());
   EXPECT_TRUE(a.Inserer().IsInvalidArgument());
 }
 
 TEST_F(ModuleDonnees, TextRangeUpperBound) {
   Create("Administration", *TrouverTable(kAliasAdministration, "CLIENT.DB"));
   Composant& c = dm["tblClient"];
-  ASSERT_EQ(OuvrirTable(c, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(c, dialogs).ok());
   for (const char* code : {"A1", "ZZZZZZZ", "ZZZZZZZZ", "ZZZZZZZA"}) {
     ASSERT_TRUE(c.Inserer().ok());
     ASSERT_TRUE(EcrireChamp(c, "Code", code).ok());
@@ -430,7 +430,7 @@ TEST_F(ModuleDonnees, WindowComponentsShareTheHandlers) {
   TableDef old = *TrouverTable(kAliasAdministration, "Agence.DB");
   old.champs.resize(15);
   Create("Administration", old);
-  ASSERT_EQ(OuvrirTable(*own, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(*own, dialogs).ok());
   EXPECT_EQ(own->NombreChamps(), 24);
   EXPECT_FALSE(dm["tblAgence"].Actif());
 
@@ -438,7 +438,7 @@ TEST_F(ModuleDonnees, WindowComponentsShareTheHandlers) {
   ASSERT_TRUE(own->Fermer().ok());
   fs::create_directories(t.file("Lyon/Administration"));
   ASSERT_TRUE(ChangerRepertoireBase(session, kAliasAdministration, "Administration", t.file("Lyon")).ok());
-  EXPECT_EQ(OuvrirTable(*own, dialogs), 1);
+  EXPECT_FALSE(OuvrirTable(*own, dialogs).ok());
   EXPECT_EQ(dialogs.Texts("information").back(), "Impossible d'ouvrir la table : Agence.DB\nDans le répertoire : " +
                                                       t.file("Lyon") + "\\Administration\\");
 }

@@ -58,7 +58,7 @@ class FonctionsBd : public ::testing::Test {
 TEST_F(FonctionsBd, OuvrirTableReportsFileAndDirectory) {
   TableDef d = Def("Absent.DB");
   Composant c(ctx, d, {"tblAbsent"});
-  EXPECT_EQ(OuvrirTable(c, dialogs), 1);
+  EXPECT_FALSE(OuvrirTable(c, dialogs).ok());
   EXPECT_FALSE(c.Actif());
   EXPECT_EQ(dialogs.Texts("information"),
             (std::vector<std::string>{"Impossible d'ouvrir la table : Absent.DB\nDans le répertoire : " + t.path() +

@@ -47,19 +47,18 @@ class Raisons : public ::testing::Test {
 TEST_F(Raisons, MissingAndDamagedTablesAreToldApart) {
   const TableDef defAbsent = Def("Absent.DB");  // a component keeps a reference
   Composant absent(ctx, defAbsent, {"tblAbsent"});
-  pdx::Status raison;
-  EXPECT_EQ(OuvrirTable(absent, dialogs, &raison), 1);
+  pdx::Status raison = OuvrirTable(absent, dialogs);
   EXPECT_TRUE(raison.IsNotFound()) << raison.ToString();
   bool nonVide = true;
   pdx::Status s = FiltrerTable(absent, dialogs, {}, &nonVide);
   EXPECT_TRUE(s.IsNotFound()) << s.ToString();
-  EXPECT_EQ(s.message().rfind("Absent.DB: table could not be opened: ", 0), 0u) << s.message();
+  EXPECT_EQ(s.message().rfind("Absent.DB : la table ne peut pas être ouverte : ", 0), 0u) << s.message();
   EXPECT_FALSE(nonVide);
 
   testutil::WriteFile(t.file("Pays/Abime.DB"), std::string(3000, '\x7f'));
   const TableDef defAbime = Def("Abime.DB");
   Composant abime(ctx, defAbime, {"tblAbime"});
-  EXPECT_EQ(OuvrirTable(abime, dialogs, &raison), 1);
+  raison = OuvrirTable(abime, dialogs);
   EXPECT_TRUE(raison.IsCorruption()) << raison.ToString();
   bool trouve = true;
   s = ChercherParCle(abime, dialogs, {pdx::Value::Text("x")}, &trouve);

@@ -15,10 +15,13 @@ const char* const kKeys[] = {"Administration", "Dossiers", "Archives", "Corbeill
 
 class Demarrage : public ::testing::Test {
  protected:
-  // Writes qvrbde.ini beside a pretend executable and runs the start-up step.
+  // Writes qvrbde.ini beside a pretend executable and runs the start-up step
+  // as the program does, its failure shown in one box.
   bool Run(const std::string& ini) {
     testutil::WriteFile(t.file("qvrbde.ini"), ini);
-    return ConfigurerSession(t.path() + "\\qvrbde.ini", session, host, dialogs);
+    pdx::Status s = ConfigurerSession(t.path() + "\\qvrbde.ini", session, host);
+    SignalerEchecDemarrage(s, dialogs);
+    return s.ok();
   }
   void MakeAll(const std::string& base) {
     for (const char* k : kKeys) fs::create_directories(base + "/" + k);
@@ -76,9 +79,10 @@ TEST_F(Demarrage, MissingArchivesStopsAfterTwo) {
 
 TEST_F(Demarrage, EmptyBaseDefaultsFromTheRoot) {
   IniFile ini = IniFile::FromText("[Alias]\n");
-  EXPECT_FALSE(InitialiserAlias(ini, session, host, dialogs));
+  pdx::Status s = InitialiserAlias(ini, session, host);
+  EXPECT_TRUE(s.IsNotFound());
   // With no base the default is a path from the root: "\Administration".
-  EXPECT_EQ(dialogs.Texts("warning"), (std::vector<std::string>{"Répertoire Administration non valide : \\Administration"}));
+  EXPECT_EQ(s.message(), "Répertoire Administration non valide : \\Administration");
 }
 
 TEST_F(Demarrage, BadNetDirEndsEvenAfterAllNamedDatabases) {
@@ -99,11 +103,18 @@ TEST_F(Demarrage, ExistingNamedDatabaseIsRepointedNotDuplicated) {
   EXPECT_EQ(session.Directory("Autre").value_or(""), "C:\\autre");
 }
 
-TEST_F(Demarrage, NoConfigurationFileLeavesTheSessionAsItIs) {
+// Without the file no named database would point anywhere and every table would
+// fail to open, one box each: start-up says which file it looked for and stops.
+TEST_F(Demarrage, NoConfigurationFileEndsWithOneMessageNamingIt) {
   session.SetAlias("QuintrelAdministration", "C:\\engine");
-  EXPECT_TRUE(ConfigurerSession(t.path() + "\\qvrbde.ini", session, host, dialogs));
-  EXPECT_EQ(session.size(), 1u);
-  EXPECT_TRUE(dialogs.shown().empty());
+  pdx::Status s = ConfigurerSession(t.path() + "\\qvrbde.ini", session, host);
+  EXPECT_TRUE(s.IsNotFound());
+  SignalerEchecDemarrage(s, dialogs);
+  ASSERT_EQ(dialogs.shown().size(), 1u);
+  const std::vector<std::string> textes = dialogs.Texts("warning");
+  ASSERT_EQ(textes.size(), 1u);
+  EXPECT_EQ(textes[0].rfind("Fichier de configuration introuvable : " + t.file("qvrbde.ini") + "\n", 0), 0u) << textes[0];
+  EXPECT_EQ(session.size(), 1u) << "the session is left as it was";
 }
 
 }  // namespace

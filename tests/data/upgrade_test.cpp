@@ -78,7 +78,7 @@ TEST_F(MajTable, ClientFromFortyNineFieldsInOneOpen) {
   Fill("Administration", old, rows);
 
   Composant& c = dm["tblClient"];
-  ASSERT_EQ(OuvrirTable(c, dialogs), 0) << dialogs.Texts("information")[0];
+  ASSERT_TRUE(OuvrirTable(c, dialogs).ok()) << dialogs.Texts("information")[0];
   EXPECT_EQ(c.NombreChamps(), 80);
   EXPECT_EQ(c.NombreEnregistrements(), 300u);
   ASSERT_TRUE(c.Fermer().ok());
@@ -101,7 +101,7 @@ TEST_F(MajTable, ClientFromFortyNineFieldsInOneOpen) {
 
   // A second open changes nothing.
   std::string bytes = testutil::ReadFile(t.file("Administration/CLIENT.DB"));
-  ASSERT_EQ(OuvrirTable(c, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(c, dialogs).ok());
   ASSERT_TRUE(c.Fermer().ok());
   EXPECT_EQ(testutil::ReadFile(t.file("Administration/CLIENT.DB")), bytes);
 }
@@ -120,7 +120,7 @@ TEST_F(MajTable, TypeChangesAndSecondaryIndexesFollow) {
     ASSERT_TRUE(w->Update(w->Rows()[1], r).ok());
     ASSERT_TRUE(w->Close().ok());
   }
-  ASSERT_EQ(OuvrirTable(dm["tblFournisseur"], dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(dm["tblFournisseur"], dialogs).ok());
   EXPECT_TRUE(dm["tblFournisseur"].Fermer().ok());
   auto rows = testutil::ReadRows(pdx::Env::Default(), t.file("Administration"), "FOURNIS.DB");
   ASSERT_EQ(rows.size(), 2u);
@@ -136,7 +136,7 @@ TEST_F(MajTable, TypeChangesAndSecondaryIndexesFollow) {
        {{Value::Int(0), Value::Int(1), Value::Int(1), Value::Text("Bonjour"), Value::Double(45000), Value::Int(70000)},
         {Value::Int(5), Value::Int(2), Value::Int(1), Value::Text("Tarifs"), Value::Double(45100)}});
   Composant& msg = dm["tblMessage"];
-  ASSERT_EQ(OuvrirTable(msg, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(msg, dialogs).ok());
   EXPECT_EQ(msg.NombreChamps(), 12);
   EXPECT_EQ(msg.NombreEnregistrements(), 2u);
   EXPECT_TRUE(msg.Fermer().ok());
@@ -154,7 +154,7 @@ TEST_F(MajTable, TypeChangesAndSecondaryIndexesFollow) {
   lr[2] = Value::Int(1);
   lr[22] = Value::Int(-7);
   Fill("Dossiers", l, {lr});
-  ASSERT_EQ(OuvrirTable(dm["tblLigne"], dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(dm["tblLigne"], dialogs).ok());
   EXPECT_TRUE(dm["tblLigne"].Fermer().ok());
   auto lrows = testutil::ReadRows(pdx::Env::Default(), t.file("Dossiers"), "LIGNE.DB");
   ASSERT_EQ(lrows.size(), 1u);

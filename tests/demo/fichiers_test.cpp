@@ -17,8 +17,7 @@ using demotest::Demo;
 TEST(DemoFichiers, StartUpPointsTheSixDatabasesAtTheInstallation) {
   corv::Session session;
   corv::HostPaths host(pdx::Env::Default());
-  testutil::ScriptedDialogs dialogs;
-  ASSERT_TRUE(corv::ConfigurerSession(Demo().dir + "/qvrbde.ini", session, host, dialogs));
+  ASSERT_TRUE(corv::ConfigurerSession(Demo().dir + "/qvrbde.ini", session, host).ok());
   for (const char* k : {"Administration", "Dossiers", "Archives", "Corbeille", "Tarifs", "Maj"}) {
     auto d = session.Directory(std::string("Quintrel") + k);
     ASSERT_TRUE(d.has_value()) << k;

@@ -223,7 +223,7 @@ TEST(DemoInstallation, DataModuleUpgradesTheAgenciesOnFirstOpen) {
   corv::Session session;
   corv::HostPaths host(pdx::Env::Default());
   testutil::ScriptedDialogs dialogs;
-  ASSERT_TRUE(corv::ConfigurerSession(tmp.path() + "/qvrbde.ini", session, host, dialogs));
+  ASSERT_TRUE(corv::ConfigurerSession(tmp.path() + "/qvrbde.ini", session, host).ok());
   corv::TDM dm(session, host, dialogs);
   struct Cas {
     const char* agence;

@@ -19,7 +19,7 @@ Installation::Installation() {
   testutil::CopierDemo(testutil::ModeleDemo(5, 3, 11), tmp_.path());
   fs::create_directories(tmp_.file("bin"));
   app_ = std::make_unique<corv::Application>(pdx::Env::Default(), tmp_.file("bin/corvanes"), dialogs_);
-  EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")));
+  EXPECT_TRUE(app_->Demarrer(tmp_.file("qvrbde.ini")).ok());
 }
 
 ModalesEnregistrees::ModalesEnregistrees(std::function<int(QDialog&)> pilote) : pilote_(std::move(pilote)) {

@@ -105,13 +105,13 @@ struct Agence {
     const bool achats = calcul != corv::Calcul::kAgences;
     if (!doc.FichierExiste()) return;
     if (achats && !lig.FichierExiste()) return;
-    if (corv::OuvrirTable(doc, dialogs) != 0) return;
-    if (corv::OuvrirTable(doc2, dialogs) != 0) {
+    if (!corv::OuvrirTable(doc, dialogs).ok()) return;
+    if (!corv::OuvrirTable(doc2, dialogs).ok()) {
       // The literal walk only reads: closing has nothing to write.
       doc.Fermer().IgnoreError();
       return;
     }
-    if (achats && (corv::OuvrirTable(lig, dialogs) != 0 || corv::OuvrirTable(lig2, dialogs) != 0)) {
+    if (achats && (!corv::OuvrirTable(lig, dialogs).ok() || !corv::OuvrirTable(lig2, dialogs).ok())) {
       doc.Fermer().IgnoreError(), doc2.Fermer().IgnoreError(), lig.Fermer().IgnoreError(), lig2.Fermer().IgnoreError();
       return;
     }
@@ -216,7 +216,7 @@ void CalculLitteral(const corv::Session& session, corv::HostPaths& host, corv::D
   corv::Session s(session);
   corv::TDM dm(s, host, dialogs);
   Composant& agence = dm["tblAgence"];
-  ASSERT_EQ(corv::OuvrirTable(agence, dialogs), 0);
+  ASSERT_TRUE(corv::OuvrirTable(agence, dialogs).ok());
   std::map<std::string, corv::CarteFournisseurs> parAgence;
   for (Ok(agence.Premier()); !agence.Fin(); Ok(agence.Suivant())) {
     const std::string code = Texte(agence, "Code"), nom = Texte(agence, "Nom"), rep = Texte(agence, "Repertoire");

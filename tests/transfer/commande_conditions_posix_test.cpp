@@ -156,5 +156,29 @@ TEST_F(CommandeConditions, ExitCodes) {
   EXPECT_EQ(inst.Lire("Agences/A1/Administration", "REMISES.DB").size(), 3u);
 }
 
+// A configuration file that is not there: one message naming the file looked
+// for, instead of one per table the program would then fail to open, and no run.
+TEST_F(CommandeConditions, AMissingConfigurationFileIsOneMessage) {
+  const std::string absent = inst.Hote("ailleurs/qvrbde.ini"), err = inst.Hote("stderr.txt");
+  std::string out;
+  int code = testutil::RunCommand("'" + inst.Hote("bin/corvanes-batch") + "' --ini '" + absent +
+                                      "' transfert conditions-achat 2>'" + err + "'",
+                                  &out);
+  EXPECT_EQ(code, 2) << "--ini names a file that does not exist: a usage error";
+  V e = Lignes(testutil::ReadFile(err));
+  ASSERT_FALSE(e.empty());
+  EXPECT_EQ(e[0], "corvanes-batch : Fichier de configuration introuvable : " + absent);
+  EXPECT_LE(e.size(), 2u) << testutil::ReadFile(err);
+  EXPECT_EQ(out, "");
+
+  // Without --ini the file beside the executable is looked for: a failed start.
+  code = testutil::RunCommand("'" + inst.Hote("bin/corvanes-batch") + "' statistiques agences 2>'" + err + "'", &out);
+  EXPECT_EQ(code, 1);
+  e = Lignes(testutil::ReadFile(err));
+  ASSERT_FALSE(e.empty());
+  EXPECT_EQ(e[0], "corvanes-batch : Fichier de configuration introuvable : " + inst.Hote("bin/qvrbde.ini"));
+  EXPECT_LE(e.size(), 2u) << testutil::ReadFile(err);
+}
+
 }  // namespace
 }  // namespace corv

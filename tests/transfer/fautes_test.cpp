@@ -91,7 +91,7 @@ Resultat Transferer(pdx::Env* env, const t3::Demo& d, bool simulation, corv::Sau
   Resultat res;
   testutil::ScriptedDialogs dialogs;
   corv::Application app(env, d.dir + "/corvanes", dialogs);
-  EXPECT_TRUE(app.Demarrer(d.ini()));
+  EXPECT_TRUE(app.Demarrer(d.ini()).ok());
   app.InitialiserFenetrePrincipale();
   corv::RecordingRunReport rapport;
   corv::OptionsRun o;

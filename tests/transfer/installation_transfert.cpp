@@ -107,7 +107,7 @@ void Installation::RepertoireAgence(const std::string& relatif) {
 corv::Application& Installation::app() {
   if (!app_) {
     app_ = std::make_unique<corv::Application>(pdx::Env::Default(), ExePath(), dialogs);
-    EXPECT_TRUE(app_->Demarrer(Ini()));
+    EXPECT_TRUE(app_->Demarrer(Ini()).ok());
     app_->InitialiserFenetrePrincipale();
   }
   return *app_;

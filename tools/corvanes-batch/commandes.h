@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "data/application.h"
+#include "paradox/status.h"
 #include "util/dialogs.h"
 
 namespace corv::batch {
@@ -30,12 +31,17 @@ struct Contexte {
 // The program's objects, started as the desktop program starts (named databases,
 // data module, general parameters and VAT rates, catalogue tables).
 struct Installation {
-  ConsoleDialogs dialogs{"corvanes-batch: "};
+  ConsoleDialogs dialogs{"corvanes-batch : "};
   std::unique_ptr<Application> app;
 };
 
-// Starts the installation of ctx; nullptr after the reason went to standard error.
-std::unique_ptr<Installation> Demarrer(const Contexte& ctx);
+// Starts the installation of ctx; nullptr after the reason went to standard
+// error, *echec then holding the exit code (see EchecDemarrage).
+std::unique_ptr<Installation> Demarrer(const Contexte& ctx, int* echec);
+
+// A start that failed: its message on standard error (through dialogs); returns
+// kUsage when --ini names a file that does not exist, kEchec otherwise.
+int EchecDemarrage(const Contexte& ctx, const pdx::Status& s, Dialogs& dialogs);
 
 int Transfert(const Contexte& ctx, const std::vector<std::string>& args);
 int NettoyageClients(const Contexte& ctx, const std::vector<std::string>& args);

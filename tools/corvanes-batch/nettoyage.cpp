@@ -30,8 +30,9 @@ int NettoyageClients(const Contexte& ctx, const std::vector<std::string>& args) 
                  kUsageNettoyage);
     return kUsage;
   }
-  std::unique_ptr<Installation> inst = Demarrer(ctx);
-  if (!inst) return kEchec;
+  int echec = kEchec;
+  std::unique_ptr<Installation> inst = Demarrer(ctx, &echec);
+  if (!inst) return echec;
   PreparationRun p = PreparerRun(ctx, *inst->app, reel);
   ConsoleRunReport console;
   corv::NettoyageClients run(*inst->app, console, p.options);

@@ -89,7 +89,8 @@ int Restauration(const Contexte& ctx, const std::vector<std::string>& args) {
   ConsoleDialogs dialogs("corvanes-batch : ");
   pdx::Env* env = pdx::Env::Default();
   Application app(env, ctx.exePath, dialogs);
-  if (!app.Demarrer(ctx.ini)) return kEchec;
+  pdx::Status demarrage = app.Demarrer(ctx.ini);
+  if (!demarrage.ok()) return EchecDemarrage(ctx, demarrage, dialogs);
   const std::string racine = RacineSauvegardesInstallation(app.chemins(), app.host(), ctx.ini);
   if (liste) return Lister(env, racine);
 

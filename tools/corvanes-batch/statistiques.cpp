@@ -8,6 +8,7 @@
 #include "stats/collecte.h"
 #include "stats/export.h"
 #include "util/dates.h"
+#include "util/status_text.h"
 
 namespace corv::batch {
 
@@ -119,14 +120,15 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
   if (static_cast<size_t>(tri) >= colonnes)
     return Usage("--tri : la liste a les colonnes 0 à " + std::to_string(colonnes - 1));
 
-  std::unique_ptr<Installation> inst = Demarrer(ctx);
-  if (!inst) return kEchec;
+  int echec = kEchec;
+  std::unique_ptr<Installation> inst = Demarrer(ctx, &echec);
+  if (!inst) return echec;
   ConsoleRunReport report;
   ResultatStatistiques r;
   pdx::Status s = CollecterStatistiques(*inst->app, report, o, &r);
   report.Effacer();
   if (!s.ok()) {
-    std::fprintf(stderr, "corvanes-batch : statistiques : %s\n", s.ToString().c_str());
+    std::fprintf(stderr, "corvanes-batch : statistiques : %s\n", FrenchText(s).c_str());
     return kEchec;
   }
   ListeStat liste = ListePour(r);
@@ -137,7 +139,7 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
     const std::string chemin = NomFichierExport(csv);
     s = EcrireFichierExport(pdx::Env::Default(), chemin, TexteExport(liste, detail));
     if (!s.ok()) {
-      std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, s.ToString().c_str());
+      std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, FrenchText(s).c_str());
       return kEchec;
     }
   }

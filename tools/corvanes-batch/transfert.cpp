@@ -59,8 +59,9 @@ int TransfertConditionsCommande(const Contexte& ctx, const std::string& sorte, c
     else if (a == "--details") s.details = true;
     else return ErreurUsage(sorte, "option inconnue : " + a);
   }
-  std::unique_ptr<Installation> inst = Demarrer(ctx);
-  if (!inst) return kEchec;
+  int echec = kEchec;
+  std::unique_ptr<Installation> inst = Demarrer(ctx, &echec);
+  if (!inst) return echec;
   const int mode = sorte == "conditions-vente" ? kModeVente : kModeAchat;
   OptionsConditions o = LireOptionsConditions(*inst->app, mode);
   if (s.suppression) o.suppression = *s.suppression;

@@ -25,8 +25,9 @@ int TransfertAutre(const Contexte& ctx, const std::string& sorte, const std::vec
                  a.c_str(), kUsageTransfert);
     return kUsage;
   }
-  std::unique_ptr<Installation> inst = Demarrer(ctx);
-  if (!inst) return kEchec;
+  int echec = kEchec;
+  std::unique_ptr<Installation> inst = Demarrer(ctx, &echec);
+  if (!inst) return echec;
   PreparationRun p = PreparerRun(ctx, *inst->app, reel);
   ConsoleRunReport console;
   std::unique_ptr<TransfertAgences> run;
