@@ -6,6 +6,7 @@
 
 #include "data/configuration.h"
 #include "data/creation.h"
+#include "data/demarrage.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
 
