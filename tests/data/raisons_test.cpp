@@ -52,7 +52,7 @@ TEST_F(Raisons, MissingAndDamagedTablesAreToldApart) {
   bool nonVide = true;
   pdx::Status s = FiltrerTable(absent, dialogs, {}, &nonVide);
   EXPECT_TRUE(s.IsNotFound()) << s.ToString();
-  EXPECT_EQ(s.message().rfind("Absent.DB : la table ne peut pas être ouverte : ", 0), 0u) << s.message();
+  EXPECT_EQ(s.message().rfind("Absent.DB : la table ne peut pas être ouverte: ", 0), 0u) << s.message();
   EXPECT_FALSE(nonVide);
 
   testutil::WriteFile(t.file("Pays/Abime.DB"), std::string(3000, '\x7f'));
