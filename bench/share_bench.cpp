@@ -159,7 +159,7 @@ int Statistiques(const Options& opt) {
   share.SetSleeping(false);
   corv::ConsoleDialogs dialogs("share_bench: ");
   corv::Application app(&share, dir + "/corvanes", dialogs);
-  if (!app.Demarrer(dir + "/qvrbde.ini")) Echec("cannot start on " + dir);
+  if (!app.Demarrer(dir + "/qvrbde.ini").ok()) Echec("cannot start on " + dir);
 
   // The files the run must read, found untimed.
   std::vector<std::vector<std::string>> fichiers;
@@ -239,7 +239,7 @@ int Transfert(const Options& opt) {
   share.SetSleeping(false);
   corv::ConsoleDialogs dialogs("share_bench: ");
   corv::Application app(&share, dir + "/bin/share_bench", dialogs);
-  if (!app.Demarrer(dir + "/qvrbde.ini")) Echec("cannot start on " + dir);
+  if (!app.Demarrer(dir + "/qvrbde.ini").ok()) Echec("cannot start on " + dir);
   corv::OptionsConditions options = corv::LireOptionsConditions(app, corv::kModeAchat);
   share.SetSleeping(true);
 

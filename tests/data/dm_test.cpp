@@ -131,7 +131,7 @@ TEST_F(ModuleDonnees, UneOuvertureLitLaTableQueSonGestionnaireAVerifieeEtRienDeP
   HostPaths h(&share);
   TDM d(session, h, dialogs);
   Composant& m = d["tblMessage"];
-  ASSERT_EQ(OuvrirTable(m, dialogs), 0);  // created
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());  // created
   ASSERT_TRUE(m.Fermer().ok());
   share.ResetCounts();
   std::unique_ptr<pdx::Table> seule;
@@ -139,7 +139,7 @@ TEST_F(ModuleDonnees, UneOuvertureLitLaTableQueSonGestionnaireAVerifieeEtRienDeP
   const uint64_t ouvertures = share.count(bench::ShareEnv::kOpen);
   seule.reset();
   share.ResetCounts();
-  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());
   EXPECT_EQ(share.count(bench::ShareEnv::kOpen), ouvertures);
   EXPECT_EQ(m.NombreEnregistrements(), 0u);
   ASSERT_TRUE(m.Fermer().ok());
@@ -154,7 +154,7 @@ TEST_F(ModuleDonnees, UneOuvertureLitLaTableQueSonGestionnaireAVerifieeEtRienDeP
     ASSERT_TRUE(w->Insert(v).ok());
     ASSERT_TRUE(w->Close().ok());
   }
-  ASSERT_EQ(OuvrirTable(m, dialogs), 0);
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());
   EXPECT_EQ(m.NombreEnregistrements(), 1u);
   ASSERT_TRUE(m.Fermer().ok());
   // A failed handler leaves nothing behind for the next open.
