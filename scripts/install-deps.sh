@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libpugixml-dev
+  libpugixml-dev libxlsxwriter-dev zlib1g-dev
   pxlib-dev
   clang libclang-rt-14-dev
   qt6-base-dev libgl-dev fonts-liberation2

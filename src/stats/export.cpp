@@ -4,6 +4,7 @@
 #include <ctime>
 #include <random>
 
+#include "stats/classeur.h"
 #include "util/text.h"
 #include "util/status_text.h"
 
@@ -105,13 +106,16 @@ IssueExport ExporterListe(pdx::Env* env, Dialogs& dialogs, const ListeStat& list
   if (progres) progres(0, static_cast<int>(liste.lignes.size()));
   if (liste.lignes.empty()) return IssueExport::kRien;
   std::string choisi = RepertoireExportInitial();
-  if (!dialogs.ChooseFile("Exporter", kFiltreExport, true, &choisi)) return IssueExport::kRien;
-  const std::string chemin = NomFichierExport(choisi);
+  if (!dialogs.ChooseFile("Exporter", ClasseurDisponible() ? kFiltreExport : kFiltreExportTexte, true, &choisi))
+    return IssueExport::kRien;
+  // The workbook's extension chooses it; any other name keeps the text file's rule.
+  const bool classeur = EstNomClasseur(choisi);
+  const std::string chemin = classeur ? choisi : NomFichierExport(choisi);
   if (env->FileExists(chemin) &&
       !dialogs.Question("Attention, le fichier sélectionné existe déjà, voulez-vous le remplacer ?", "Fichier existant"))
     return IssueExport::kRien;
-  const std::string texte = TexteExport(liste, details, progres);
-  pdx::Status s = EcrireFichierExport(env, chemin, texte);
+  pdx::Status s = classeur ? EcrireClasseur(env, chemin, liste, details, progres)
+                           : EcrireFichierExport(env, chemin, TexteExport(liste, details, progres));
   if (!s.ok()) {
     dialogs.Error(std::string(kMessageErreurExport) + "\n" + FrenchText(s), "Erreur Export");
     return IssueExport::kErreur;

@@ -22,7 +22,10 @@
 
 namespace corv {
 
-inline constexpr const char* kFiltreExport = "Fichier csv (*.csv)|*.CSV|Tout les fichiers (*.*)|*.*";
+// The chooser's filters: text file, workbook (when the program has it), any file.
+inline constexpr const char* kFiltreExport =
+    "Fichier csv (*.csv)|*.CSV|Classeur Excel (*.xlsx)|*.xlsx|Tout les fichiers (*.*)|*.*";
+inline constexpr const char* kFiltreExportTexte = "Fichier csv (*.csv)|*.CSV|Tout les fichiers (*.*)|*.*";
 inline constexpr const char* kMessageErreurExport = "Erreur lors de l'export des datas !";
 
 // The whole text (UTF-8, "\n" line ends). progres(k, n) after each main row.
@@ -47,7 +50,8 @@ enum class IssueExport {
 };
 
 // The export routine of the window: chooser, name rule, confirmation before
-// replacing a file, text, writing, messages through the dialogs.
+// replacing a file, text, writing, messages through the dialogs. A chosen name
+// ending in ".xlsx" gets a workbook (classeur.h), any other the text file.
 // progres(0, n) first, then after each main row.
 IssueExport ExporterListe(pdx::Env* env, Dialogs& dialogs, const ListeStat& liste, bool details,
                           const std::function<void(int, int)>& progres = nullptr);

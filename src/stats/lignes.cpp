@@ -246,6 +246,7 @@ std::string LibelleAgence(const ResultatStatistiques& r, const std::string& code
 ListeStat ListeDesAgences(const ResultatStatistiques& r) {
   ListeStat l;
   l.calcul = Calcul::kAgences;
+  l.periode = r.periode;
   l.colonnes = ColonnesAgences();
   for (const StatAgence& a : r.agences) l.lignes.push_back({a.nom, CellulesAgence(a.stat), false, {}});
   l.lignes.push_back(Total(CellulesAgence(r.total)));
@@ -256,6 +257,7 @@ ListeStat ListeDesAgences(const ResultatStatistiques& r) {
 ListeStat ListeDesAchats(const ResultatStatistiques& r) {
   ListeStat l;
   l.calcul = Calcul::kAchats;
+  l.periode = r.periode;
   l.colonnes = ColonnesAchats(false);
   l.colonnesDetail = ColonnesDetail(false);
   for (const StatAgence& a : r.agences) {
@@ -272,6 +274,7 @@ ListeStat ListeDesAchats(const ResultatStatistiques& r) {
 ListeStat ListeDesFournisseurs(const ResultatStatistiques& r) {
   ListeStat l;
   l.calcul = Calcul::kFournisseurs;
+  l.periode = r.periode;
   l.colonnes = ColonnesAchats(true);
   l.colonnesDetail = ColonnesDetail(true);
   for (const StatFournisseur& f : r.fournisseurs) {

@@ -32,6 +32,7 @@ struct ListeStat {
   std::vector<LigneStat> lignes;            // in display order
   int colonneTri = 0;                       // of the main list
   int colonneTriDetail = 0;                 // of the detail list
+  Periode periode;                          // of the run the rows come from
 
   // Sorts the rows by column (stored as the sort column); a column out of range
   // is ignored.

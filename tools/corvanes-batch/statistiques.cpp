@@ -5,6 +5,7 @@
 
 #include "commandes.h"
 #include "console.h"
+#include "stats/classeur.h"
 #include "stats/collecte.h"
 #include "stats/export.h"
 #include "util/dates.h"
@@ -14,11 +15,12 @@ namespace corv::batch {
 
 const char* const kUsageStatistiques =
     "  statistiques agences|achats|fournisseurs [--debut AAAA-MM-JJ] [--fin AAAA-MM-JJ] [--tri N]\n"
-    "               [--csv FICHIER [--detail]] [--parallele N]\n"
+    "               [--csv FICHIER] [--xlsx FICHIER] [--detail] [--parallele N]\n"
     "      Calcule les statistiques des agences (onglets \"Stats des agences\", \"Stats achats/ventes\",\n"
     "      \"Stats des fournisseurs\") et affiche la liste, triée sur la colonne N (0 par défaut).\n"
     "      --csv écrit l'export de la fenêtre (\".csv\" ajouté à un nom sans extension ; un fichier\n"
-    "      existant est remplacé), --detail y ajoute le détail de chaque ligne. --parallele lit N\n"
+    "      existant est remplacé), --xlsx le même export en classeur Excel (\".xlsx\" ajouté au nom\n"
+    "      s'il n'y est pas), --detail y ajoute le détail de chaque ligne. --parallele lit N\n"
     "      agences à la fois (mêmes résultats).\n";
 
 namespace {
@@ -88,7 +90,7 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
   else if (args[0] == "fournisseurs") o.calcul = Calcul::kFournisseurs;
   else return Usage("calcul inconnu : " + args[0]);
   int tri = 0;
-  std::string csv;
+  std::string csv, xlsx;
   bool detail = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -110,11 +112,18 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
     } else if (a == "--csv") {
       if (!valeur || args[i + 1].empty()) return Usage("--csv attend un nom de fichier");
       csv = args[++i];
+    } else if (a == "--xlsx") {
+      if (!valeur || args[i + 1].empty()) return Usage("--xlsx attend un nom de fichier");
+      xlsx = args[++i];
     } else {
       return Usage("option inconnue : " + a);
     }
   }
-  if (detail && csv.empty()) return Usage("--detail va avec --csv");
+  if (detail && csv.empty() && xlsx.empty()) return Usage("--detail va avec --csv ou --xlsx");
+  if (!xlsx.empty() && !ClasseurDisponible()) {
+    std::fprintf(stderr, "corvanes-batch : statistiques : %s\n", kClasseurNonDisponible);
+    return kEchec;
+  }
   if (detail && o.calcul == Calcul::kAgences) return Usage("la liste des agences n'a pas de détail");
   const size_t colonnes = o.calcul == Calcul::kAgences ? ColonnesAgences().size() : ColonnesAchats(false).size();
   if (static_cast<size_t>(tri) >= colonnes)
@@ -140,6 +149,13 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
     s = EcrireFichierExport(pdx::Env::Default(), chemin, TexteExport(liste, detail));
     if (!s.ok()) {
       std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, FrenchText(s).c_str());
+      return kEchec;
+    }
+  }
+  if (!xlsx.empty()) {
+    s = EcrireClasseur(pdx::Env::Default(), NomFichierClasseur(xlsx), liste, detail);
+    if (!s.ok()) {
+      std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, s.ToString().c_str());
       return kEchec;
     }
   }
