@@ -53,11 +53,29 @@ QString FiltreQt(const std::string& filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+std::string AvecExtensionDuFiltre(const std::string& filter, int choisi, const std::string& path) {
+  QStringList parts = Q(filter).split('|');
+  if (choisi < 0 || 2 * choisi + 1 >= parts.size()) return path;
+  const QString motif = parts[2 * choisi + 1].split(';').first().trimmed();
+  if (!motif.startsWith(QStringLiteral("*.")) || motif.mid(2).contains('*')) return path;
+  const size_t sep = path.find_last_of("/\\");
+  const std::string nom = sep == std::string::npos ? path : path.substr(sep + 1);
+  if (nom.empty() || nom.find('.') != std::string::npos) return path;
+  return path + "." + motif.mid(2).toLower().toStdString();
+}
+
 bool QtDialogs::ChooseFile(const std::string& caption, const std::string& filter, bool save, std::string* path) {
-  QString r = save ? QFileDialog::getSaveFileName(Parent(), Q(caption), Q(*path), FiltreQt(filter))
-                   : QFileDialog::getOpenFileName(Parent(), Q(caption), Q(*path), FiltreQt(filter));
+  QString choisi;
+  QString r = save ? QFileDialog::getSaveFileName(Parent(), Q(caption), Q(*path), FiltreQt(filter), &choisi)
+                   : QFileDialog::getOpenFileName(Parent(), Q(caption), Q(*path), FiltreQt(filter), &choisi);
   if (r.isEmpty()) return false;
   *path = r.toStdString();
+  // A name typed without extension takes the chosen filter's, as the Windows
+  // save chooser does: choosing "Classeur Excel (*.xlsx)" makes a workbook.
+  if (save) {
+    const qsizetype n = FiltreQt(filter).split(QStringLiteral(";;")).indexOf(choisi);
+    *path = AvecExtensionDuFiltre(filter, static_cast<int>(n), *path);
+  }
   return true;
 }
 

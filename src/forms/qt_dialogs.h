@@ -31,5 +31,8 @@ class QtDialogs : public Dialogs {
 
 // "Fichiers CSV (*.csv)|*.csv|Tous (*.*)|*.*" -> "Fichiers CSV (*.csv);;Tous (*.*)".
 QString FiltreQt(const std::string& filter);
+// path with the extension of the filter's pair number `choisi` ("*.xlsx" ->
+// ".xlsx", lower case) when its file name has none; unchanged for "*.*".
+std::string AvecExtensionDuFiltre(const std::string& filter, int choisi, const std::string& path);
 
 }  // namespace corv

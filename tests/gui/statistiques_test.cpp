@@ -21,7 +21,9 @@
 #include "forms/fiche_statistique.h"
 #include "forms/liste_rapport.h"
 #include "forms/onglet_statistique.h"
+#include "forms/qt_dialogs.h"
 #include "gui_support.h"
+#include "support/classeur_lu.h"
 #include "stats/collecte.h"
 #include "stats/export.h"
 #include "util/dates.h"
@@ -272,7 +274,7 @@ TEST_F(Statistiques, ExportsEqualTheCommandLinesWithAndWithoutDetails) {
     }
     ASSERT_EQ(vu.size(), k + 1);
     EXPECT_EQ(vu[k].what, "file");
-    EXPECT_EQ(vu[k].text, "save Fichier csv (*.csv)|*.CSV|Tout les fichiers (*.*)|*.*");
+    EXPECT_EQ(vu[k].text, "save Fichier csv (*.csv)|*.CSV|Classeur Excel (*.xlsx)|*.xlsx|Tout les fichiers (*.*)|*.*");
     EXPECT_TRUE(o->imgExport->isVisible());
     EXPECT_EQ(o->pbExport->value(), o->pbExport->maximum());
     EXPECT_EQ(o->pbExport->maximum(), o->lwListe->topLevelItemCount());
@@ -317,6 +319,56 @@ TEST_F(Statistiques, ExportAsksBeforeReplacingAndDoesNothingOnAnEmptyList) {
   // A new search hides the done mark.
   Rechercher(f, f.tsStatsCommunes);
   EXPECT_FALSE(f.tsStatsCommunes->imgExport->isVisible());
+}
+
+TEST_F(Statistiques, AWorkbookNameExportsTheListAsShownWithTotalLast) {
+  testutil::TempDir tmp;
+  OngletStatistique* o = f.tsStatsFournisseurs;
+  Rechercher(f, o);
+  // Sorted on an amount: "TOTAL" comes first in the window.
+  o->TrierListe(2);
+  const std::vector<V> vues = Lignes(o->lwListe);
+  ASSERT_GT(vues.size(), 2u);
+  ASSERT_EQ(vues[0][0], "TOTAL");
+  inst.dialogs().AnswerYes(true);  // with details
+  inst.dialogs().AnswerText(tmp.file("fournisseurs.xlsx"));
+  QTest::mouseClick(o->btnExport, Qt::LeftButton);
+  EXPECT_TRUE(inst.dialogs().Texts("error").empty());
+  EXPECT_TRUE(o->imgExport->isVisible());
+  std::vector<testutil::FeuilleLue> feuilles;
+  std::string erreur;
+  ASSERT_TRUE(testutil::LireClasseur(tmp.file("fournisseurs.xlsx"), &feuilles, &erreur)) << erreur;
+  ASSERT_EQ(feuilles.size(), 2u);
+  EXPECT_EQ(feuilles[0].nom, "Stats des fournisseurs");
+  EXPECT_EQ(feuilles[1].nom, "Détail du fournisseur");
+  const testutil::FeuilleLue& p = feuilles[0];
+  // Row 4 on: the window's rows in its order, "TOTAL" moved last, names as
+  // text and every other cell a number.
+  std::vector<V> attendues(vues.begin() + 1, vues.end());
+  attendues.push_back(vues[0]);
+  for (size_t i = 0; i < attendues.size(); ++i) {
+    const int r = 4 + static_cast<int>(i);
+    ASSERT_NE(p.Cellule(r, 0), nullptr);
+    EXPECT_EQ(p.Cellule(r, 0)->texte, attendues[i][0]);
+    EXPECT_EQ(p.Cellule(r, 0)->gras, attendues[i][0] == "TOTAL");
+    for (size_t c = 1; c < attendues[i].size(); ++c) {
+      const testutil::CelluleLue* v = p.Cellule(r, static_cast<int>(c));
+      ASSERT_NE(v, nullptr);
+      EXPECT_TRUE(v->nombre) << attendues[i][c];
+      EXPECT_DOUBLE_EQ(v->valeur, corv::ValeurCellule(attendues[i][c])) << attendues[i][c];
+    }
+  }
+  EXPECT_EQ(p.derniereLigne, 3 + static_cast<int>(attendues.size()));
+}
+
+TEST(ChoixFichier, ANameWithoutExtensionTakesTheChosenFiltersOne) {
+  const std::string filtre = corv::kFiltreExport;
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, 1, "/tmp/stats"), "/tmp/stats.xlsx");
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, 0, "/tmp/stats"), "/tmp/stats.csv");
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, 2, "/tmp/stats"), "/tmp/stats");  // "*.*"
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, 1, "/tmp/stats.csv"), "/tmp/stats.csv");
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, 1, "/tmp/v1.2/stats"), "/tmp/v1.2/stats.xlsx");
+  EXPECT_EQ(corv::AvecExtensionDuFiltre(filtre, -1, "/tmp/stats"), "/tmp/stats");  // no filter reported
 }
 
 TEST_F(Statistiques, OneSearchAtATimeAndClosingStopsIt) {
