@@ -9,6 +9,9 @@
 
 #if CORVANES_XLSX
 #include <xlsxwriter.h>
+#if !defined(_WIN32)
+#include <locale.h>
+#endif
 #endif
 
 namespace corv {
@@ -252,6 +255,29 @@ class Ecrivain {
   lxw_format* date_;
 };
 
+// The library writes numbers with the C library's printf, which follows the
+// numeric locale: under a French one (the desktop program takes the user's)
+// 1234.5 would be written "1234,5" and the workbook would be corrupt. This
+// thread writes with the C locale's point while the object lives. (The Windows
+// build of the library writes numbers with its own locale-free routine.)
+class LocaleNumeriqueC {
+ public:
+#if !defined(_WIN32)
+  LocaleNumeriqueC() : c_(newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0))) {
+    if (c_) ancienne_ = uselocale(c_);
+  }
+  ~LocaleNumeriqueC() {
+    if (!c_) return;
+    uselocale(ancienne_);
+    freelocale(c_);
+  }
+
+ private:
+  locale_t c_;
+  locale_t ancienne_ = LC_GLOBAL_LOCALE;
+#endif
+};
+
 std::string Repertoire(const std::string& path) {
   const size_t sep = path.find_last_of("/\\");
   if (sep == std::string::npos) return ".";
@@ -305,6 +331,7 @@ pdx::Status EcrireClasseur(pdx::Env* env, const std::string& path, const ListeSt
     }
   }
 
+  [[maybe_unused]] const LocaleNumeriqueC pointDecimal;
   const std::string temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr));
   // The library's own scratch files go beside the target too: the system's
   // temporary directory may not be writable (Windows puts it at C:\).

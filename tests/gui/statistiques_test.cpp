@@ -24,6 +24,7 @@
 #include "forms/qt_dialogs.h"
 #include "gui_support.h"
 #include "support/classeur_lu.h"
+#include "stats/classeur.h"
 #include "stats/collecte.h"
 #include "stats/export.h"
 #include "util/dates.h"
@@ -322,6 +323,7 @@ TEST_F(Statistiques, ExportAsksBeforeReplacingAndDoesNothingOnAnEmptyList) {
 }
 
 TEST_F(Statistiques, AWorkbookNameExportsTheListAsShownWithTotalLast) {
+  if (!corv::ClasseurDisponible()) GTEST_SKIP() << "built without the workbook library";
   testutil::TempDir tmp;
   OngletStatistique* o = f.tsStatsFournisseurs;
   Rechercher(f, o);

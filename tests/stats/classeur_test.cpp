@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 
 #include "demo/generateur.h"
@@ -101,6 +102,12 @@ void VerifierPeriode(const FeuilleLue& f, const corv::Periode& p) {
   }
 }
 
+// Built with -DCORVANES_XLSX=OFF there is no workbook to read.
+#define REQUIRE_XLSX()                                                                  \
+  do {                                                                                  \
+    if (!corv::ClasseurDisponible()) GTEST_SKIP() << "built without the workbook library"; \
+  } while (0)
+
 std::vector<FeuilleLue> Lire(const std::string& path) {
   std::vector<FeuilleLue> f;
   std::string erreur;
@@ -109,6 +116,7 @@ std::vector<FeuilleLue> Lire(const std::string& path) {
 }
 
 TEST(ClasseurTest, EveryCellHoldsTheListsValueAsANumberWithItsFormat) {
+  REQUIRE_XLSX();
   testutil::TempDir tmp;
   ListeStat l = Liste();
   // As the window shows it sorted on an amount: "TOTAL" first.
@@ -174,7 +182,38 @@ TEST(ClasseurTest, EveryCellHoldsTheListsValueAsANumberWithItsFormat) {
   EXPECT_EQ(restes, std::vector<std::string>{"s.xlsx"});  // no temporary file left
 }
 
+// The desktop program runs under the user's locale: a French one writes
+// decimals with a comma, which must not reach the sheet's XML.
+TEST(ClasseurTest, NumbersAreWrittenWithAPointUnderACommaLocale) {
+  REQUIRE_XLSX();
+  const std::string avant = std::setlocale(LC_NUMERIC, nullptr);
+  const char* fr = nullptr;
+  for (const char* nom : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "fr_FR"})
+    if (std::setlocale(LC_NUMERIC, nom)) {
+      fr = nom;
+      break;
+    }
+  if (!fr) GTEST_SKIP() << "no locale with a decimal comma is installed (fr_FR.UTF-8)";
+  char essai[16];
+  std::snprintf(essai, sizeof essai, "%.1f", 1.5);
+  testutil::TempDir tmp;
+  const bool ok = corv::EcrireClasseur(pdx::Env::Default(), tmp.file("s.xlsx"), Liste(), true).ok();
+  std::setlocale(LC_NUMERIC, avant.c_str());
+  EXPECT_STREQ(essai, "1,5") << fr;  // the locale does use a comma
+  ASSERT_TRUE(ok);
+  const std::vector<FeuilleLue> f = Lire(tmp.file("s.xlsx"));
+  ASSERT_EQ(f.size(), 2u);
+  EXPECT_DOUBLE_EQ(f[0].Cellule(4, 2)->valeur, 1234567.89);
+  EXPECT_DOUBLE_EQ(f[0].Cellule(4, 4)->valeur, -3.07);
+  std::map<std::string, std::string> membres;
+  std::string erreur;
+  ASSERT_TRUE(testutil::LireZip(tmp.file("s.xlsx"), &membres, &erreur)) << erreur;
+  EXPECT_EQ(membres["xl/worksheets/sheet1.xml"].find("<v>1234567,89</v>"), std::string::npos);
+  EXPECT_NE(membres["xl/worksheets/sheet1.xml"].find("<v>1234567.89</v>"), std::string::npos);
+}
+
 TEST(ClasseurTest, WithoutDetailsOrPeriodAndTheSheetNamesOfEachList) {
+  REQUIRE_XLSX();
   testutil::TempDir tmp;
   ListeStat l = Liste();
   l.periode = {};
@@ -198,6 +237,7 @@ TEST(ClasseurTest, WithoutDetailsOrPeriodAndTheSheetNamesOfEachList) {
 }
 
 TEST(ClasseurTest, TheWindowsRoutineWritesAWorkbookForAnXlsxName) {
+  REQUIRE_XLSX();
   testutil::TempDir tmp;
   testutil::ScriptedDialogs d;
   // The extension chooses the workbook, in any case; an existing file is asked for.
@@ -221,6 +261,7 @@ TEST(ClasseurTest, TheWindowsRoutineWritesAWorkbookForAnXlsxName) {
 }
 
 TEST(ClasseurTest, AFailedRenameOrAnUnwritableDirectoryLeavesTheOldFileWhole) {
+  REQUIRE_XLSX();
   testutil::TempDir tmp;
   const std::string cible = tmp.file("s.xlsx");
   testutil::WriteFile(cible, "ancien");
@@ -247,6 +288,7 @@ TEST(ClasseurTest, AFailedRenameOrAnUnwritableDirectoryLeavesTheOldFileWhole) {
 // corvanes-batch --xlsx on a demo installation: the workbook holds the list the
 // core computes, every cell of both sheets.
 TEST(ClasseurTest, TheCommandLinesWorkbookHoldsTheComputedList) {
+  REQUIRE_XLSX();
   const std::string batch = std::string(CORVANES_BINARY_DIR) + "/corvanes-batch";
   if (!pdx::Env::Default()->FileExists(batch)) GTEST_SKIP() << "corvanes-batch is not built at " << batch;
   testutil::TempDir tmp;
