@@ -1,6 +1,8 @@
 #include "support/classeur_lu.h"
 
+#if CORVANES_TEST_ZLIB
 #include <zlib.h>
+#endif
 
 #include <cstdint>
 #include <cstdlib>
@@ -17,6 +19,7 @@ uint32_t Le(const std::string& b, size_t at, int n) {
   return v;
 }
 
+#if CORVANES_TEST_ZLIB
 bool Inflate(const std::string& in, size_t taille, std::string* out) {
   out->assign(taille, '\0');
   z_stream z{};
@@ -30,6 +33,14 @@ bool Inflate(const std::string& in, size_t taille, std::string* out) {
   inflateEnd(&z);
   return ok;
 }
+
+uint32_t Crc(const std::string& s) {
+  return static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(s.data()), static_cast<uInt>(s.size())));
+}
+#else
+bool Inflate(const std::string&, size_t, std::string*) { return false; }
+uint32_t Crc(const std::string&) { return 0; }
+#endif
 
 // "AB12" -> (11, 27).
 bool Reference(const std::string& r, int* ligne, int* colonne) {
@@ -108,8 +119,7 @@ bool LireZip(const std::string& path, std::map<std::string, std::string>* membre
       *erreur = path + ": cannot inflate " + nom;
       return false;
     }
-    if (static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(contenu.data()),
-                                    static_cast<uInt>(contenu.size()))) != Le(b, p + 16, 4)) {
+    if (Crc(contenu) != Le(b, p + 16, 4)) {
       *erreur = path + ": bad CRC of " + nom;
       return false;
     }
