@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <unistd.h>
+#include <random>
 
 #if CORVANES_XLSX
 #include <xlsxwriter.h>
@@ -332,7 +332,7 @@ pdx::Status EcrireClasseur(pdx::Env* env, const std::string& path, const ListeSt
   }
 
   [[maybe_unused]] const LocaleNumeriqueC pointDecimal;
-  const std::string temp = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(std::time(nullptr));
+  const std::string temp = path + ".tmp" + std::to_string(std::random_device{}()) + "-" + std::to_string(std::time(nullptr));
   // The library's own scratch files go beside the target too: the system's
   // temporary directory may not be writable (Windows puts it at C:\).
   const std::string scratch = Repertoire(path);
