@@ -46,7 +46,9 @@ void AjouterCapturesAgence(std::vector<EtapeCapture>& etapes);
 void AjouterCapturesSelectionModele(std::vector<EtapeCapture>& etapes);
 void AjouterCapturesCodeArticle(std::vector<EtapeCapture>& etapes);
 // The transfer windows and the client clean-up, each after a simulation run
-// (the sales conditions as "TFicheCopieRemiseAchatVersAgence_Vente").
+// (the sales conditions as "TFicheCopieRemiseAchatVersAgence_Vente"), then the
+// backups window after a real purchase conditions run, before and after its
+// restoration ("TFicheRestauration", "TFicheRestauration_Restauree").
 void AjouterCapturesTransferts(std::vector<EtapeCapture>& etapes);
 // The statistics window after a search on each tab, a row selected
 // ("TFicheStatistiqueAgence_tsStatsCommunes", ...).

@@ -15,6 +15,7 @@ class TFicheCopieDocumentVersAgence : public TFicheTransfert {
 
  protected:
   Travail PreparerTravail() override;
+  SorteTransfert SorteFenetre() const override { return SorteTransfert::kDocuments; }
 };
 
 }  // namespace corv

@@ -12,6 +12,7 @@ class TFicheCopieMessagerieVersAgence : public TFicheTransfert {
 
  protected:
   Travail PreparerTravail() override;
+  SorteTransfert SorteFenetre() const override { return SorteTransfert::kMessagerie; }
 };
 
 }  // namespace corv

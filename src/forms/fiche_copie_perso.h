@@ -12,6 +12,7 @@ class TFicheCopiePersoVersAgence : public TFicheTransfert {
 
  protected:
   Travail PreparerTravail() override;
+  SorteTransfert SorteFenetre() const override { return SorteTransfert::kPersonnalisations; }
 };
 
 }  // namespace corv

@@ -39,6 +39,9 @@ class TFicheCopieRemiseAchatVersAgence : public TFicheTransfert {
 
  protected:
   Travail PreparerTravail() override;
+  SorteTransfert SorteFenetre() const override {
+    return mode_ == kModeVente ? SorteTransfert::kConditionsVente : SorteTransfert::kConditionsAchat;
+  }
   bool EffacerMessages() const override { return true; }
   void showEvent(QShowEvent* e) override;
 

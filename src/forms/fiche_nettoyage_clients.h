@@ -12,6 +12,7 @@ class TFicheNettoyageClients : public TFicheTransfert {
 
  protected:
   Travail PreparerTravail() override;
+  SorteTransfert SorteFenetre() const override { return SorteTransfert::kNettoyageClients; }
 };
 
 }  // namespace corv

@@ -15,6 +15,9 @@
 #include <utility>
 
 #include "data/application.h"
+#include "forms/fenetres.h"
+#include "forms/journal_fenetre.h"
+#include "forms/fiche_restauration.h"
 #include "forms/qt_run_report.h"
 #include "forms/tache_fenetre.h"
 #include "transfer/preparation_run.h"
@@ -49,8 +52,11 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
   btnArreter = new QPushButton(QStringLiteral("Arrêter"), this);
   btnArreter->setObjectName("btnArreter");
   btnArreter->setEnabled(false);
+  btnSauvegardes = new QPushButton(QStringLiteral("Sauvegardes..."), this);
+  btnSauvegardes->setObjectName("btnSauvegardes");
   boutons->addWidget(btnLancer, 1);
   boutons->addWidget(btnArreter);
+  boutons->addWidget(btnSauvegardes);
   layout->addLayout(boutons);
 
   lblLecture = new QLabel(this);
@@ -80,6 +86,8 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
   rouge.setColor(QPalette::Text, Qt::red);
   lstErreurs->setPalette(rouge);
   layout->addWidget(lstErreurs, 1);
+  lblJournal = NouveauLabelJournal(this);
+  layout->addWidget(lblJournal);
 
   resize(760, 640);
 
@@ -87,6 +95,7 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
   connect(btnArreter, &QPushButton::clicked, this, &TFicheTransfert::btnArreterClick);
   connect(tache_, &TacheFenetre::termine, this, &TFicheTransfert::Terminer);
   QtRunReport* report = tache_->qtReport();
+  connect(btnSauvegardes, &QPushButton::clicked, this, &TFicheTransfert::btnSauvegardesClick);
   // Lines are gathered and shown a batch at a time: scrolling the list for each
   // line of a long detailed log would keep the window busy long after the run.
   vidage_ = new QTimer(this);
@@ -137,6 +146,13 @@ void TFicheTransfert::ActiverControles(bool actif) {
   optionsBox_->setEnabled(actif);
   cbSimulation->setEnabled(actif);
   btnArreter->setEnabled(!actif);
+  btnSauvegardes->setEnabled(actif);
+}
+
+void TFicheTransfert::btnSauvegardesClick() {
+  if (EnCours()) return;  // a restoration must not race the run that saves
+  TFicheRestauration f(app_, NomSorte(SorteFenetre()), windowTitle().toStdString(), this);
+  ExecuterModal(f);
 }
 
 void TFicheTransfert::btnLancerClick() {
@@ -187,6 +203,8 @@ void TFicheTransfert::Terminer(const QString& erreur) {
   ActiverControles(true);
   if (listMessages->count() > 0) listMessages->setCurrentRow(listMessages->count() - 1);
   if (!erreur.isEmpty()) dialogs_.Error(erreur.toStdString());
+  if (!resultat_.journal.chemin.empty() || !resultat_.journal.erreur.empty())
+    AfficherJournal(lblJournal, resultat_.journal, dialogs_);
   Q_EMIT runTermine();
   // The task closes the window next when closing was asked.
 }

@@ -50,6 +50,8 @@ class TFicheTransfert : public QDialog {
   QCheckBox* cbSimulation;
   QPushButton* btnLancer;
   QPushButton* btnArreter;
+  QPushButton* btnSauvegardes;
+  QLabel* lblJournal;  // where the last run's journal was written  // "Sauvegardes...": the window's saved runs and their restoration
 
   bool EnCours() const;
   // Blocks (processing events) until the run in progress, if any, is over.
@@ -61,6 +63,8 @@ class TFicheTransfert : public QDialog {
  public Q_SLOTS:
   void btnLancerClick();
   void btnArreterClick();
+  // Opens the backups of the window's kind of run (TFicheRestauration).
+  void btnSauvegardesClick();
 
  Q_SIGNALS:
   void runTermine();
@@ -68,6 +72,8 @@ class TFicheTransfert : public QDialog {
  protected:
   // The kind of window: its run, built on the window's thread from the options.
   virtual Travail PreparerTravail() = 0;
+  // The kind of run of the window (its backups are listed by that name).
+  virtual SorteTransfert SorteFenetre() const = 0;
   // The core run object of the kind, made from the run's options.
   using CreationRun = std::function<std::unique_ptr<TransfertAgences>(RunReport&, const OptionsRun&)>;
   // The work of a core run object, prepared as the command line prepares it:

@@ -419,6 +419,21 @@ pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHot
   return ecrire(JournalErreursConditions(opt_.mode), Erreurs());
 }
 
+std::vector<std::pair<std::string, std::string>> TransfertConditions::OptionsJournal() const {
+  auto oui = [](bool b) -> std::string { return b ? "oui" : "non"; };
+  std::vector<std::pair<std::string, std::string>> o;
+  o.push_back({"Suppression des remises de l'agence avant la copie", oui(opt_.suppression)});
+  if (opt_.suppression) o.push_back({"Ajout des fabricants sans remises", oui(opt_.ajoutFournisseurs)});
+  o.push_back({std::string(opt_.mode == kModeVente ? "Copier les remises VENTE" : "Copier les remises ACHAT"),
+               opt_.conditionsParticulieres ? "Fournisseur + Conditions particulières" : "Fournisseur"});
+  if (!opt_.suppression)
+    o.push_back({"Règle de remplacement ligne à ligne",
+                 opt_.ecraser ? "On écrase la remise" : "On conserve la meilleure remise"});
+  o.push_back({"Inclure les fournisseurs Zone Libre", oui(opt_.zoneLibre)});
+  o.push_back({"Afficher les informations détaillées", oui(opt_.details)});
+  return o;
+}
+
 void TransfertConditions::Terminer(bool complete) {
   repertoireJournaux_.clear();
   if (!complete) return;

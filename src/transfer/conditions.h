@@ -74,6 +74,7 @@ class TransfertConditions : public TransfertAgences {
   pdx::Status TraiterAgence(const AgenceTransfert& a) override;
   std::string TexteFin() const override { return "Fin de l'intégration des remises."; }
   void Terminer(bool complete) override;
+  std::vector<std::pair<std::string, std::string>> OptionsJournal() const override;
 
  private:
   pdx::Status LireFournisseursMaj();

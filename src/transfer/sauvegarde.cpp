@@ -218,11 +218,23 @@ pdx::Status SauvegardeRun::Commencer() {
   std::string essai = nom;
   for (int i = 2; env_->DirExists(pdx::JoinPath(racine_, essai)); ++i) essai = nom + "_" + std::to_string(i);
   std::string dir = pdx::JoinPath(racine_, essai);
+  // Runs of the same second (a restoration right after its run) keep the
+  // order they were made in, whatever their kinds' names.
+  std::vector<std::string> existants;
+  int rang = 0;
+  if (NomsDesRuns(env_, racine_, &existants).ok())
+    for (const auto& n : existants)
+      if (n.compare(0, 19, nom, 0, 19) == 0) ++rang;
   PDX_RETURN_IF_ERROR(CreerRepertoire(env_, dir));
   IniFile ini = IniFile::FromText("");
+  if (rang > 0) ini.WriteInteger(kSectionRun, "Rang", rang);
   ini.WriteString(kSectionRun, "Sorte", sorte_);
   ini.WriteString(kSectionRun, "Debut", Horodatage(debut_, "%d/%m/%Y %H:%M:%S"));
   ini.WriteString(kSectionRun, "Agences", "");
+  if (!restauration_.empty()) {
+    ini.WriteString(kSectionRun, "Restauration", restauration_);
+    ini.WriteString(kSectionRun, "SorteRestauree", sorteRestauree_);
+  }
   PDX_RETURN_IF_ERROR(EcrireIni(env_, pdx::JoinPath(dir, kManifesteSauvegarde), ini));
   PDX_RETURN_IF_ERROR(env_->SyncDir(racine_));
   nom_ = essai;
@@ -230,6 +242,13 @@ pdx::Status SauvegardeRun::Commencer() {
   // A failed clean-up of old backups must not stop the run that protects its data.
   if (elaguer_) ElaguerSauvegardes(env_, racine_, kSauvegardesConservees).IgnoreError();
   return pdx::Status::OK();
+}
+
+void SauvegardeRun::PourRestaurer(const RunSauve& restauree) {
+  restauration_ = restauree.nom;
+  sorteRestauree_ = restauree.sorte == kSorteAvantRestauration && !restauree.sorteRestauree.empty()
+                        ? restauree.sorteRestauree
+                        : restauree.sorte;
 }
 
 pdx::Status SauvegardeRun::EcrireManifeste(const AgenceSauvee& a, const std::string& dirAgence) {
@@ -361,6 +380,9 @@ pdx::Status LireSauvegarde(pdx::Env* env, const std::string& racine, const std::
   PDX_RETURN_IF_ERROR(LireIni(env, pdx::JoinPath(run->repertoire, kManifesteSauvegarde), &ini));
   run->sorte = ini.ReadString(kSectionRun, "Sorte", "");
   run->debut = ini.ReadString(kSectionRun, "Debut", "");
+  run->restauration = ini.ReadString(kSectionRun, "Restauration", "");
+  run->sorteRestauree = ini.ReadString(kSectionRun, "SorteRestauree", "");
+  run->rang = static_cast<int>(ini.ReadInteger(kSectionRun, "Rang", 0));
   for (const auto& d : Separer(ini.ReadString(kSectionRun, "Agences", ""))) {
     if (!env->FileExists(pdx::JoinPath(pdx::JoinPath(run->repertoire, d), kManifesteSauvegarde))) continue;
     AgenceSauvee a;
@@ -379,6 +401,10 @@ pdx::Status ListerSauvegardes(pdx::Env* env, const std::string& racine, std::vec
     PDX_RETURN_IF_ERROR(LireSauvegarde(env, racine, n, &r));
     runs->push_back(std::move(r));
   }
+  std::stable_sort(runs->begin(), runs->end(), [](const RunSauve& a, const RunSauve& b) {
+    int c = a.nom.compare(0, 19, b.nom, 0, 19);
+    return c != 0 ? c < 0 : a.rang < b.rang;
+  });
   return pdx::Status::OK();
 }
 
@@ -500,6 +526,7 @@ pdx::Status Restaurer(pdx::Env* env, const HostPaths* host, const RunSauve& run,
   std::string racine = run.repertoire.substr(0, run.repertoire.find_last_of('/'));
   SauvegardeRun avant(env, racine, kSorteAvantRestauration, std::time(nullptr));
   avant.SansElagage();
+  avant.PourRestaurer(run);
   for (const auto& c : cibles) {
     pdx::Status s = avant.SauverTable(c.agence->code, c.agence->nom, c.table->repertoire, c.dir, c.table->fichier);
     if (!s.ok()) return pdx::Status::IOError(s.message() + ". Aucune table n'a été restaurée.");

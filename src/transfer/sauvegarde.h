@@ -86,6 +86,12 @@ struct RunSauve {
   std::string debut;  // "08/12/2026 09:37:57"
   std::string repertoire;  // host path of the run's folder
   std::vector<AgenceSauvee> agences;
+  // A run of kind "avant-restauration": the run whose restoration it prepared,
+  // and that run's own kind (the kind of the transfer at the origin, through
+  // a chain of restorations). Empty otherwise.
+  std::string restauration, sorteRestauree;
+  // Runs started in the same second: their order of creation (0 for the first).
+  int rang = 0;
 };
 
 // The backups of one run.
@@ -108,6 +114,8 @@ class SauvegardeRun {
   size_t TablesSauvees() const { return faites_.size(); }
   // Keeps every older run (the restoration saves what it replaces this way).
   void SansElagage() { elaguer_ = false; }
+  // A restoration's own backup: which run it restores (recorded with the run).
+  void PourRestaurer(const RunSauve& restauree);
 
  private:
   pdx::Status Commencer();
@@ -117,6 +125,7 @@ class SauvegardeRun {
   std::string racine_, sorte_;
   std::time_t debut_;
   bool elaguer_ = true;
+  std::string restauration_, sorteRestauree_;
   std::string nom_, repertoire_;
   std::vector<AgenceSauvee> agences_;
   std::set<std::string> faites_;  // agency + directory + table (upper case) already saved
@@ -134,6 +143,7 @@ class SauvegardeFichiers : public SauvegardeTransfert {
   pdx::Status AvantModification(const AgenceTransfert& agence, const std::string& repertoireHote,
                                 const std::string& fichier) override;
   void Fin(bool) override {}
+  std::string Nom() const override { return run_ ? run_->Nom() : ""; }
 
   const std::string& Racine() const { return racine_; }
   // The backups of the last run started (null before the first).
@@ -145,8 +155,9 @@ class SauvegardeFichiers : public SauvegardeTransfert {
   std::unique_ptr<SauvegardeRun> run_;
 };
 
-// The runs of a backup root, oldest first (by folder name, which starts with the
-// start time). A missing root is an empty list.
+// The runs of a backup root, oldest first (by the start time their folder name
+// starts with, then, within one second, in the order they were made). A
+// missing root is an empty list.
 pdx::Status ListerSauvegardes(pdx::Env* env, const std::string& racine, std::vector<RunSauve>* runs);
 // One run by folder name: NotFound when absent.
 pdx::Status LireSauvegarde(pdx::Env* env, const std::string& racine, const std::string& nom, RunSauve* run);

@@ -1,5 +1,7 @@
 #include "transfer/squelette.h"
 
+#include "transfer/restauration.h"
+
 #include <algorithm>
 
 #include "data/fonctions_bd.h"
@@ -241,6 +243,39 @@ pdx::Status TransfertAgences::AttendreValidation() {
 }
 
 ResultatRun TransfertAgences::Lancer() {
+  const auto debut = std::chrono::system_clock::now();
+  ResultatRun r = LancerSeul();
+  EcrireJournal(debut, &r);
+  return r;
+}
+
+void TransfertAgences::EcrireJournal(std::chrono::system_clock::time_point debut, ResultatRun* r) {
+  JournalRun j;
+  j.sorte = NomSorte(Sorte());
+  j.libelle = LibelleSorte(j.sorte);
+  j.simulation = Simulation();
+  j.debut = debut;
+  j.fin = std::chrono::system_clock::now();
+  j.options = OptionsJournal();
+  if (!Simulation() && options_.sauvegarde && !options_.sauvegarde->Nom().empty())
+    j.options.push_back({"Sauvegarde des tables modifiées", options_.sauvegarde->Nom()});
+  switch (r->fin) {
+    case ResultatRun::Fin::kTerminee: j.resultat = "Terminé"; break;
+    case ResultatRun::Fin::kArretee: j.resultat = "Arrêté à la demande après l'agence en cours"; break;
+    case ResultatRun::Fin::kErreur: j.resultat = "Erreur : " + r->erreur; break;
+    case ResultatRun::Fin::kRefusee: j.resultat = "Refusé : " + r->erreur; break;
+  }
+  // A refused run logged nothing: the lists of an earlier run are not its own.
+  if (r->fin != ResultatRun::Fin::kRefusee) {
+    j.messages = messages_;
+    j.erreurs = erreurs_;
+  }
+  const std::string ini = options_.fichierIniBde.empty() ? host_.ToHost(chemins_.FichierIniBde()) : options_.fichierIniBde;
+  pdx::Status s = EcrireJournalRun(host_.env(), RepertoireJournaux(ini), j, &r->journal.chemin);
+  if (!s.ok()) r->journal.erreur = s.message().empty() ? s.ToString() : s.message();
+}
+
+ResultatRun TransfertAgences::LancerSeul() {
   // One run at a time per installation: a lock held on a file of head office's
   // Administration directory, which the system drops if the process dies.
   std::unique_ptr<pdx::FileLock> verrou;

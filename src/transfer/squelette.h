@@ -51,6 +51,7 @@
 
 #include "data/application.h"
 #include "data/dm.h"
+#include "data/journal.h"
 #include "paradox/status.h"
 #include "paradox/writer.h"
 #include "data/chemins.h"
@@ -98,6 +99,8 @@ class SauvegardeTransfert {
                                         const std::string& fichier) = 0;
   // complete: the run walked every agency without error.
   virtual void Fin(bool complete) = 0;
+  // The name under which the run's backups can be restored ("" when none was made).
+  virtual std::string Nom() const { return ""; }
 };
 
 // What the front end decides before a run.
@@ -124,6 +127,9 @@ struct ResultatRun {
   Fin fin = Fin::kTerminee;
   std::string erreur;       // French, UTF-8; empty unless kErreur or kRefusee
   int agencesTraitees = 0;  // agencies whose work was done (eligible ones)
+  // The run's journal (data/journal.h): where it was written, or why it was
+  // not (which does not change how the run ended).
+  JournalEcrit journal;
   bool ok() const { return fin == Fin::kTerminee || fin == Fin::kArretee; }
 };
 
@@ -140,6 +146,8 @@ class TransfertAgences {
   TransfertAgences(const TransfertAgences&) = delete;
   TransfertAgences& operator=(const TransfertAgences&) = delete;
 
+  // Runs, then writes the run's journal (even for a refused run) beside the
+  // installation's "qvrbde.ini" (OptionsRun::fichierIniBde).
   ResultatRun Lancer();
 
   // The lines of the last run (message list, error list), in order.
@@ -181,6 +189,8 @@ class TransfertAgences {
   virtual void RepertoireAbsent(const AgenceTransfert& /*a*/) {}
   // After the end lines; complete = every agency walked without error.
   virtual void Terminer(bool /*complete*/) {}
+  // The user's options, for the journal: (caption, value) in the window's order.
+  virtual std::vector<std::pair<std::string, std::string>> OptionsJournal() const { return {}; }
   // The client clean-up examines the agencies sharing head office's
   // Administration (Flag bit 0 set) and re-points QuintrelDossiers at
   // Repertoire\Dossiers\; the transfers the others, re-pointing
@@ -226,6 +236,8 @@ class TransfertAgences {
  private:
   class DialogsRun;
   ResultatRun Executer();
+  ResultatRun LancerSeul();
+  void EcrireJournal(std::chrono::system_clock::time_point debut, ResultatRun* r);
   pdx::Status Parcourir(ResultatRun* r);
   pdx::Status ParcourirAgences(ResultatRun* r);
   void Restaurer();

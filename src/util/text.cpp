@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 
 #include "paradox/codepage.h"
 
@@ -63,6 +64,41 @@ bool Utf8ToCp1252(std::string_view utf8, std::string* out) {
   }
   *out = std::move(r);
   return true;
+}
+
+std::string Utf8ToCp1252Marked(std::string_view utf8, int* replaced) {
+  std::string r;
+  r.reserve(utf8.size());
+  int n = 0;
+  char marque[16];
+  size_t i = 0;
+  while (i < utf8.size()) {
+    const size_t debut = i;
+    uint32_t cp = 0;
+    if (!NextUtf8(utf8, &i, &cp)) {
+      std::snprintf(marque, sizeof marque, "<0x%02X>", static_cast<unsigned char>(utf8[debut]));
+      r += marque;
+      ++n;
+      i = debut + 1;
+      continue;
+    }
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      r.push_back(static_cast<char>(cp));
+      continue;
+    }
+    int found = -1;
+    for (int k = 0; k < 32; ++k)
+      if (kHigh[k] != 0 && kHigh[k] == cp) found = k;
+    if (found >= 0) {
+      r.push_back(static_cast<char>(0x80 + found));
+      continue;
+    }
+    std::snprintf(marque, sizeof marque, "<U+%04X>", static_cast<unsigned>(cp));
+    r += marque;
+    ++n;
+  }
+  if (replaced) *replaced = n;
+  return r;
 }
 
 bool IsValidUtf8(std::string_view s) {

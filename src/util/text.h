@@ -15,6 +15,11 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // place in the code page or the input is not valid UTF-8.
 bool Utf8ToCp1252(std::string_view utf8, std::string* out);
 bool IsValidUtf8(std::string_view s);
+// UTF-8 -> code page 1252 for a log, which must keep every line: a character
+// the code page has no place for is written as its code point between angle
+// brackets ("<U+4E2D>"), a byte that is not UTF-8 as "<0xFF>"; *replaced,
+// when given, counts them. Nothing is silently dropped or changed.
+std::string Utf8ToCp1252Marked(std::string_view utf8, int* replaced = nullptr);
 
 // Removes spaces, tabs, CR and LF at both ends.
 std::string Trim(std::string_view s);

@@ -9,6 +9,7 @@
 #include "forms/fenetres.h"
 #include "paradox/table.h"
 #include "support/demo_copie.h"
+#include "support/table_check.h"
 #include "util/dates.h"
 
 namespace guitest {
@@ -66,6 +67,25 @@ TableLue Lire(const std::string& dir, const std::string& table) {
     r.lignes.push_back(std::move(row));
   }
   return r;
+}
+
+// Every table of the installation (rows as text) and every document file,
+// by path relative to it; backups, logs and the executable's directory left out.
+Contenu ContenuInstallation(const std::string& racine) {
+  Contenu c;
+  for (const auto& e : fs::recursive_directory_iterator(racine)) {
+    if (!e.is_regular_file()) continue;
+    std::string rel = fs::relative(e.path(), racine).string();
+    if (rel.rfind("Sauvegardes", 0) == 0 || rel.rfind("bin", 0) == 0) continue;
+    std::string ext = e.path().extension().string();
+    for (auto& ch : ext) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (ext == ".DB") {
+      c[rel] = testutil::ReadRows(pdx::Env::Default(), e.path().parent_path().string(), e.path().filename().string());
+    } else if (rel.find("Documents") != std::string::npos) {
+      c[rel] = {{testutil::ReadFile(e.path().string())}};
+    }
+  }
+  return c;
 }
 
 void Evenements(int ms) {

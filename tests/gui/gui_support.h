@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,11 @@ W* Trouver(QWidget* parent, const char* nom) {
   EXPECT_NE(w, nullptr) << "no widget " << nom;
   return w;
 }
+
+// Every table of an installation (rows as text) and every document file, by
+// path relative to it; backups, logs and the executable's directory left out.
+using Contenu = std::map<std::string, std::vector<std::vector<std::string>>>;
+Contenu ContenuInstallation(const std::string& racine);
 
 void Evenements(int ms = 10);
 

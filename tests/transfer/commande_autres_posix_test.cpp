@@ -41,6 +41,7 @@ V Lignes(const std::string& texte) {
 struct Sortie {
   int code = -1;
   V out, err;
+  std::string journal;  // the file the last line of standard output names
 };
 
 class CommandeAutres : public ::testing::Test {
@@ -69,6 +70,12 @@ class CommandeAutres : public ::testing::Test {
     s.code = testutil::RunCommand("'" + Programme() + "' --ini '" + inst.Ini() + "' " + arguments + " 2>'" + err + "'", &out);
     s.out = Lignes(out);
     s.err = Lignes(testutil::ReadFile(err));
+    // The journal's line comes last, after the run's own lines.
+    const std::string journal = "Journal du traitement : ";
+    if (!s.out.empty() && s.out.back().rfind(journal, 0) == 0) {
+      s.journal = s.out.back().substr(journal.size());
+      s.out.pop_back();
+    }
     return s;
   }
   Installation inst;
@@ -92,6 +99,7 @@ TEST_F(CommandeAutres, OutputIsWhatTheRunReports) {
   EXPECT_EQ(s.code, 0);
   EXPECT_EQ(s.out, perso.messages);
   EXPECT_EQ(s.err, perso.errors);
+  EXPECT_TRUE(pdx::Env::Default()->FileExists(s.journal)) << s.journal;
   s = Lancer("transfert messagerie");
   EXPECT_EQ(s.code, 0);
   EXPECT_EQ(s.out, messagerie.messages);
@@ -174,6 +182,7 @@ TEST_F(CommandeAutres, ASecondRunIsRefused) {
   EXPECT_EQ(s.code, 1);
   EXPECT_TRUE(s.out.empty());
   EXPECT_EQ(s.err, V({kTexteRunEnCours}));
+  EXPECT_TRUE(pdx::Env::Default()->FileExists(s.journal)) << "a refused run leaves its journal too";
   EXPECT_EQ(inst.Lire("Administration", "CLIENT.DB").size(), 2u);
 }
 

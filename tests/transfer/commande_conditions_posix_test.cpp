@@ -41,6 +41,7 @@ Ligne Fns(const std::string& code, const std::string& nom) { return {{"Code", T(
 struct Sortie {
   int code = -1;
   V out, err;
+  std::string journal;  // the file the last line of standard output names
 };
 
 class CommandeConditions : public ::testing::Test {
@@ -74,6 +75,12 @@ class CommandeConditions : public ::testing::Test {
                                   &out);
     s.out = Lignes(out);
     s.err = Lignes(testutil::ReadFile(err));
+    // The journal's line comes last, after the run's own lines.
+    const std::string journal = "Journal du traitement : ";
+    if (!s.out.empty() && s.out.back().rfind(journal, 0) == 0) {
+      s.journal = s.out.back().substr(journal.size());
+      s.out.pop_back();
+    }
     return s;
   }
   static bool Contient(const V& v, const std::string& l) { return std::find(v.begin(), v.end(), l) != v.end(); }
@@ -91,6 +98,8 @@ TEST_F(CommandeConditions, OutputIsWhatTheRunReports) {
     EXPECT_EQ(s.out, rep.messages);
     EXPECT_EQ(s.err, rep.errors);
     EXPECT_EQ(s.err, V{" => Agence  : Partagée - Ne possède pas son propre répertoire Administration"});
+    EXPECT_EQ(s.journal.rfind(inst.Hote("Journaux/"), 0), 0u) << s.journal;
+    EXPECT_TRUE(pdx::Env::Default()->FileExists(s.journal)) << s.journal;
   }
   // The log files went beside the executable.
   EXPECT_TRUE(pdx::Env::Default()->FileExists(inst.Hote("bin/copie_remises_achat_messages.log")));

@@ -88,6 +88,7 @@ TEST_F(Restauration, ListsRunsAndRestoresARunOrOneAgency) {
   EXPECT_EQ(t3::Lignes(b, "REMISES.DB"), avantB);
   EXPECT_TRUE(t3::Controle(a, "REMISES.DB").empty());
   EXPECT_NE(out.find("Restauration terminée : 2 table(s) restaurée(s).\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("\nJournal du traitement : " + demo_->dir + "/Journaux/"), std::string::npos) << out;
 }
 
 TEST_F(Restauration, UsageErrorsAndUnknownNames) {

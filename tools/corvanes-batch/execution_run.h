@@ -20,6 +20,8 @@ PreparationRun PreparerRun(const Contexte& ctx, Application& app, bool reel);
 // Runs to the end, the lines going to the console as they are logged. Exit
 // code: kTermine when the run completed (error-list lines included), kEchec
 // when it ended on an error or was refused (the reason on standard error).
+// The run's journal is named last on standard output ("Journal du traitement :
+// PATH"), or, when it could not be written, why on standard error.
 int ExecuterRun(TransfertAgences& run, ConsoleRunReport& console);
 
 }  // namespace corv::batch

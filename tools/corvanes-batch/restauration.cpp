@@ -4,7 +4,7 @@
 #include "commandes.h"
 #include "console.h"
 #include "paradox/env.h"
-#include "transfer/sauvegarde.h"
+#include "transfer/restauration.h"
 
 namespace corv::batch {
 
@@ -94,23 +94,16 @@ int Restauration(const Contexte& ctx, const std::vector<std::string>& args) {
   const std::string racine = RacineSauvegardesInstallation(app.chemins(), app.host(), ctx.ini);
   if (liste) return Lister(env, racine);
 
-  // Not while a transfer or a clean-up runs on this installation.
-  std::unique_ptr<pdx::FileLock> verrouRun;
-  pdx::Status v = VerrouRestauration(app.session(), app.host(), &verrouRun);
-  if (!v.ok()) {
-    std::fprintf(stderr, "%s\n", v.message().c_str());
-    return kEchec;
-  }
-
-  RunSauve sauvegarde;
-  pdx::Status s = LireSauvegarde(env, racine, run, &sauvegarde);
-  if (!s.ok()) {
-    std::fprintf(stderr, "%s\n", s.message().c_str());
-    return kEchec;
-  }
   ConsoleRunReport rapport;
-  s = Restaurer(env, &app.host(), sauvegarde, agence, rapport);
+  JournalEcrit journal;
+  pdx::Status s = RestaurerSauvegarde(app, racine, run, agence, rapport, nullptr, &journal);
   rapport.Effacer();
+  if (journal.erreur.empty()) {
+    std::printf("%s\n", LigneJournal(journal).c_str());
+  } else {
+    std::fflush(stdout);
+    std::fprintf(stderr, "%s\n", LigneJournal(journal).c_str());
+  }
   if (!s.ok()) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n", s.message().c_str());
