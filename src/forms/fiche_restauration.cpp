@@ -292,7 +292,6 @@ void TFicheRestauration::LancerRestauration() {
   erreur_.clear();
   restaurees_ = 0;
   journal_ = JournalEcrit();
-  report_->Reset();
   pbAgence->setValue(0);
   ActiverControles(false);
   thread_ = QThread::create([this, nom, code]() {

@@ -41,7 +41,7 @@ class JournalTransfert : public ::testing::Test {
   void SetUp() override {
     demo_ = t3::NouvelleDemo(3, 2);
     app_ = std::make_unique<corv::Application>(pdx::Env::Default(), demo_->dir + "/corvanes", dialogs_);
-    ASSERT_TRUE(app_->Demarrer(demo_->ini()));
+    ASSERT_TRUE(app_->Demarrer(demo_->ini()).ok());
     app_->InitialiserFenetrePrincipale();
   }
   corv::ResultatRun Lancer(bool reel, corv::RecordingRunReport* rapport, std::string* sauvegarde = nullptr) {
