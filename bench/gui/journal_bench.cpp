@@ -30,6 +30,8 @@ class FenetreJournal : public corv::TFicheTransfert {
   FenetreJournal(corv::Application& app, int lignes) : TFicheTransfert(app), lignes_(lignes) {}
 
  protected:
+  // The lines are those of a detailed purchase conditions log.
+  corv::SorteTransfert SorteFenetre() const override { return corv::SorteTransfert::kConditionsAchat; }
   Travail PreparerTravail() override {
     const int n = lignes_;
     return [n](corv::RunReport& r) -> std::string {
