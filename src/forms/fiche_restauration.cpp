@@ -1,23 +1,24 @@
 #include "forms/fiche_restauration.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QEventLoop>
+#include <QEvent>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPalette>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <exception>
 #include <algorithm>
+#include <vector>
 
 #include "data/application.h"
 #include "forms/journal_fenetre.h"
+#include "forms/listes_tache.h"
 #include "forms/qt_run_report.h"
+#include "forms/tache_fenetre.h"
+#include "util/status_text.h"
 
 namespace corv {
 
@@ -69,25 +70,57 @@ std::string Posterieurs(const std::vector<RunPosterieur>& v) {
   return s;
 }
 
-QTreeWidget* Liste(QWidget* parent, const char* nom, const QStringList& colonnes) {
-  auto* l = new QTreeWidget(parent);
-  l->setObjectName(nom);
-  l->setHeaderLabels(colonnes);
-  l->setRootIsDecorated(false);
-  l->setUniformRowHeights(true);
-  l->setAllColumnsShowFocus(true);
-  l->setSelectionMode(QAbstractItemView::SingleSelection);
-  return l;
-}
-
-// Columns fitted to their texts, none wider than a third of the window: fifty
-// agency codes stay readable in the tip and the later columns stay in view.
-void AjusterColonnes(QTreeWidget* l) {
-  for (int c = 0; c < l->columnCount(); ++c) {
-    l->resizeColumnToContents(c);
-    if (l->columnWidth(c) > 300) l->setColumnWidth(c, 300);
+// The columns as wide as their texts while they all fit in the list;
+// otherwise the widest are narrowed alike, their texts cut (whole in their
+// tips), so that every column, "Modifiées depuis" last, stays in view without
+// scrolling sideways. Fitted again whenever the list's width changes.
+class ListeAjustee : public QTreeWidget {
+ public:
+  ListeAjustee(QWidget* parent, const char* nom, const QStringList& colonnes) : QTreeWidget(parent) {
+    setObjectName(nom);
+    setHeaderLabels(colonnes);
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideRight);
   }
-}
+
+  void Ajuster() {
+    const int n = columnCount();
+    std::vector<int> largeurs(static_cast<size_t>(n));
+    int total = 0;
+    for (int c = 0; c < n; ++c) {
+      resizeColumnToContents(c);
+      largeurs[static_cast<size_t>(c)] = columnWidth(c);
+      total += columnWidth(c);
+    }
+    const int dispo = viewport()->width();
+    if (total <= dispo || dispo <= 0) return;
+    // The largest width w such that the columns, none wider than w, fit.
+    std::vector<int> tri = largeurs;
+    std::sort(tri.begin(), tri.end());
+    int reste = dispo, plafond = 0;
+    for (size_t i = 0; i < tri.size(); ++i) {
+      const int restantes = static_cast<int>(tri.size() - i);
+      if (tri[i] * restantes > reste) {
+        plafond = reste / restantes;
+        break;
+      }
+      reste -= tri[i];
+    }
+    plafond = std::max(plafond, header()->minimumSectionSize());
+    for (int c = 0; c < n; ++c) setColumnWidth(c, std::min(largeurs[static_cast<size_t>(c)], plafond));
+  }
+
+ protected:
+  bool viewportEvent(QEvent* e) override {
+    const bool r = QTreeWidget::viewportEvent(e);
+    if (e->type() == QEvent::Resize) Ajuster();
+    return r;
+  }
+};
 
 }  // namespace
 
@@ -97,7 +130,7 @@ TFicheRestauration::TFicheRestauration(Application& app, std::string sorte, cons
       dialogs_(app.dialogs()),
       sorte_(std::move(sorte)),
       racine_(RacineSauvegardesInstallation(app.chemins(), app.host(), app.FichierIni())),
-      report_(new QtRunReport(this)) {
+      tache_(new TacheFenetre(this)) {
   setObjectName("TFicheRestauration");
   setWindowTitle(Q("Sauvegardes - " + libelle));
   auto* layout = new QVBoxLayout(this);
@@ -109,7 +142,7 @@ TFicheRestauration::TFicheRestauration(Application& app, std::string sorte, cons
   lblSauvegardes->setObjectName("lblSauvegardes");
   lblSauvegardes->setWordWrap(true);
   layout->addWidget(lblSauvegardes);
-  lwSauvegardes = Liste(this, "lwSauvegardes",
+  lwSauvegardes = new ListeAjustee(this, "lwSauvegardes",
                         {Q("Date et heure"), Q("Traitement"), Q("Lancement"), Q("Agences"), Q("Tables sauvegardées"),
                          Q("Modifiées depuis")});
   layout->addWidget(lwSauvegardes, 3);
@@ -117,7 +150,7 @@ TFicheRestauration::TFicheRestauration(Application& app, std::string sorte, cons
   auto* lblAgences = new QLabel(Q("Agences de la sauvegarde choisie :"), this);
   lblAgences->setObjectName("lblAgences");
   layout->addWidget(lblAgences);
-  lwAgences = Liste(this, "lwAgences", {Q("Agence"), Q("Code"), Q("Tables")});
+  lwAgences = new ListeAjustee(this, "lwAgences", {Q("Agence"), Q("Code"), Q("Tables")});
   layout->addWidget(lwAgences, 2);
 
   auto* boutons = new QHBoxLayout;
@@ -137,33 +170,28 @@ TFicheRestauration::TFicheRestauration(Application& app, std::string sorte, cons
   pbAgence->setValue(0);
   layout->addWidget(lblAgence);
   layout->addWidget(pbAgence);
-  listMessages = new QListWidget(this);
-  listMessages->setObjectName("listMessages");
-  layout->addWidget(listMessages, 2);
-  lstErreurs = new QListWidget(this);
-  lstErreurs->setObjectName("lstErreurs");
-  QPalette rouge = lstErreurs->palette();
-  rouge.setColor(QPalette::Text, Qt::red);
-  lstErreurs->setPalette(rouge);
-  layout->addWidget(lstErreurs, 1);
-  lblJournal = NouveauLabelJournal(this);
-  layout->addWidget(lblJournal);
+  const ListesTache listes = AjouterListesTache(this, layout, 2, 1);
+  listMessages = listes.messages;
+  lstErreurs = listes.erreurs;
+  lblJournal = listes.journal;
 
   resize(900, 680);
 
   connect(lwSauvegardes, &QTreeWidget::currentItemChanged, this, [this]() { RemplirAgences(); });
   connect(btnRestaurer, &QPushButton::clicked, this, &TFicheRestauration::btnRestaurerClick);
   connect(btnFermer, &QPushButton::clicked, this, &TFicheRestauration::close);
-  connect(report_, &QtRunReport::message, this, [this](const QString& l) {
+  connect(tache_, &TacheFenetre::termine, this, &TFicheRestauration::Terminer);
+  QtRunReport* report = tache_->qtReport();
+  connect(report, &QtRunReport::message, this, [this](const QString& l) {
     listMessages->addItem(l);
     listMessages->scrollToBottom();
   });
-  connect(report_, &QtRunReport::error, this, [this](const QString& l) {
+  connect(report, &QtRunReport::error, this, [this](const QString& l) {
     lstErreurs->addItem(l);
     lstErreurs->scrollToBottom();
   });
-  connect(report_, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
-  connect(report_, &QtRunReport::agencyProgress, this, [this](int p, int m) {
+  connect(report, &QtRunReport::agencyLabel, lblAgence, &QLabel::setText);
+  connect(report, &QtRunReport::agencyProgress, this, [this](int p, int m) {
     pbAgence->setMaximum(m);
     pbAgence->setValue(p);
   });
@@ -171,10 +199,11 @@ TFicheRestauration::TFicheRestauration(Application& app, std::string sorte, cons
   Actualiser();
 }
 
-TFicheRestauration::~TFicheRestauration() {
-  // The restoration holds references to this window's report: never leave it running.
-  if (thread_) thread_->wait();
-}
+// A restoration in progress is waited for by the task, a child of the window
+// (it never stops half way: see closeEvent).
+TFicheRestauration::~TFicheRestauration() = default;
+
+bool TFicheRestauration::EnCours() const { return tache_->EnCours(); }
 
 void TFicheRestauration::Actualiser() {
   const SauvegardeListee* avant = Selection();
@@ -193,14 +222,15 @@ void TFicheRestauration::Actualiser() {
     item->setText(3, Q(Agences(r)));
     item->setToolTip(3, Q(Agences(r)));
     item->setText(4, Q(Tables(r)));
+    item->setToolTip(4, Q(Tables(r)));
     item->setText(5, Q(Posterieurs(liste_[i].modifieeDepuis)));
     item->setToolTip(5, Q(Posterieurs(liste_[i].modifieeDepuis)));
     item->setData(0, Qt::UserRole, Q(r.nom));
   }
-  AjusterColonnes(lwSauvegardes);
+  static_cast<ListeAjustee*>(lwSauvegardes)->Ajuster();
   if (!SelectionnerSauvegarde(choisie) && !liste_.empty()) lwSauvegardes->setCurrentItem(lwSauvegardes->topLevelItem(0));
   RemplirAgences();
-  btnRestaurer->setEnabled(!liste_.empty() && !thread_);
+  btnRestaurer->setEnabled(!liste_.empty() && !EnCours());
   if (liste_.empty()) lblAgence->setText(Q("Aucune sauvegarde dans : " + racine_));
 }
 
@@ -238,9 +268,10 @@ void TFicheRestauration::RemplirAgences() {
     std::string t;
     for (const auto& x : a.tables) t += (t.empty() ? "" : ", ") + x.fichier;
     item->setText(2, Q(t));
+    item->setToolTip(2, Q(t));
     item->setData(0, Qt::UserRole, Q(a.code));
   }
-  AjusterColonnes(lwAgences);
+  static_cast<ListeAjustee*>(lwAgences)->Ajuster();
   lwAgences->setCurrentItem(toutes);
 }
 
@@ -261,7 +292,7 @@ std::string TFicheRestauration::AgenceSelectionnee() const {
 }
 
 void TFicheRestauration::btnRestaurerClick() {
-  if (thread_) return;
+  if (EnCours()) return;
   const SauvegardeListee* l = Selection();
   if (!l) {
     dialogs_.Warning("Choisissez une sauvegarde dans la liste.", "Restauration");
@@ -286,39 +317,37 @@ void TFicheRestauration::btnRestaurerClick() {
 
 void TFicheRestauration::LancerRestauration() {
   const SauvegardeListee* l = Selection();
-  if (thread_ || !l) return;
+  if (EnCours() || !l) return;
   const std::string nom = l->run.nom, code = AgenceSelectionnee();
   lstErreurs->clear();
-  erreur_.clear();
-  restaurees_ = 0;
-  journal_ = JournalEcrit();
   pbAgence->setValue(0);
   ActiverControles(false);
-  thread_ = QThread::create([this, nom, code]() {
-    try {
-      pdx::Status s = RestaurerSauvegarde(app_, racine_, nom, code, *report_, &restaurees_, &journal_);
-      if (!s.ok()) erreur_ = s.message();
-    } catch (const std::exception& e) {
-      erreur_ = e.what();
-    }
+  // The work holds the installation (which outlives every window) and copies;
+  // its journal comes back through shared state, read in Terminer.
+  auto journal = std::make_shared<JournalEcrit>();
+  journalRun_ = journal;
+  Application& app = app_;
+  tache_->Lancer([&app, racine = racine_, nom, code, journal](RunReport& report) -> std::string {
+    pdx::Status s = RestaurerSauvegarde(app, racine, nom, code, report, nullptr, journal.get());
+    if (s.ok()) return "";
+    return s.message().empty() ? FrenchText(s) : s.message();
   });
-  // finished is queued after every report signal: the lists are complete in Terminer.
-  connect(thread_, &QThread::finished, this, &TFicheRestauration::Terminer);
-  thread_->start();
 }
 
-void TFicheRestauration::Terminer() {
-  if (!thread_) return;
-  thread_->wait();
-  delete thread_;
-  thread_ = nullptr;
+// termine is queued after every report signal: the lists are complete here.
+void TFicheRestauration::Terminer(const QString& erreur) {
+  JournalEcrit journal;
+  if (journalRun_) {
+    journal = *journalRun_;
+    journalRun_.reset();
+  }
   ActiverControles(true);
   Actualiser();
-  if (!erreur_.empty()) {
-    lstErreurs->addItem(Q(erreur_));
-    dialogs_.Error(erreur_, "Restauration");
+  if (!erreur.isEmpty()) {
+    lstErreurs->addItem(erreur);
+    dialogs_.Error(erreur.toStdString(), "Restauration");
   }
-  if (!journal_.chemin.empty() || !journal_.erreur.empty()) AfficherJournal(lblJournal, journal_, dialogs_);
+  if (!journal.chemin.empty() || !journal.erreur.empty()) AfficherJournal(lblJournal, journal, dialogs_);
   Q_EMIT restaurationTerminee();
 }
 
@@ -329,12 +358,10 @@ void TFicheRestauration::ActiverControles(bool actif) {
   lwAgences->setEnabled(actif);
 }
 
-void TFicheRestauration::AttendreFin() {
-  while (thread_) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-}
+void TFicheRestauration::AttendreFin() { tache_->AttendreFin(); }
 
 void TFicheRestauration::closeEvent(QCloseEvent* event) {
-  if (!thread_) {
+  if (!EnCours()) {
     QDialog::closeEvent(event);
     return;
   }
@@ -346,7 +373,7 @@ void TFicheRestauration::closeEvent(QCloseEvent* event) {
 }
 
 void TFicheRestauration::reject() {
-  if (thread_) {
+  if (EnCours()) {
     close();
     return;
   }

@@ -4,8 +4,10 @@
 // on the transfer windows and the clean-up window. A restoration puts back the
 // tables a run saved (every agency, or the agency selected) through the same
 // core as "corvanes-batch restauration", after a Yes/No question naming what
-// will be replaced; it runs on a worker thread and reports in the usual lists.
+// will be replaced; it runs off the window's thread (its TacheFenetre,
+// forms/tache_fenetre.h) and reports in the usual lists.
 #include <QDialog>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,14 +17,13 @@ class QLabel;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
-class QThread;
 class QTreeWidget;
 
 namespace corv {
 
 class Application;
 class Dialogs;
-class QtRunReport;
+class TacheFenetre;
 
 class TFicheRestauration : public QDialog {
   Q_OBJECT
@@ -50,7 +51,7 @@ class TFicheRestauration : public QDialog {
   bool SelectionnerSauvegarde(const std::string& nom);
   // Selects an agency of the selected run by code ("" = every agency).
   bool SelectionnerAgence(const std::string& code);
-  bool EnCours() const { return thread_ != nullptr; }
+  bool EnCours() const;
   // Blocks (processing events) until the restoration in progress, if any, is over.
   void AttendreFin();
   // Starts the restoration of the selection without the question (captures).
@@ -71,18 +72,17 @@ class TFicheRestauration : public QDialog {
   void RemplirAgences();
   const SauvegardeListee* Selection() const;
   std::string AgenceSelectionnee() const;
-  void Terminer();
+  void Terminer(const QString& erreur);
   void ActiverControles(bool actif);
 
   Application& app_;
   Dialogs& dialogs_;
   std::string sorte_, racine_;
   std::vector<SauvegardeListee> liste_;
-  QtRunReport* report_;
-  QThread* thread_ = nullptr;
-  std::string erreur_;
-  int restaurees_ = 0;
-  JournalEcrit journal_;
+  TacheFenetre* tache_;
+  // What the restoration in progress leaves behind (its thread writes it; read
+  // once it is over).
+  std::shared_ptr<JournalEcrit> journalRun_;
 };
 
 }  // namespace corv

@@ -18,6 +18,7 @@
 #include "forms/fenetres.h"
 #include "forms/journal_fenetre.h"
 #include "forms/fiche_restauration.h"
+#include "forms/listes_tache.h"
 #include "forms/qt_run_report.h"
 #include "forms/tache_fenetre.h"
 #include "transfer/preparation_run.h"
@@ -74,20 +75,10 @@ TFicheTransfert::TFicheTransfert(Application& app, QWidget* parent)
   layout->addWidget(lblAgence);
   layout->addWidget(pbAgence);
 
-  listMessages = new QListWidget(this);
-  listMessages->setObjectName("listMessages");
-  listMessages->setUniformItemSizes(true);  // long logs stay fast to append to
-  layout->addWidget(listMessages, 3);
-
-  lstErreurs = new QListWidget(this);
-  lstErreurs->setObjectName("lstErreurs");
-  lstErreurs->setUniformItemSizes(true);
-  QPalette rouge = lstErreurs->palette();
-  rouge.setColor(QPalette::Text, Qt::red);
-  lstErreurs->setPalette(rouge);
-  layout->addWidget(lstErreurs, 1);
-  lblJournal = NouveauLabelJournal(this);
-  layout->addWidget(lblJournal);
+  const ListesTache listes = AjouterListesTache(this, layout, 3, 1);
+  listMessages = listes.messages;
+  lstErreurs = listes.erreurs;
+  lblJournal = listes.journal;
 
   resize(760, 640);
 

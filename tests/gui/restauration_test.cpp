@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
@@ -138,6 +140,18 @@ TEST(FicheRestauration, ARealTransferIsUndoneForEveryAgencyAndTheTablesAreAsBefo
     EXPECT_EQ(lw->topLevelItem(0)->text(2), QStringLiteral("Restauration"));
     EXPECT_TRUE(lw->topLevelItem(1)->text(5).startsWith(QStringLiteral("Oui : "))) << lw->topLevelItem(1)->text(5).toStdString();
     EXPECT_EQ(lw->currentItem(), lw->topLevelItem(1));  // the selection stays on the run restored
+    // Every column in view without scrolling sideways, "Modifiées depuis" last;
+    // a text cut to fit is whole in its tip.
+    Evenements();
+    EXPECT_EQ(lw->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LT(lw->header()->sectionViewportPosition(5) + 40, lw->viewport()->width());
+    for (int c : {3, 4, 5}) EXPECT_EQ(lw->topLevelItem(1)->toolTip(c), lw->topLevelItem(1)->text(c)) << c;
+    // Narrower, the window still shows them all.
+    r.resize(600, r.height());
+    Evenements();
+    EXPECT_EQ(lw->horizontalScrollBar()->maximum(), 0);
+    EXPECT_LT(lw->header()->sectionViewportPosition(5) + 40, lw->viewport()->width());
+    r.resize(900, r.height());
     EXPECT_NE(r.lblJournal->text().indexOf(QStringLiteral("_restauration.log")), -1) << r.lblJournal->text().toStdString();
   });
   EXPECT_EQ(Differences(avant, ContenuInstallation(inst.dir())), std::vector<std::string>{});
@@ -281,6 +295,49 @@ TEST(FicheRestauration, ATableInUseOrAFileMissingFromTheBackupIsRefusedAndShown)
   EXPECT_NE(boites[0].find("est utilisée par un autre programme"), std::string::npos);
   EXPECT_NE(boites[1].find("la sauvegarde est incomplète"), std::string::npos);
   EXPECT_EQ(Differences(apres, ContenuInstallation(inst.dir())), std::vector<std::string>{});
+}
+
+// A restoration never stops half way: closing the window while it runs is
+// refused with a word, and a window destroyed meanwhile waits for its end
+// (the tables are then all back) rather than leaving its thread behind.
+TEST(FicheRestauration, ARestorationInProgressEndsBeforeItsWindowCloses) {
+  Installation inst;
+  auto w = FenetreAchat(inst);
+  ASSERT_TRUE(w);
+  Simuler(*w);
+  const Contenu avant = ContenuInstallation(inst.dir());
+  TransfertReel(*w);
+  const Contenu apres = ContenuInstallation(inst.dir());
+  const std::string libelle = w->windowTitle().toStdString();
+  w.reset();
+
+  auto r = std::make_unique<TFicheRestauration>(inst.app(), "conditions-achat", libelle);
+  r->show();
+  ASSERT_EQ(r->Sauvegardes().size(), 1u);
+  r->LancerRestauration();
+  ASSERT_TRUE(r->EnCours());
+  EXPECT_FALSE(r->btnFermer->isEnabled());
+  r->close();
+  EXPECT_TRUE(r->isVisible());
+  EXPECT_EQ(inst.dialogs().Texts("information"),
+            std::vector<std::string>{
+                "Une restauration est en cours : la fenêtre pourra être fermée quand elle sera terminée."});
+  r->AttendreFin();
+  EXPECT_FALSE(r->EnCours());
+  EXPECT_TRUE(r->btnFermer->isEnabled());
+  EXPECT_EQ(r->Sauvegardes().size(), 2u);  // with the restoration's own backup
+  r->close();
+  EXPECT_FALSE(r->isVisible());
+  EXPECT_EQ(Differences(avant, ContenuInstallation(inst.dir())), std::vector<std::string>{});
+
+  // Undone again, the window destroyed as soon as the restoration started.
+  ASSERT_TRUE(r->SelectionnerSauvegarde(r->Sauvegardes()[0].run.nom));
+  r->show();
+  r->LancerRestauration();
+  ASSERT_TRUE(r->EnCours());
+  r.reset();
+  EXPECT_EQ(Differences(apres, ContenuInstallation(inst.dir())), std::vector<std::string>{});
+  EXPECT_TRUE(inst.dialogs().Texts("error").empty());
 }
 
 TEST(FicheRestauration, EachTaskWindowOpensTheBackupsOfItsOwnKind) {
