@@ -24,39 +24,18 @@
 #include "forms/fiche_code_article.h"
 #include "forms/fiche_selection_modele.h"
 #include "forms/liste_simple.h"
-#include "util/status_text.h"
-
-#include <stdexcept>
 
 namespace corv {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-// A failure of the card's tables, shown in one error box; false then.
-bool Signaler(corv::Dialogs& dialogs, const pdx::Status& s) {
-  if (s.ok()) return true;
-  dialogs.Error(FrenchText(s));
-  return false;
-}
-
-// Where a slot has no result to give (a record being shown or edited), a
-// failure ends the user's action with the same box, through the program's
-// handler of escaping exceptions.
-void Exiger(const pdx::Status& s) {
-  if (!s.ok()) throw std::runtime_error(FrenchText(s));
-}
-
-corv::Composant& TableDesAgences(corv::Application& app) {
-  corv::Composant& t = (*app.dm())["tblAgence"];
-  // The card opens the table itself (and closes it when it closes).
-  Exiger(t.Fermer());
-  return t;
-}
 }  // namespace
 
 TFicheAgence::TFicheAgence(corv::Application& app, QWidget* owner)
-    : TFicheDB(app, owner, 1, TableDesAgences(app)), carte_(std::make_unique<corv::CarteAgence>(app)) {
+    : TFicheDB(app, owner, 1, (*app.dm())["tblAgence"]), carte_(std::make_unique<corv::CarteAgence>(app)) {
+  // The card opens the table itself (and closes it when it closes); a table
+  // that cannot be closed is shown when the card is first shown.
+  fermetureTable_ = Table.Fermer();
   setObjectName("FicheAgence");
   setWindowTitle("Fiche Agence");
   setFixedSize(820, 600);
@@ -194,14 +173,15 @@ void TFicheAgence::FormActivate() {
   if (!PremierAffichage) return;
   if (!ouverte_) {
     bool ok = false;
-    pdx::Status s = carte_->Ouvrir(&ok);
+    pdx::Status s = fermetureTable_;
+    if (s.ok()) s = carte_->Ouvrir(&ok);
     if (!s.ok() || !ok) {
       // No agency table, or a table that failed (shown once): nothing can be
       // shown or saved, not even the settings, and the window must not retry
       // at each activation.
       PremierAffichage = false;
       for (QWidget* w : findChildren<QWidget*>()) w->setEnabled(false);
-      Signaler(dialogs(), s);
+      Signaler(s);
       return;
     }
     ouverte_ = true;
@@ -210,7 +190,7 @@ void TFicheAgence::FormActivate() {
     ceMargeRisque_->setValue(r.kr);
     cbRelanceObligatoire_->setChecked(r.relance);
     std::vector<corv::LigneFournisseur> lignes;
-    if (!Signaler(dialogs(), carte_->Attachements("", &lignes))) return;
+    if (!Signaler(carte_->Attachements("", &lignes))) return;
     tsFournisseurs_->Remplir(lignes);
   }
   TFicheDB::FormActivate();
@@ -234,21 +214,23 @@ std::string TFicheAgence::CleCourante() {
   return code;
 }
 
-void TFicheAgence::SetNom(const std::string& nom) {
-  if (Table.EnEdition()) Exiger(Table.FixerValeur("Nom", pdx::Value::Text(nom)));
+pdx::Status TFicheAgence::SetNom(const std::string& nom) {
+  if (Table.EnEdition()) PDX_RETURN_IF_ERROR(Table.FixerValeur("Nom", pdx::Value::Text(nom)));
   Nom_->setText(Q(nom));
+  return pdx::Status::OK();
 }
 
-void TFicheAgence::SetCle(const std::string& cle) {
+pdx::Status TFicheAgence::SetCle(const std::string& cle) {
   if (Table.EnEdition()) {
-    Exiger(Table.FixerValeur("Code", pdx::Value::Text(cle)));
+    PDX_RETURN_IF_ERROR(Table.FixerValeur("Code", pdx::Value::Text(cle)));
     Code_->setText(Q(cle));
   } else {
     TamponCle = {pdx::Value::Text(cle)};
   }
+  return pdx::Status::OK();
 }
 
-void TFicheAgence::ChargerFiche() {
+pdx::Status TFicheAgence::ChargerFiche() {
   bool aucun = IndexCourant < 0;
   std::string flag;
   if (!aucun) corv::LireChamp(Table, "Flag", &flag).IgnoreError();  // unreadable: no option set
@@ -259,10 +241,13 @@ void TFicheAgence::ChargerFiche() {
     cbFigerFournisseur_->setChecked(f & 2);
   }
   std::vector<corv::LigneFournisseur> lignes;
-  // The grid must not keep another agency's ticks: the record is not shown.
-  Exiger(carte_->Attachements(aucun ? "" : CleCourante(), &lignes));
+  pdx::Status s = carte_->Attachements(aucun ? "" : CleCourante(), &lignes);
+  // The grid must not keep another agency's ticks: emptied, and the record is
+  // not shown.
+  if (!s.ok()) lignes.clear();
   tsFournisseurs_->Remplir(lignes);
   TabSheet2Show();
+  return s;
 }
 
 bool TFicheAgence::EnregistrerFiche() {
@@ -277,7 +262,7 @@ bool TFicheAgence::EnregistrerFiche() {
     return false;
   }
   // The two supplier-file messages do not refuse the save; a table that fails does.
-  return Signaler(dialogs(), carte_->EnregistrerFournisseurs(CodeAffiche(), Repertoire(), tsFournisseurs_->Lignes()));
+  return Signaler(carte_->EnregistrerFournisseurs(CodeAffiche(), Repertoire(), tsFournisseurs_->Lignes()));
 }
 
 void TFicheAgence::tbNouveauClick() {
@@ -286,11 +271,11 @@ void TFicheAgence::tbNouveauClick() {
     std::string code;
     if (!dialogs().Input("Création Agence", "Saisissez le code de l'agence Agence", &code)) return;
     bool accepte = false;
-    if (!Signaler(dialogs(), carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) {
+    if (!Signaler(carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) {
       cblNom()->Selectionner(IndexCourant);
       return;
     }
-    if (!Signaler(dialogs(), carte_->CreerAgence(code))) return;
+    if (!Signaler(carte_->CreerAgence(code))) return;
     int tag = ProchainTag();
     Cles.push_back({code, tag});
     int i = cblNom()->Ajouter("nouveau", tag);
@@ -311,13 +296,13 @@ void TFicheAgence::Label12Click() {
     std::string code;
     if (!dialogs().Input("Modification code Agence", "Saisissez le code de l'agence Agence", &code)) return;
     bool accepte = false;
-    if (!Signaler(dialogs(), carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) return;
+    if (!Signaler(carte_->VerifierNouveauCode(&code, &accepte)) || !accepte) return;
     // The key of the entry shown (the table's cursor may have moved since).
     int tag = cblNom()->Tag(IndexCourant);
     std::string ancien = CleDuTag(tag);
     bool change = false;
-    if (!Signaler(dialogs(), carte_->ChangerCodeAttachements(ancien, code, &change)) || !change) return;
-    SetCle(code);
+    if (!Signaler(carte_->ChangerCodeAttachements(ancien, code, &change)) || !change) return;
+    if (!Signaler(SetCle(code))) return;
     for (auto& c : Cles)
       if (c.second == tag) c.first = code;
     // The attachments already carry the new code: the record is saved now so
@@ -335,7 +320,7 @@ void TFicheAgence::cbFigerFournisseurClick() {
   Garder(dialogs(), [this] {
     if (!cbFigerFournisseur_->isChecked() || !carte_->RepertoireExiste(Repertoire())) return;
     if (!dialogs().Question("Voulez-vous réinitialiser les fournisseurs de cette agence ?")) return;
-    Signaler(dialogs(), carte_->FigerFournisseurs(Repertoire(), tsFournisseurs_->Lignes()));
+    Signaler(carte_->FigerFournisseurs(Repertoire(), tsFournisseurs_->Lignes()));
   });
 }
 
@@ -350,7 +335,7 @@ void TFicheAgence::TabSheet2Show() {
     for (int i = 0; i < cblNom()->Compte(); ++i)
       entrees.push_back({cblNom()->Texte(i).toStdString(), CleDuTag(cblNom()->Tag(i))});
     std::vector<corv::LigneEdition> lignes;
-    if (!Signaler(dialogs(), carte_->EditionToutes(entrees, &lignes))) return;
+    if (!Signaler(carte_->EditionToutes(entrees, &lignes))) return;
     TabSheet2_->Afficher("Cartographies", lignes);
   });
 }
@@ -390,7 +375,7 @@ void TFicheAgence::FormClose() {
     r.kr = ceMargeRisque_->value();
     r.relance = cbRelanceObligatoire_->isChecked();
     carte_->EcrireReglages(r);  // a file that cannot be written was shown
-    Signaler(dialogs(), carte_->Fermer());
+    Signaler(carte_->Fermer());
   }
   TFicheDB::FormClose();
 }

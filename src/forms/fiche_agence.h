@@ -27,13 +27,13 @@ class TFicheAgence : public TFicheDB {
 
   bool PeutSupprimer() override { return true; }
   std::string NomElement() override { return "Agence"; }
-  void ChargerFiche() override;
+  pdx::Status ChargerFiche() override;
   bool EnregistrerFiche() override;
   std::string LibelleCourant() override;
-  void SetNom(const std::string& nom) override;
+  pdx::Status SetNom(const std::string& nom) override;
   std::string CleCourante() override;
   std::string NouvelleCle() override { return ""; }
-  void SetCle(const std::string& cle) override;
+  pdx::Status SetCle(const std::string& cle) override;
   void Selectionner() override {}
   std::string LibelleSaisi() override;
 
@@ -64,6 +64,7 @@ class TFicheAgence : public TFicheDB {
 
   std::unique_ptr<corv::CarteAgence> carte_;
   bool ouverte_ = false;
+  pdx::Status fermetureTable_;  // closing the agency table on construction
   QLineEdit *Nom_ = nullptr, *Code_ = nullptr, *Repertoire_ = nullptr;
   QCheckBox *cbSaufAdministration_ = nullptr, *cbFigerFournisseur_ = nullptr, *cbRelanceObligatoire_ = nullptr;
   QSpinBox* ceImportClientPeriode_ = nullptr;

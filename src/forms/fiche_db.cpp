@@ -201,6 +201,12 @@ void TFicheDB::FormActivate() {
   cblNom_->ViderEdition();
 }
 
+bool TFicheDB::Signaler(const pdx::Status& s) {
+  if (s.ok()) return true;
+  dialogs().Error(FrenchText(s));
+  return false;
+}
+
 void TFicheDB::SignalerErreurTable(const pdx::Status& s) {
   dialogs().Error(Table.Fichier() + " : " + FrenchText(s));
 }
@@ -230,7 +236,7 @@ int TFicheDB::RemplirListe() {
   return cblNom_->Compte() > 0 ? 0 : -1;
 }
 
-void TFicheDB::MontrerAucun() {
+void TFicheDB::MontrerAucun(bool charger) {
   AfficherChamps(true);
   DefinirSaisie(false);
   pcData_->setEnabled(false);
@@ -240,8 +246,9 @@ void TFicheDB::MontrerAucun() {
   Etat = 0;
   IndexCourant = -1;
   setWindowTitle(Q(NomElement()));
+  if (!charger) return;
   corv::WaitCursor w(dialogs());
-  ChargerFiche();
+  Signaler(ChargerFiche());
 }
 
 void TFicheDB::cblNomChange() {
@@ -254,7 +261,7 @@ void TFicheDB::cblNomChange() {
       return;
     }
     IndexCourant = i;
-    SetCle(CleDuTag(cblNom_->Tag(i)));
+    if (!Signaler(SetCle(CleDuTag(cblNom_->Tag(i))))) return;
     bool trouve = false;
     pdx::Status s = Table.Chercher(TamponCle, &trouve);
     if (!s.ok()) {
@@ -266,7 +273,13 @@ void TFicheDB::cblNomChange() {
       return;
     }
     AfficherChamps(false);
-    ChargerFiche();
+    if (!Signaler(ChargerFiche())) {
+      // Not shown half loaded (its fields beside another record's controls):
+      // nothing is shown.
+      cblNom_->Selectionner(-1);
+      MontrerAucun(false);
+      return;
+    }
     Etat = 2;
     s = Table.Editer();
     pdx::TableWriter* w = nullptr;
@@ -338,7 +351,7 @@ void TFicheDB::tbSupprimerClick() {
     int tag = cblNom_->Tag(i);
     std::string cle = CleDuTag(tag);
     Table.Annuler();
-    SetCle(cle);
+    if (!Signaler(SetCle(cle))) return;
     bool trouve = false;
     pdx::Status s = Table.Chercher(TamponCle, &trouve);
     if (s.ok() && trouve) s = Table.Supprimer();

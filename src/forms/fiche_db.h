@@ -8,6 +8,10 @@
 // Fields bound with LierChamp are shown from the record when it is selected and
 // written into it when it is saved; the derived card loads and stores its other
 // controls in ChargerFiche / EnregistrerFiche.
+//
+// Failures: an operation of the derived card that can fail returns its Status;
+// the card shows it (Signaler: one error box, French first) and ends the
+// user's action there. Nothing is thrown for an expected failure.
 #include <QDialog>
 #include <string>
 #include <utility>
@@ -47,14 +51,15 @@ class TFicheDB : public QDialog {
   virtual bool PeutSupprimer() = 0;
   virtual std::string NomElement() = 0;
   virtual int RemplirListe();
-  virtual void ChargerFiche() = 0;
+  // The card's own controls from the current record (IndexCourant < 0: none).
+  virtual pdx::Status ChargerFiche() = 0;
   virtual bool EnregistrerFiche() = 0;
   virtual std::string LibelleCourant() = 0;
-  virtual void SetNom(const std::string& nom) = 0;
+  virtual pdx::Status SetNom(const std::string& nom) = 0;
   virtual std::string CleCourante() = 0;
   virtual std::string NouvelleCle() = 0;
   virtual std::string CleDepuisPrefixe() { return ""; }
-  virtual void SetCle(const std::string& cle) = 0;
+  virtual pdx::Status SetCle(const std::string& cle) = 0;
   virtual void Selectionner() = 0;
   virtual bool EstArchive() { return false; }
   virtual bool CreationAvecPrefixe() { return false; }
@@ -97,6 +102,9 @@ class TFicheDB : public QDialog {
   // The key search buffer filled by SetCle.
   std::vector<pdx::Value> TamponCle;
 
+  // A failure, shown in one error box (its French text, the detail after it);
+  // false then, true for OK. The user's action ends there.
+  bool Signaler(const pdx::Status& s);
   // A failure of the card's table, shown in an error box naming the file: the
   // user's action ends there and the card stays as it was.
   void SignalerErreurTable(const pdx::Status& s);
@@ -115,7 +123,8 @@ class TFicheDB : public QDialog {
   QWidget* tsNom = nullptr;
 
  private:
-  void MontrerAucun();
+  // No record shown; charger: the card's own controls emptied too (ChargerFiche).
+  void MontrerAucun(bool charger = true);
   QToolButton* Bouton(const char* nom, const char* texte, int icone);
 
   corv::Application& app_;
