@@ -32,13 +32,13 @@ pdx::Status EcrireFichier1252(pdx::Env* env, const std::string& cheminHote, cons
       std::string ligne = texteUtf8.substr(debut, fin == std::string::npos ? std::string::npos : fin - debut);
       std::string tmp;
       if (!Utf8ToCp1252(ligne, &tmp))
-        return pdx::Status::InvalidArgument(cheminHote + ": line " + std::to_string(numero) +
-                                            " holds a character code page 1252 cannot hold");
+        return pdx::Status::InvalidArgument(cheminHote + " : la ligne " + std::to_string(numero) +
+                                            " contient un caractère que le code page 1252 ne peut pas enregistrer");
       if (fin == std::string::npos) break;
       debut = fin + 1;
       ++numero;
     }
-    return pdx::Status::InvalidArgument(cheminHote + ": text not valid for code page 1252");
+    return pdx::Status::InvalidArgument(cheminHote + " : texte non valide pour le code page 1252");
   }
   std::string tmp = cheminHote + ".tmp";
   std::unique_ptr<pdx::WritableFile> f;

@@ -190,7 +190,7 @@ pdx::Status ValeurDepuisTexte(const std::string& texte, FT type, pdx::Value* out
     *out = pdx::Value::Blank();
     return pdx::Status::OK();
   }
-  auto bad = [&] { return pdx::Status::InvalidArgument("\"" + texte + "\" is not a valid value for this field"); };
+  auto bad = [&] { return pdx::Status::InvalidArgument("\"" + texte + "\" n'est pas une valeur valide pour ce champ"); };
   long long i = 0;
   double d = 0;
   switch (type) {
@@ -243,7 +243,7 @@ pdx::Status ConvertirValeur(const pdx::Value& v, FT de, FT vers, pdx::Value* out
     return pdx::Status::OK();
   }
   if (a == 2 && b == 1) {
-    if (v.d != std::trunc(v.d)) return pdx::Status::InvalidArgument(TexteValeur(v, de) + " is not a whole number");
+    if (v.d != std::trunc(v.d)) return pdx::Status::InvalidArgument(TexteValeur(v, de) + " n'est pas un nombre entier");
     return ValeurDepuisTexte(std::to_string(static_cast<long long>(v.d)), vers, out);
   }
   return ValeurDepuisTexte(TexteValeur(v, de), vers, out);
@@ -309,8 +309,8 @@ pdx::Status EcrireChamp(Composant& table, int numero, const std::string& texte) 
     size_t n = 0;
     for (char c : v.text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
     if (n > f.size)
-      return pdx::Status::InvalidArgument(table.Fichier() + "." + f.name + ": text longer than " +
-                                          std::to_string(f.size) + " characters");
+      return pdx::Status::InvalidArgument(table.Fichier() + "." + f.name + " : texte de plus de " +
+                                          std::to_string(f.size) + " caractères");
   }
   return table.FixerValeur(numero, v);
 }

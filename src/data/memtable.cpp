@@ -49,10 +49,10 @@ pdx::Status MemTable::Check(int field, const pdx::Value& v) const {
     return pdx::Status::InvalidArgument(name_ + "." + f.nom + ": " + why);
   };
   if (f.type == FT::kAlpha && Utf8Length(v.text) > static_cast<size_t>(f.taille))
-    return bad("text longer than " + std::to_string(f.taille) + " characters");
-  if (f.type == FT::kShort && (v.i < -32768 || v.i > 32767)) return bad("value out of the 16-bit range");
+    return bad("texte de plus de " + std::to_string(f.taille) + " caractères");
+  if (f.type == FT::kShort && (v.i < -32768 || v.i > 32767)) return bad("valeur hors des limites d'un entier court");
   if ((f.type == FT::kLong || f.type == FT::kAutoInc) && (v.i < INT32_MIN || v.i > INT32_MAX))
-    return bad("value out of the 32-bit range");
+    return bad("valeur hors des limites d'un entier long");
   return pdx::Status::OK();
 }
 

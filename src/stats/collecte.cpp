@@ -59,7 +59,7 @@ void CollecterUne(Travailleur& t, const AgenceLue& a, const OptionsStatistiques&
     }
   } catch (const std::exception& e) {
     r->bilan = BilanAgenceStat();
-    r->bilan.erreurs.push_back(e.what());
+    r->bilan.erreurs.push_back(std::string("erreur inattendue pendant la lecture de l'agence (") + e.what() + ")");
   }
   r->boites = std::move(t.dialogs.boites);
 }

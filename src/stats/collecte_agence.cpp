@@ -484,8 +484,8 @@ class Collecte {
     bool illisible = false;
     l->eco = eco_.Lire(brut, cpMemos_, &illisible);
     if (illisible)
-      bilan_->erreurs.push_back(ligneTable_->info().path + ": the \"Xml\" memo of a line of dossier " + dossierCourant_ +
-                                " is not well-formed XML; its eco-participation counts 0");
+      bilan_->erreurs.push_back(ligneTable_->info().path + " : le mémo \"Xml\" d'une ligne du dossier " + dossierCourant_ +
+                                " n'est pas du XML valide ; son éco-participation compte pour 0");
     return pdx::Status::OK();
   }
 

@@ -250,7 +250,11 @@ class DecisionsAgence : public pdx::MergeDecider {
         if (erreur.ok()) erreur = s;
         return false;
       }
-      oui = SiegeMeilleur(mode_, remises_[i], ra, coefficient_);
+      s = ComparerRemises(mode_, remises_[i], ra, coefficient_, &oui);
+      if (!s.ok()) {
+        if (erreur.ok()) erreur = s;
+        return false;
+      }
     }
     remplacer[i] = oui ? 1 : 0;
     return oui && !simulation_;
@@ -403,7 +407,7 @@ pdx::Status TransfertConditions::EcrireJournaux(const std::string& repertoireHot
     std::string texte, ligne;
     for (const auto& l : lignes) {
       if (!Utf8ToCp1252(l, &ligne))
-        return pdx::Status::InvalidArgument(chemin + ": the line \"" + l + "\" has a character code page 1252 cannot hold");
+        return pdx::Status::InvalidArgument(chemin + " : la ligne \"" + l + "\" contient un caractère que le code page 1252 ne peut pas enregistrer");
       texte += ligne + "\r\n";
     }
     // Written aside, then renamed: a reader never sees half a log.

@@ -16,7 +16,7 @@ std::string NomCopieTemporaire(const std::string& nom) { return "." + nom + ".cv
 
 pdx::Status CopierDocument(pdx::Env* env, const std::string& repSource, const std::string& repCible,
                            const std::string& nom, ResultatCopie* resultat) {
-  if (!LienDansRepertoire(nom)) return pdx::Status::InvalidArgument(nom + ": not a plain file name");
+  if (!LienDansRepertoire(nom)) return pdx::Status::InvalidArgument(nom + " : n'est pas un simple nom de fichier");
   std::string source, existant;
   pdx::Status s = pdx::FindFileNoCase(env, repSource, nom, &source);
   if (s.IsNotFound() || (s.ok() && !env->FileExists(source))) {
@@ -47,7 +47,7 @@ pdx::Status CopierDocument(pdx::Env* env, const std::string& repSource, const st
     size_t lu = 0;
     size_t n = static_cast<size_t>(std::min<uint64_t>(tampon.size(), taille - pos));
     s = in->Read(pos, n, tampon.data(), &lu);
-    if (s.ok() && lu == 0) s = pdx::Status::IOError(source + ": file shorter than its size");
+    if (s.ok() && lu == 0) s = pdx::Status::IOError(source + " : fichier plus court que sa taille");
     if (s.ok()) s = out->Append(tampon.data(), lu);
     if (!s.ok()) return echec(s);
     pos += lu;

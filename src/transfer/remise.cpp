@@ -1,7 +1,6 @@
 #include "transfer/remise.h"
 
 #include <cmath>
-#include <stdexcept>
 
 #include "util/text.h"
 
@@ -10,7 +9,9 @@ namespace {
 
 pdx::Status VersFixe(double v, const char* champ, Fixed* out) {
   auto f = Fixed::FromDouble(v);
-  if (!f) return pdx::Status::InvalidArgument(std::string("REMISES.DB: ") + champ + " cannot be held as a fixed-point value");
+  if (!f)
+    return pdx::Status::InvalidArgument(std::string("REMISES.DB : ") + champ + " hors limites (" + std::to_string(v) +
+                                        ")");
   *out = *f;
   return pdx::Status::OK();
 }
@@ -50,25 +51,37 @@ pdx::Status TRemiseCommerciale::Charger(const std::vector<std::string>& champs, 
   return pdx::Status::OK();
 }
 
-Fixed TRemiseCommerciale::Appliquer(Fixed prixListe, Fixed prixBase, Fixed coefGeneral) const {
+std::optional<Fixed> TRemiseCommerciale::Appliquer(Fixed prixListe, Fixed prixBase, Fixed coefGeneral) const {
   if (ParTaux()) {
     double net = prixListe.ToDouble() * (1.0 - r1_.value.ToDouble() / 100.0);
     net = net * (1.0 - r2_.value.ToDouble() / 100.0);
-    auto f = Fixed::FromDouble(net);
-    if (!f) throw std::overflow_error("net amount out of range");
-    return *f;
+    return Fixed::FromDouble(net);
   }
-  return prixBase * coef_.value * coefGeneral;
+  std::optional<Fixed> p = Fixed::CheckedMul(prixBase, coef_.value);
+  return p ? Fixed::CheckedMul(*p, coefGeneral) : std::nullopt;
 }
 
-Fixed NetDeComparaison(const TRemiseCommerciale& r, Fixed coefGeneral) {
+std::optional<Fixed> NetDeComparaison(const TRemiseCommerciale& r, Fixed coefGeneral) {
   return r.Appliquer(Fixed::FromInt(200), Fixed::FromInt(100), coefGeneral);
 }
 
+pdx::Status ComparerRemises(int mode, const TRemiseCommerciale& siege, const TRemiseCommerciale& agence,
+                            Fixed coefGeneral, bool* siegeMeilleur) {
+  *siegeMeilleur = false;
+  for (const TRemiseCommerciale* r : {&siege, &agence})
+    if (!NetDeComparaison(*r, coefGeneral))
+      return pdx::Status::InvalidArgument(std::string("remise ") + (r == &siege ? "du siège" : "de l'agence") +
+                                          " hors limites : R1 " + r->R1().value.ToText() + ", R2 " +
+                                          r->R2().value.ToText() + ", CoefTarif " + r->Coefficient().value.ToText());
+  const Fixed s = *NetDeComparaison(siege, coefGeneral), a = *NetDeComparaison(agence, coefGeneral);
+  *siegeMeilleur = mode == kModeAchat ? s < a : s > a;
+  return pdx::Status::OK();
+}
+
 bool SiegeMeilleur(int mode, const TRemiseCommerciale& siege, const TRemiseCommerciale& agence, Fixed coefGeneral) {
-  Fixed s = NetDeComparaison(siege, coefGeneral);
-  Fixed a = NetDeComparaison(agence, coefGeneral);
-  return mode == kModeAchat ? s < a : s > a;
+  bool oui = false;
+  ComparerRemises(mode, siege, agence, coefGeneral, &oui).IgnoreError();  // refused: false, the agency's kept
+  return oui;
 }
 
 }  // namespace corv

@@ -16,6 +16,7 @@
 //    times the coefficient, times the general price coefficient, each product
 //    truncated to four decimals.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,10 @@ class TRemiseCommerciale {
   // True when the rates apply (the coefficient is exactly 1).
   bool ParTaux() const { return coef_.value == Fixed::FromInt(1); }
 
-  // Net amount of list price P and base price B (see above). Throws
-  // std::overflow_error when a product does not fit.
-  Fixed Appliquer(Fixed prixListe, Fixed prixBase, Fixed coefGeneral) const;
+  // Net amount of list price P and base price B (see above); nullopt when it
+  // does not fit in a fixed-point value (rates or coefficients far beyond any
+  // real condition, read from a table).
+  std::optional<Fixed> Appliquer(Fixed prixListe, Fixed prixBase, Fixed coefGeneral) const;
 
   std::string fournisseur, client, groupe;
   int typeGroupe = 0;
@@ -62,7 +64,7 @@ class TRemiseCommerciale {
 // The net amount by which two conditions are compared: list price 200, base
 // price 100 (so 10 % + 5 % gives 171, a coefficient of 0.9 gives 90 with a
 // general coefficient of 1).
-Fixed NetDeComparaison(const TRemiseCommerciale& r, Fixed coefGeneral);
+std::optional<Fixed> NetDeComparaison(const TRemiseCommerciale& r, Fixed coefGeneral);
 
 // The conditions transfer's modes: the value of the rows' Type field.
 inline constexpr int kModeVente = 1;
@@ -70,7 +72,11 @@ inline constexpr int kModeAchat = 2;
 
 // "On conserve la meilleure remise": true when head office's condition is
 // better than the agency's: a strictly lower net in purchase mode, a strictly
-// higher one in sales mode. Equal nets keep the agency's.
+// higher one in sales mode. Equal nets keep the agency's. A net that does not
+// fit (NetDeComparaison) is refused by ComparerRemises; SiegeMeilleur then
+// keeps the agency's.
+pdx::Status ComparerRemises(int mode, const TRemiseCommerciale& siege, const TRemiseCommerciale& agence,
+                            Fixed coefGeneral, bool* siegeMeilleur);
 bool SiegeMeilleur(int mode, const TRemiseCommerciale& siege, const TRemiseCommerciale& agence, Fixed coefGeneral);
 
 }  // namespace corv

@@ -4,6 +4,8 @@
 #include <memory>
 #include <set>
 
+#include "util/status_text.h"
+
 namespace corv {
 namespace {
 
@@ -117,14 +119,14 @@ pdx::Status RestaurerSauvegarde(Application& app, const std::string& racine, con
   pdx::Status s = RestaurerSeul(app, racine, nom, codeAgence, tee, &n);
   if (tablesRestaurees) *tablesRestaurees = n;
   j.fin = std::chrono::system_clock::now();
-  const std::string erreur = s.message().empty() ? s.ToString() : s.message();
+  const std::string erreur = s.message().empty() ? FrenchText(s) : s.message();
   j.resultat = s.ok() ? "Terminé : " + std::to_string(n) + " table(s) restaurée(s)"
                       : (s.IsBusy() ? "Refusé : " : "Erreur : ") + erreur;
   j.messages = std::move(tee.messages);
   j.erreurs = std::move(tee.erreurs);
   JournalEcrit ecrit;
   pdx::Status sj = EcrireJournalRun(app.host().env(), RepertoireJournauxInstallation(app), j, &ecrit.chemin);
-  if (!sj.ok()) ecrit.erreur = sj.message().empty() ? sj.ToString() : sj.message();
+  if (!sj.ok()) ecrit.erreur = sj.message().empty() ? FrenchText(sj) : sj.message();
   if (journal) *journal = ecrit;
   return s;
 }

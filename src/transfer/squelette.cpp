@@ -272,7 +272,7 @@ void TransfertAgences::EcrireJournal(std::chrono::system_clock::time_point debut
   }
   const std::string ini = options_.fichierIniBde.empty() ? host_.ToHost(chemins_.FichierIniBde()) : options_.fichierIniBde;
   pdx::Status s = EcrireJournalRun(host_.env(), RepertoireJournaux(ini), j, &r->journal.chemin);
-  if (!s.ok()) r->journal.erreur = s.message().empty() ? s.ToString() : s.message();
+  if (!s.ok()) r->journal.erreur = s.message().empty() ? FrenchText(s) : s.message();
 }
 
 ResultatRun TransfertAgences::LancerSeul() {

@@ -81,10 +81,16 @@ Fixed Fixed::operator-(Fixed o) const {
 
 Fixed Fixed::operator-() const { return Fixed() - *this; }
 
-Fixed Fixed::operator*(Fixed o) const {
-  Int128 p = static_cast<Int128>(raw_) * o.raw_ / kScale;  // truncates toward zero
-  if (p > INT64_MAX || p < INT64_MIN) throw std::overflow_error("fixed-point multiplication overflows");
+std::optional<Fixed> Fixed::CheckedMul(Fixed a, Fixed b) {
+  Int128 p = static_cast<Int128>(a.raw_) * b.raw_ / kScale;  // truncates toward zero
+  if (p > INT64_MAX || p < INT64_MIN) return std::nullopt;
   return FromRaw(static_cast<int64_t>(p));
+}
+
+Fixed Fixed::operator*(Fixed o) const {
+  std::optional<Fixed> p = CheckedMul(*this, o);
+  if (!p) throw std::overflow_error("fixed-point multiplication overflows");
+  return *p;
 }
 
 }  // namespace corv

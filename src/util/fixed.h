@@ -8,7 +8,8 @@
 //  - ToDouble divides by 10000.
 //  - Addition and subtraction are exact; multiplication truncates the product
 //    toward zero to four decimals. Any result outside the 64-bit range throws
-//    std::overflow_error rather than wrapping.
+//    std::overflow_error rather than wrapping (CheckedMul: nullopt instead,
+//    for products of values read from files).
 #include <compare>
 #include <cstdint>
 #include <optional>
@@ -37,6 +38,7 @@ class Fixed {
   Fixed operator-(Fixed o) const;
   Fixed operator-() const;
   Fixed operator*(Fixed o) const;
+  static std::optional<Fixed> CheckedMul(Fixed a, Fixed b);
   Fixed& operator+=(Fixed o) { return *this = *this + o; }
   Fixed& operator-=(Fixed o) { return *this = *this - o; }
   constexpr auto operator<=>(const Fixed&) const = default;

@@ -98,6 +98,31 @@ TEST(RemiseCommerciale, BetterConditionByMode) {
   EXPECT_FALSE(SiegeMeilleur(kModeAchat, R(0, 0, 0), R(0, 0, 1), Fixed::FromInt(1)));
 }
 
+// Rates a table may hold but no net amount can be computed from: the
+// comparison is refused with a message naming the condition (the run then
+// reports it on the agency's table), never thrown through the table writer.
+TEST(RemiseCommerciale, ANetOutOfRangeIsRefusedNotThrown) {
+  const Fixed un = Fixed::FromInt(1);
+  EXPECT_FALSE(R(1e14, 1e14, 0).Appliquer(Fixed::FromInt(200), Fixed::FromInt(100), un).has_value());
+  EXPECT_FALSE(R(0, 0, 1e14).Appliquer(Fixed::FromInt(200), Fixed::FromInt(100), un).has_value());
+  EXPECT_FALSE(R(0, 0, 1e10).Appliquer(Fixed::FromInt(200), Fixed::FromInt(100), F(1e9)).has_value());
+  bool oui = true;
+  pdx::Status s = ComparerRemises(kModeAchat, R(1e14, 1e14, 0), R(10, 0, 0), un, &oui);
+  EXPECT_TRUE(s.IsInvalidArgument());
+  EXPECT_FALSE(oui);
+  EXPECT_NE(s.message().find("remise du siège hors limites"), std::string::npos) << s.message();
+  s = ComparerRemises(kModeVente, R(10, 0, 0), R(0, 0, 1e14), un, &oui);
+  EXPECT_NE(s.message().find("remise de l'agence hors limites"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("CoefTarif 100000000000000"), std::string::npos) << s.message();
+  EXPECT_FALSE(SiegeMeilleur(kModeVente, R(10, 0, 0), R(0, 0, 1e14), un));
+  ASSERT_TRUE(ComparerRemises(kModeVente, R(10, 5, 0), R(0, 0, 0.9), un, &oui).ok());
+  EXPECT_TRUE(oui);
+  // A rate no fixed-point value holds is refused when read, in French.
+  TRemiseCommerciale r;
+  s = r.FixerTaux(1e300, 0, 0);
+  EXPECT_NE(s.message().find("R1 hors limites"), std::string::npos) << s.message();
+}
+
 // Head office: purchase conditions of AL (a supplier-wide row, a client row),
 // BO and the free-zone ZL, and one sales row of AL. Reference list: AL, BO, NR
 // (no condition at head office), ZL ("zLibre ..."), ZZ ("Zlibre", capital Z:

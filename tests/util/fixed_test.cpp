@@ -33,6 +33,10 @@ TEST(Fixed, RefusesWhatDoesNotFit) {
   EXPECT_THROW(Fixed::FromRaw(INT64_MIN) - Fixed::FromRaw(1), std::overflow_error);
   EXPECT_THROW(big * Fixed::FromInt(2), std::overflow_error);
   EXPECT_THROW(Fixed::FromInt(INT64_MAX / 1000), std::overflow_error);
+  // The checked product says so instead of throwing, and is the same product otherwise.
+  EXPECT_FALSE(Fixed::CheckedMul(big, Fixed::FromInt(2)).has_value());
+  EXPECT_FALSE(Fixed::CheckedMul(Fixed::FromRaw(INT64_MIN), Fixed::FromInt(-1)).has_value());
+  EXPECT_EQ(Fixed::CheckedMul(Fixed::FromRaw(15000), Fixed::FromRaw(-3)), Fixed::FromRaw(15000) * Fixed::FromRaw(-3));
 }
 
 TEST(Fixed, ArithmeticTruncatesProductsTowardZero) {

@@ -155,7 +155,7 @@ int Statistiques(const Contexte& ctx, const std::vector<std::string>& args) {
   if (!xlsx.empty()) {
     s = EcrireClasseur(pdx::Env::Default(), NomFichierClasseur(xlsx), liste, detail);
     if (!s.ok()) {
-      std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, s.ToString().c_str());
+      std::fprintf(stderr, "corvanes-batch : %s\n%s\n", kMessageErreurExport, FrenchText(s).c_str());
       return kEchec;
     }
   }
