@@ -197,6 +197,30 @@ TEST(FicheAgence, CancellationKeepsTheStoredRecord) {
   EXPECT_EQ(Agences(inst)[0].nom, agences[0].nom);
 }
 
+// An agency whose supplier attachments cannot be read: one error box naming
+// the table, and the record is not shown beside the previous agency's ticks.
+TEST(FicheAgence, AnAgencyWhoseSuppliersCannotBeReadIsNotShown) {
+  Installation inst;
+  auto agences = Agences(inst);
+  auto f = Ouvrir(inst);
+  Choisir(*f, agences[0].code);
+  inst.dialogs().AnswerYes(true);
+  QTest::mouseClick(Trouver<QToolButton>(f.get(), "tbAnnuler"), Qt::LeftButton);  // nothing to save on leaving
+  ASSERT_TRUE((*inst.app().dm())["tblTarifsAgence"].Fermer().ok());
+  testutil::WriteFile(inst.Administration() + "/TarifsAgence.DB", std::string(300, 'x'));
+  Choisir(*f, agences[1].code);
+  const std::vector<std::string> erreurs = inst.dialogs().Texts("error");
+  ASSERT_EQ(erreurs.size(), 1u);
+  EXPECT_NE(erreurs[0].find("TarifsAgence.DB"), std::string::npos) << erreurs[0];
+  EXPECT_EQ(f->cblNom()->IndexSelectionne(), -1);
+  EXPECT_EQ(f->IndexCourant, -1);
+  EXPECT_EQ(f->Etat, 0);
+  EXPECT_FALSE(f->pcData()->isEnabled());
+  EXPECT_TRUE(f->grille()->Lignes().empty());
+  f->close();
+  EXPECT_FALSE(f->isVisible());
+}
+
 TEST(FicheAgence, DeletionSelectsThePreviousAndKeepsTheAttachments) {
   Installation inst;
   auto agences = Agences(inst);
