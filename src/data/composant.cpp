@@ -183,7 +183,7 @@ pdx::Status Composant::LigneCourante(const std::vector<pdx::Value>& valeurs, pdx
       return pdx::Status::OK();
     }
   }
-  return pdx::Status::NotFound(def_.fichier + ": the current record is no longer in the table");
+  return pdx::Status::NotFound(def_.fichier + " : l'enregistrement courant n'est plus dans la table");
 }
 
 pdx::Status Composant::Inserer() {

@@ -33,7 +33,7 @@ pdx::Status ReadAll(pdx::Env* env, const std::string& path, std::string* bytes) 
   bytes->assign(f->Size(), '\0');
   size_t got = 0;
   PDX_RETURN_IF_ERROR(f->Read(0, bytes->size(), bytes->data(), &got));
-  if (got != bytes->size()) return pdx::Status::IOError(path + ": short read");
+  if (got != bytes->size()) return pdx::Status::IOError(path + " : lecture incomplète");
   return pdx::Status::OK();
 }
 
@@ -84,8 +84,8 @@ pdx::Status Construire(pdx::Env* env, pdx::TableWriter& old, const std::string& 
     for (size_t i = 0; i < n && i < v.size(); ++i) {
       pdx::Status s = ConvertirValeur(v[i], info.fields[i].type, plan.champs[i].type, &rec[i]);
       if (!s.ok())
-        return pdx::Status::InvalidArgument(dbName + ": record " + std::to_string(r + 1) + ", field " +
-                                            plan.champs[i].nom + ": " + s.message());
+        return pdx::Status::InvalidArgument(dbName + " : enregistrement " + std::to_string(r + 1) + ", champ " +
+                                            plan.champs[i].nom + " : " + s.message());
       if (static_cast<int>(i) < info.keyFieldCount && rec[i].blank && plan.champs[i].type == pdx::FieldType::kAlpha)
         rec[i] = pdx::Value::Text("");
     }

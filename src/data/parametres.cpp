@@ -127,8 +127,8 @@ pdx::Status ChargerParametresGeneraux(int flag, const Chemins& chemins, const Ho
     bytes.resize(got);
     FichierGeneral f;
     if (s.ok() && !DecoderFichierGeneral(bytes, &f))
-      s = pdx::Status::Corruption(path + ": file shorter than the parameter layout (" + std::to_string(got) +
-                                  " of " + std::to_string(FichierGeneral::kSize) + " bytes)");
+      s = pdx::Status::Corruption(path + " : fichier plus court que les paramètres (" + std::to_string(got) +
+                                  " octets sur " + std::to_string(FichierGeneral::kSize) + ")");
     if (s.ok()) {
       ParametresGeneraux next = *p;
       bool good = true;
@@ -147,7 +147,7 @@ pdx::Status ChargerParametresGeneraux(int flag, const Chemins& chemins, const Ho
         next.fichierLu = true;
         *p = next;
       } else {
-        s = pdx::Status::Corruption(path + ": a value is not a finite number within range");
+        s = pdx::Status::Corruption(path + " : une valeur n'est pas un nombre dans les limites");
       }
     }
   }

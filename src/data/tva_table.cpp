@@ -10,7 +10,7 @@ pdx::Status SourceTauxTvaTable::Lire(std::vector<LigneTva>* rows) {
   int type = table_.NumeroChamp("Type_Tva"), deb = table_.NumeroChamp("DateDeb");
   int fin = table_.NumeroChamp("DateFin"), val = table_.NumeroChamp("Valeur");
   if (!type || !deb || !fin || !val)
-    return pdx::Status::Corruption(table_.Fichier() + ": Type_Tva, DateDeb, DateFin or Valeur missing");
+    return pdx::Status::Corruption(table_.Fichier() + " : il manque un des champs Type_Tva, DateDeb, DateFin ou Valeur");
   PDX_RETURN_IF_ERROR(table_.Premier());
   while (!table_.Fin()) {
     pdx::Value t, d, f, v;

@@ -100,7 +100,7 @@ class Lecteur {
     doubles_.resize(n_ * plan_.doubleCount() + 1);
     texts_.resize(n_ * plan_.textCount() + 1);
     if (!plan_.DecodeBlock(vues_.data(), n_, ints_.data(), doubles_.data(), texts_.data()))
-      return pdx::Status::Corruption(table_->info().path + ": a record does not match the table's layout");
+      return pdx::Status::Corruption(table_->info().path + " : un enregistrement ne correspond pas à la structure de la table");
     masques_.assign(n_, 0);
     for (size_t r = 0; r < n_; ++r) {
       const pdx::RecordView& v = vues_[r];

@@ -64,8 +64,8 @@ pdx::Status EcrireFichierExport(pdx::Env* env, const std::string& path, const st
     if (derniere) fin = texte.size();
     std::string ligne;
     if (!Utf8ToCp1252(std::string_view(texte).substr(debut, fin - debut), &ligne))
-      return pdx::Status::InvalidArgument(path + ": the text \"" + texte.substr(debut, fin - debut) +
-                                          "\" has a character the code page 1252 cannot hold");
+      return pdx::Status::InvalidArgument(path + " : le texte \"" + texte.substr(debut, fin - debut) +
+                                          "\" contient un caractère que le code page 1252 ne peut pas enregistrer");
     octets += ligne;
     if (derniere) break;
     octets += "\r\n";

@@ -186,7 +186,7 @@ pdx::Status TransfertAgences::ValiderEnArrierePlan(Composant& c, const AgenceTra
     // Saved whether or not the new files could be written: the backup holds
     // every table the run began to change.
     pdx::Status r = precedente.get() ? SauvegarderFichier(agence, repertoireHote, fichier)
-                                     : pdx::Status::IOError(fichier + ": an earlier agency's commit failed");
+                                     : pdx::Status::IOError(fichier + " : l'écriture d'une agence précédente a échoué");
     if (r.ok()) r = ecrit;
     if (r.ok()) r = attente->Commit();
     commise.set_value(r.ok());

@@ -253,7 +253,7 @@ pdx::Status IniFile::Save(pdx::Env* env, const std::string& hostPath) const {
   if (utf8_) {
     bytes = "\xEF\xBB\xBF" + ToText();
   } else if (!Utf8ToCp1252(ToText(), &bytes)) {
-    return pdx::Status::InvalidArgument(path + ": a value has characters that code page 1252 cannot hold");
+    return pdx::Status::InvalidArgument(path + " : une valeur contient un caractère que le code page 1252 ne peut pas enregistrer");
   }
   // Write beside, then rename: a failed write leaves the old file whole.
   std::string tmp = path + ".tmp";

@@ -5,6 +5,7 @@
 #include "console.h"
 #include "paradox/env.h"
 #include "transfer/restauration.h"
+#include "util/status_text.h"
 
 namespace corv::batch {
 
@@ -40,7 +41,7 @@ int Lister(pdx::Env* env, const std::string& racine) {
   std::vector<RunSauve> runs;
   pdx::Status s = ListerSauvegardes(env, racine, &runs);
   if (!s.ok()) {
-    std::fprintf(stderr, "%s\n", s.message().c_str());
+    std::fprintf(stderr, "%s\n", (s.message().empty() ? FrenchText(s) : s.message()).c_str());
     return kEchec;
   }
   if (runs.empty()) {
@@ -106,7 +107,7 @@ int Restauration(const Contexte& ctx, const std::vector<std::string>& args) {
   }
   if (!s.ok()) {
     std::fflush(stdout);
-    std::fprintf(stderr, "%s\n", s.message().c_str());
+    std::fprintf(stderr, "%s\n", (s.message().empty() ? FrenchText(s) : s.message()).c_str());
     return kEchec;
   }
   return kTermine;
