@@ -209,9 +209,11 @@ struct Leftovers {
   std::vector<std::string> lockFiles;  // TABLE.cvlock, in any case
 };
 
-Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, Leftovers* out) {
-  std::vector<std::string> names;
-  PDX_RETURN_IF_ERROR(env->GetChildren(dir.empty() ? "." : dir, &names));
+Status FindLeftovers(Env* env, const std::string& dir, const std::string& base, Leftovers* out,
+                     const std::vector<std::string>* listing = nullptr) {
+  std::vector<std::string> own;
+  if (!listing) PDX_RETURN_IF_ERROR(env->GetChildren(dir.empty() ? "." : dir, &own));
+  const std::vector<std::string>& names = listing ? *listing : own;
   *out = Leftovers();
   const std::string jname = JournalFileName(base);
   const std::string lname = WriteLockFileName(base);
@@ -279,6 +281,58 @@ uint64_t NewChangeNumber() {
   }
 }
 
+// A staged file's bytes gathered into requests of up to kStagedWriteBytes: the
+// writer hands its blocks over a few dozen kilobytes at a time, and on a
+// network share each request waits a round trip. What is gathered is written
+// before a write at an offset, a sync or a close, and when the change stages
+// its next file (so that one buffer per change is filled at a time).
+constexpr size_t kStagedWriteBytes = 4 << 20;
+
+class GatheredFile final : public WritableFile {
+ public:
+  explicit GatheredFile(std::unique_ptr<WritableFile> f) : f_(std::move(f)) {}
+  Status Append(const char* data, size_t n) override {
+    if (!pending_.empty() && pending_.size() + n > kStagedWriteBytes) PDX_RETURN_IF_ERROR(Release());
+    if (n >= kStagedWriteBytes) return f_->Append(data, n);
+    pending_.append(data, n);
+    return Status::OK();
+  }
+  Status WriteAt(uint64_t offset, const char* data, size_t n) override {
+    PDX_RETURN_IF_ERROR(Release());
+    return f_->WriteAt(offset, data, n);
+  }
+  Status Flush() override {
+    PDX_RETURN_IF_ERROR(Release());
+    return f_->Flush();
+  }
+  Status Sync() override {
+    PDX_RETURN_IF_ERROR(Release());
+    return f_->Sync();
+  }
+  Status SyncData() override {
+    PDX_RETURN_IF_ERROR(Release());
+    return f_->SyncData();
+  }
+  Status Close() override {
+    Status s = Release();
+    Status c = f_->Close();
+    return s.ok() ? c : s;
+  }
+  // Writes what is gathered and gives its memory back.
+  Status Release() {
+    if (pending_.empty()) return Status::OK();
+    Status s = f_->Append(pending_.data(), pending_.size());
+    std::string().swap(pending_);
+    return s;
+  }
+  // Forgets what is gathered (the change is abandoned).
+  void Drop() { std::string().swap(pending_); }
+
+ private:
+  std::unique_ptr<WritableFile> f_;
+  std::string pending_;
+};
+
 }  // namespace
 
 TableCommit::TableCommit(Env* env, std::string dir, std::string tableBase)
@@ -301,9 +355,14 @@ std::string TableCommit::LockPath() const { return JoinPath(dir_, WriteLockFileN
 
 Status TableCommit::Stage(const std::string& name, WritableFile** out) {
   PDX_RETURN_IF_ERROR(CheckName(name));
+  if (!staged_.empty() && staged_.back().file) {
+    Status r = static_cast<GatheredFile*>(staged_.back().file.get())->Release();
+    if (!r.ok()) return r.WithContext(TableLabel(dir_, base_) + ": cannot write " + staged_.back().name);
+  }
   std::unique_ptr<WritableFile> f;
   Status s = env_->NewWritableFile(JoinPath(dir_, StagedFileName(name, change_)), &f);
   if (!s.ok()) return Annotate(s, dir_, base_, "cannot write a new file");
+  f = std::make_unique<GatheredFile>(std::move(f));
   *out = f.get();
   staged_.push_back({name, std::move(f)});
   return Status::OK();
@@ -319,7 +378,10 @@ void TableCommit::Abort() {
   for (auto& s : staged_) {
     // Already giving up: staged files go as far as they can; a leftover one is
     // swept by the next commit on this table.
-    if (s.file) s.file->Close().IgnoreError();
+    if (s.file) {
+      static_cast<GatheredFile*>(s.file.get())->Drop();
+      s.file->Close().IgnoreError();
+    }
     env_->RemoveFile(JoinPath(dir_, StagedFileName(s.name, change_))).IgnoreError();
   }
   staged_.clear();
@@ -327,10 +389,12 @@ void TableCommit::Abort() {
   done_ = true;
 }
 
-Status TableCommit::Apply() {
+Status TableCommit::Apply(bool again) {
   for (const auto& s : staged_) {
     const std::string staged = JoinPath(dir_, StagedFileName(s.name, change_));
-    if (!env_->FileExists(staged)) continue;
+    // Every staged file is there the first time; once again after a failure,
+    // those renamed already are passed over.
+    if (again && !env_->FileExists(staged)) continue;
     // The file replaced stays open until this object goes: its space is
     // given back then (with a discard that waits for the disk on some file
     // systems), not during the rename.
@@ -410,8 +474,8 @@ Status TableCommit::Commit() {
     return Annotate(s, dir_, base_, "change not saved, the table is as it was");
   }
   // Past the commit point: the new version wins, now or at the next recovery.
-  s = Apply();
-  if (!s.ok()) s = Apply();
+  s = Apply(false);
+  if (!s.ok()) s = Apply(true);
   done_ = true;
   if (!s.ok())
     return Annotate(s, dir_, base_, "change saved but not yet in place; it is completed when the table is next opened");
@@ -460,10 +524,11 @@ bool NeedsRecovery(Env* env, const std::string& dir, const std::string& tableBas
   return false;
 }
 
-Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBase, bool* changed) {
+Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBase, bool* changed,
+                    const std::vector<std::string>* listing) {
   if (changed) *changed = false;
   Leftovers left;
-  Status s = FindLeftovers(env, dir, tableBase, &left);
+  Status s = FindLeftovers(env, dir, tableBase, &left, listing);
   if (!s.ok()) return Annotate(s, dir, tableBase, "cannot look for an unfinished change");
   Journal journal;
   bool any = false;

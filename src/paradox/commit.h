@@ -60,7 +60,7 @@ class TableCommit {
  private:
   Status CheckName(const std::string& name) const;
   std::string LockPath() const;
-  Status Apply();
+  Status Apply(bool again);
 
   Env* env_;
   std::string dir_;
@@ -80,7 +80,10 @@ class TableCommit {
 // Brings the table's files to a consistent version after a crash: completes a
 // whole journal or discards a torn one, and removes stray staged files.
 // *changed (optional) tells whether anything was found. Names the table on error.
-Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBase, bool* changed = nullptr);
+// listing (optional): the directory's names as listed since the caller took
+// the table's write lock, used instead of listing it again.
+Status RecoverTable(Env* env, const std::string& dir, const std::string& tableBase, bool* changed = nullptr,
+                    const std::vector<std::string>* listing = nullptr);
 
 // True when the table has a journal or staged files waiting for recovery.
 bool NeedsRecovery(Env* env, const std::string& dir, const std::string& tableBase);

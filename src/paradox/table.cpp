@@ -26,16 +26,17 @@ Status Table::Open(Env* env, const std::string& dir, const std::string& name, st
 }
 
 Status TableImpl::OpenImpl(Env* env, const std::string& dir, const std::string& name,
-                           std::unique_ptr<TableImpl>* out) {
+                           std::unique_ptr<TableImpl>* out, const std::vector<std::string>* listing) {
   std::string fileName = EndsWithNoCase(name, ".db") ? name : name + ".DB";
-  std::string path;
-  PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir, fileName, &path));
   std::unique_ptr<TableImpl> t(new TableImpl);
   t->dir_ = dir;
   // Every file is opened now, so that the reader keeps this version of the
-  // table whatever a writer commits later.
+  // table whatever a writer commits later; the directory's one listing finds
+  // the .DB's name too, whatever its case.
   t->files_ = std::make_unique<TableFiles>(env, dir);
-  PDX_RETURN_IF_ERROR(t->files_->Pin(BaseName(path)));
+  std::string dbName;
+  PDX_RETURN_IF_ERROR(t->files_->Pin(fileName, &dbName, listing));
+  const std::string path = JoinPath(dir, dbName);
   env = t->files_.get();
   PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &t->db_));
   const FileHeader& h = t->db_->header();

@@ -34,12 +34,17 @@ Status CheckOne(Env* env, const std::string& path, const std::string& table, boo
   return Status::OK();
 }
 
+// *listed (optional) receives the listing, and tells whether there was one.
 Status CheckDir(Env* env, const std::string& dir, const std::vector<std::string>& lockNames, const std::string& table,
-                bool knownStale) {
+                bool knownStale, std::vector<std::string>* listing = nullptr, bool* listed = nullptr) {
   std::vector<std::string> names;
   Status s = env->GetChildren(dir.empty() ? "." : dir, &names);
   if (s.IsNotFound()) return Status::OK();
   if (!s.ok()) return s.WithContext("table " + table + ": cannot look for the engine's lock files in " + dir);
+  if (listing) {
+    *listing = names;
+    *listed = true;
+  }
   for (const auto& name : lockNames) {
     const std::string path = Present(dir, names, name);
     if (!path.empty() && env->FileExists(path)) PDX_RETURN_IF_ERROR(CheckOne(env, path, table, knownStale));
@@ -74,8 +79,14 @@ Status AcquireTableWriteLock(Env* env, const std::string& dir, const std::string
       return Status::Busy("table in use: " + table + " (another writer has it open)");
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  PDX_RETURN_IF_ERROR(CheckEngineLocks(env, dir, tableBase, options.engineLocksKnownStale, options.netDir));
+  std::vector<std::string> names;
+  bool listed = false;
+  PDX_RETURN_IF_ERROR(CheckDir(env, dir, {"PARADOX.LCK", "PDOXUSRS.LCK", "PDOXUSRS.NET", tableBase + ".LCK"}, table,
+                               options.engineLocksKnownStale, &names, &listed));
+  if (!options.netDir.empty())
+    PDX_RETURN_IF_ERROR(CheckDir(env, options.netDir, {"PDOXUSRS.NET"}, table, options.engineLocksKnownStale));
   *out = std::make_unique<TableWriteLock>(std::move(lock));
+  if (listed) (*out)->SetListing(std::move(names));
   return Status::OK();
 }
 

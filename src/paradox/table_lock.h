@@ -35,8 +35,21 @@ class TableWriteLock {
  public:
   explicit TableWriteLock(std::unique_ptr<FileLock> lock) : lock_(std::move(lock)) {}
 
+  // The table's directory as listed once the lock was held (to look for the
+  // engine's lock files); null when it could not be listed. Only a holder of
+  // this lock stages or journals changes of the table, so the listing still
+  // tells what a change left unfinished (one listing instead of two on a
+  // network share).
+  const std::vector<std::string>* listing() const { return listed_ ? &listing_ : nullptr; }
+  void SetListing(std::vector<std::string> names) {
+    listing_ = std::move(names);
+    listed_ = true;
+  }
+
  private:
   std::unique_ptr<FileLock> lock_;
+  std::vector<std::string> listing_;
+  bool listed_ = false;
 };
 
 // Takes the table's write lock, then checks the original engine's lock files.

@@ -91,13 +91,19 @@ Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& nam
   w->base_ = StripExtension(w->dbName_);
   w->label_ = "table " + JoinPath(dir, w->dbName_);
   w->preview_ = preview;
+  // A lock taken here lists the directory just now: that listing serves the
+  // recovery and the table's open too. One handed over may be older than its
+  // holder's changes.
+  const bool fresh = !preview && !lock;
+  bool recovered = false;
   if (!preview) {
     if (lock) w->lock_ = std::move(lock);
     else PDX_RETURN_IF_ERROR(AcquireTableWriteLock(env, dir, w->base_, lockOptions, &w->lock_));
-    s = RecoverTable(env, dir, w->base_);
+    s = RecoverTable(env, dir, w->base_, &recovered, fresh ? w->lock_->listing() : nullptr);
     if (!s.ok()) return s;
   }
-  PDX_RETURN_IF_ERROR(w->LoadRows(env));
+  // A recovery renamed or removed files: the table's open lists them again.
+  PDX_RETURN_IF_ERROR(w->LoadRows(env, fresh && !recovered ? w->lock_->listing() : nullptr));
   *out = std::move(w);
   return Status::OK();
 }
@@ -107,9 +113,21 @@ Status TableWriter::Open(Env* env, const std::string& dir, const std::string& na
   return OpenLockedWriter(env, dir, name, nullptr, options.lock, out, options.preview);
 }
 
-Status TableWriterImpl::LoadRows(Env* env) {
+Status TableWriterImpl::LoadRows(Env* base, const std::vector<std::string>* listing) {
   std::unique_ptr<TableImpl> table;
-  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir_, dbName_, &table));
+  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(base, dir_, dbName_, &table, listing));
+  // The index and blob files as the table's open holds them: the version the
+  // rows come from, without looking for and opening each file again. One the
+  // open could not hold is looked for as before, so that its error is the
+  // same.
+  Env* held = table->env();
+  Env* env = held;
+  auto find = [&](const std::string& name, std::string* path) {
+    env = held;
+    if (FindFileNoCase(held, dir_, name, path).ok()) return Status::OK();
+    env = base;
+    return FindFileNoCase(base, dir_, name, path);
+  };
   info_ = table->info();
   const ParadoxFile& db = table->db();
   dbHeader_ = db.header().raw;
@@ -126,7 +144,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     std::unique_ptr<ParadoxFile> f;
     std::string path;
     if (ix.primary) {
-      if (!FindFileNoCase(env, dir_, ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path).ok()) continue;
+      if (!find(ix.file.empty() ? base_ + ".PX" : FileNameOf(ix.file), &path).ok()) continue;
       pxName_ = FileNameOf(path);
       Status ps = ParadoxFile::Open(env, path, &f);
       if (ps.IsCorruption() || ps.IsNotSupported()) continue;  // rewritten from scratch below
@@ -137,7 +155,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     }
     WriterIndex sx;
     sx.desc = ix;
-    PDX_RETURN_IF_ERROR(FindFileNoCase(env, dir_, FileNameOf(ix.file), &path));
+    PDX_RETURN_IF_ERROR(find(FileNameOf(ix.file), &path));
     PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
     sx.desc.file = FileNameOf(path);
     sx.xHeader = f->header().raw;
@@ -146,7 +164,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     size_t dot = yname.rfind('.');
     if (dot != std::string::npos && dot + 1 < yname.size())
       yname[dot + 1] = yname[dot + 1] == 'x' ? 'y' : 'Y';
-    if (FindFileNoCase(env, dir_, yname, &path).ok()) {
+    if (find(yname, &path).ok()) {
       PDX_RETURN_IF_ERROR(ParadoxFile::Open(env, path, &f));
       sx.treeFile = FileNameOf(path);
       sx.yHeader = f->header().raw;
@@ -171,7 +189,7 @@ Status TableWriterImpl::LoadRows(Env* env) {
     return Status::NotSupported(label_ + ": secondary indexes of a table without a primary key");
   std::string mbPath;
   mb_.reset();
-  if (!blobFields_.empty() && FindFileNoCase(env, dir_, base_ + ".MB", &mbPath).ok()) {
+  if (!blobFields_.empty() && find(base_ + ".MB", &mbPath).ok()) {
     mbName_ = FileNameOf(mbPath);
     PDX_RETURN_IF_ERROR(BlobFile::Open(env, mbPath, &mb_));
   }

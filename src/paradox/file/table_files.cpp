@@ -47,11 +47,20 @@ std::string TableFiles::OwnName(const std::string& path) const {
   return IsReaderFile(name) ? name : "";
 }
 
-Status TableFiles::Pin(const std::string& dbName) {
+Status TableFiles::Pin(const std::string& requested, std::string* found, const std::vector<std::string>* listing) {
+  std::vector<std::string> names;
+  if (listing) names = *listing;
+  else PDX_RETURN_IF_ERROR(base_->GetChildren(dir_.empty() ? "." : dir_, &names));
+  // The name as written, else one that differs in case only.
+  std::string dbName;
+  for (const auto& n : names)
+    if (n == requested) dbName = n;
+  for (size_t i = 0; dbName.empty() && i < names.size(); ++i)
+    if (EqualsNoCase(names[i], requested)) dbName = names[i];
+  if (dbName.empty()) return Status::NotFound(JoinPath(dir_, requested) + ": no such file");
+  if (found) *found = dbName;
   std::string u = AsciiUpper(dbName);
   prefix_ = u.size() > 3 ? u.substr(0, u.size() - 2) : u + ".";
-  std::vector<std::string> names;
-  PDX_RETURN_IF_ERROR(base_->GetChildren(dir_.empty() ? "." : dir_, &names));
   // The .DB first, so that a table missing it fails as before.
   std::unique_ptr<RandomAccessFile> f;
   PDX_RETURN_IF_ERROR(base_->NewRandomAccessFile(JoinPath(dir_, dbName), &f));

@@ -27,8 +27,13 @@ class TableFiles final : public EnvWrapper {
  public:
   TableFiles(Env* base, std::string dir) : EnvWrapper(base), base_(base), dir_(std::move(dir)) {}
 
-  // Holds the reader files of the table whose .DB is dbName in dir.
-  Status Pin(const std::string& dbName);
+  // Holds the reader files of the table whose .DB is dbName in dir, found
+  // without regard to case in the directory's listing (one listing serves
+  // the name and the table's other files); *found receives its name as it is
+  // on disk. listing (optional): the directory's names, listed by the caller
+  // a moment ago, used instead of listing it again.
+  Status Pin(const std::string& dbName, std::string* found = nullptr,
+             const std::vector<std::string>* listing = nullptr);
 
   Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override;
   bool FileExists(const std::string& path) override;

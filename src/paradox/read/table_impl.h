@@ -16,7 +16,9 @@ namespace pdx {
 
 class TableImpl final : public Table {
  public:
-  static Status OpenImpl(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableImpl>* out);
+  // listing (optional): dir's names, listed by the caller a moment ago.
+  static Status OpenImpl(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableImpl>* out,
+                         const std::vector<std::string>* listing = nullptr);
 
   const TableInfo& info() const override { return info_; }
   int FieldNumber(const std::string& name) const override;

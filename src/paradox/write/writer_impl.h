@@ -62,7 +62,8 @@ class TableWriterImpl final : public TableWriter {
 
   // Set up by Open / Create.
   Status Init();
-  Status LoadRows(Env* env);
+  // listing (optional): the directory's names, listed under the write lock.
+  Status LoadRows(Env* env, const std::vector<std::string>* listing = nullptr);
   // Drops every row and what is kept about them (blobs, key orders, loaded
   // blocks): the one reset of the row state, for a load and for Empty. With
   // keepIds the ids given so far are never given again.
