@@ -21,6 +21,11 @@ pdx::Status Composant::DefinirAlias(const std::string& alias) {
 std::string Composant::Repertoire() const { return ctx_.session->Directory(alias_).value_or(""); }
 
 std::string Composant::RepertoireHote() const {
+  if (table_) return repertoireOuvert_;
+  return RepertoireAlias();
+}
+
+std::string Composant::RepertoireAlias() const {
   std::string dir = Repertoire();
   return ctx_.host->ToHost(dir.empty() ? "." : dir);
 }
@@ -28,7 +33,7 @@ std::string Composant::RepertoireHote() const {
 bool Composant::FichierExiste() const {
   std::string actual;
   return ctx_.session->Has(alias_) &&
-         pdx::FindFileNoCase(ctx_.host->env(), RepertoireHote(), def_.fichier, &actual).ok();
+         pdx::FindFileNoCase(ctx_.host->env(), RepertoireAlias(), def_.fichier, &actual).ok();
 }
 
 pdx::Status Composant::Ouvrir() {
@@ -41,11 +46,18 @@ pdx::Status Composant::Ouvrir() {
     pdx::Status s = avantOuverture(*this);
     if (!s.ok()) {
       ouverteAvant_.reset();
+      repertoireAvant_.clear();
       return s;
     }
   }
   std::unique_ptr<pdx::Table> t = std::move(ouverteAvant_);
-  if (!t) PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), RepertoireHote(), def_.fichier, &t));
+  std::string dir = std::move(repertoireAvant_);
+  repertoireAvant_.clear();
+  if (!t) {
+    dir = RepertoireHote();
+    PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), dir, def_.fichier, &t));
+  }
+  repertoireOuvert_ = std::move(dir);
   table_ = std::move(t);
   cursor_ = table_->NewCursor();
   ordreApplique_ = false;

@@ -62,7 +62,8 @@ class Composant {
   void DefinirLectureSeule(bool v) { lectureSeule_ = v; }
 
   // The named database's current directory (Windows form, "" when unknown) and
-  // its host form.
+  // its host form; while the table is open, the host directory it was opened
+  // from (its writer writes there, and the path is not converted again).
   std::string Repertoire() const;
   std::string RepertoireHote() const;
   bool FichierExiste() const;
@@ -71,7 +72,10 @@ class Composant {
   // the table it opened in the named database's directory (GarderTable): the
   // open then reads that one instead of opening the file again.
   std::function<pdx::Status(Composant&)> avantOuverture;
-  void GarderTable(std::unique_ptr<pdx::Table> t) { ouverteAvant_ = std::move(t); }
+  void GarderTable(std::unique_ptr<pdx::Table> t, std::string repertoireHote) {
+    ouverteAvant_ = std::move(t);
+    repertoireAvant_ = std::move(repertoireHote);
+  }
   // Run after every posted record.
   std::function<pdx::Status(Composant&)> apresValidation;
 
@@ -155,7 +159,11 @@ class Composant {
   std::string index_;               // current index by name
   std::vector<std::string> ordre_;  // or by field list
   std::unique_ptr<pdx::Table> table_;
+  std::string RepertoireAlias() const;  // the named database's directory, converted now
+
   std::unique_ptr<pdx::Table> ouverteAvant_;  // handed over by the open handler
+  std::string repertoireAvant_;               // the host directory it was opened from
+  std::string repertoireOuvert_;              // that of table_
   std::unique_ptr<pdx::Cursor> cursor_;
   std::unique_ptr<pdx::TableWriter> writer_;
   bool pending_ = false;  // writer changes not yet re-read by the cursor

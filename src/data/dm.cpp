@@ -90,23 +90,25 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
   // The directory converted once, the file looked for once (each a round
   // trip or more on a network share).
   std::string dir = c.RepertoireHote();
-  std::string trouve;
-  if (!pdx::FindFileNoCase(env, dir, def.fichier, &trouve).ok()) {
+  // The table opened to read its layout is the one the component then reads
+  // when nothing needs changing: one open instead of two. The open finds the
+  // file whatever its case; only when it fails is the file looked for.
+  std::unique_ptr<pdx::Table> t;
+  pdx::Status ouverture = pdx::Table::Open(env, dir, def.fichier, &t);
+  if (!ouverture.ok()) {
+    std::string trouve;
+    if (pdx::FindFileNoCase(env, dir, def.fichier, &trouve).ok()) return ouverture;
     if (def.creation == Creation::kAucune) return pdx::Status::OK();  // the open reports the missing file
     return CreerFichier(env, dir, def);
   }
-  // The table opened to read its layout is the one the component then reads
-  // when nothing needs changing: one open instead of two.
-  std::unique_ptr<pdx::Table> t;
-  PDX_RETURN_IF_ERROR(pdx::Table::Open(env, dir, def.fichier, &t));
   if (def.regles.empty()) {
-    c.GarderTable(std::move(t));
+    c.GarderTable(std::move(t), dir);
     return pdx::Status::OK();
   }
   std::vector<ChampDef> actuels = ChampsDuFichier(t->info());
   PlanMaj plan = PlanifierMaj(def, actuels, IndexDuFichier(t->info()));
   if (plan.Vide()) {
-    c.GarderTable(std::move(t));
+    c.GarderTable(std::move(t), dir);
     return pdx::Status::OK();
   }
   t.reset();

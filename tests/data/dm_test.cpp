@@ -163,6 +163,40 @@ TEST_F(ModuleDonnees, UneOuvertureLitLaTableQueSonGestionnaireAVerifieeEtRienDeP
   EXPECT_FALSE(m.Actif());
 }
 
+// An open table's writer writes where its rows were read, even when the
+// named database is pointed elsewhere meanwhile, and the directory is not
+// converted again (a look on the share each time).
+TEST_F(ModuleDonnees, UneTableOuverteSEcritLaOuElleAEteLue) {
+  Composant& m = dm["tblMessage"];
+  ASSERT_TRUE(OuvrirTable(m, dialogs).ok());  // created in Administration
+  ASSERT_TRUE(m.Fermer().ok());
+  fs::create_directories(t.file("Autre"));
+  Create("Autre", m.Def());
+
+  bench::ShareEnv share(env());
+  share.SetSleeping(false);
+  HostPaths h(&share);
+  TDM d(session, h, dialogs);
+  Composant& c = d["tblMessage"];
+  ASSERT_TRUE(OuvrirTable(c, dialogs).ok());
+  session.SetAlias(kAliasAdministration, t.path() + "\\Autre");
+  share.ResetCounts();
+  EXPECT_EQ(c.RepertoireHote(), Dir("Administration"));
+  EXPECT_EQ(share.count(bench::ShareEnv::kExists), 0u);
+  pdx::TableWriter* w = nullptr;
+  ASSERT_TRUE(c.Ecrivain(&w).ok());
+  std::vector<Value> v(static_cast<size_t>(w->info().fields.size()));
+  v[0] = Value::Int(1);
+  v[1] = Value::Int(7);
+  ASSERT_TRUE(w->Insert(v).ok());
+  ASSERT_TRUE(c.Fermer().ok());
+  EXPECT_EQ(Rows("Administration", "Message.DB").size(), 1u);
+  EXPECT_TRUE(Rows("Autre", "Message.DB").empty());
+  // Closed, it follows the named database again.
+  EXPECT_EQ(c.RepertoireHote(), Dir("Autre"));
+  EXPECT_TRUE(c.FichierExiste());
+}
+
 TEST_F(ModuleDonnees, DeblocageIndexReplaced) {
   TableDef old = *TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB");
   old.index = {{"DossierNumero", {"DossierNumero"}}};
