@@ -1,5 +1,6 @@
 #include "transfer/conditions.h"
 
+#include <future>
 #include <set>
 
 #include "data/fonctions_bd.h"
@@ -279,25 +280,14 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   Composant& rem = dm()["tblRemise"];
   Composant& fns = dm()["tblFournisseur"];
   PDX_RETURN_IF_ERROR(OuvrirTable(rem, &a));
-  PDX_RETURN_IF_ERROR(OuvrirTable(fns, &a));
-
-  // The agency's layout, after the data module's upgrade on open.
-  const size_t nbChamps = static_cast<size_t>(rem.NombreChamps());
-  size_t pos[kNbChamps];
-  std::string disposition = std::to_string(nbChamps);
-  for (size_t f = 0; f < kNbChamps; ++f) {
-    int n = rem.NumeroChamp(kChampsRemise[f]);
-    if (n == 0) return ErreurTable(rem, &a, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f]));
-    pos[f] = static_cast<size_t>(n - 1);
-    disposition += "," + std::to_string(n);
-  }
-  std::vector<bool> alphaCle;
-  for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(rem.Champ(static_cast<int>(pos[f] + 1)).type == pdx::FieldType::kAlpha);
-
   // The agency's suppliers: their codes (the table's key) read in one walk,
-  // rather than a search of the index for each code.
+  // rather than a search of the index for each code. Read beside the opening
+  // of the conditions' writer: on a network share each waits for the server
+  // in turn, together they wait about once. Only this thread touches the
+  // supplier component and the set until the result is taken.
   std::set<std::string> codesAgence;
-  {
+  auto lectureFournisseurs = std::async(std::launch::async, [this, &fns, &a, &codesAgence]() -> pdx::Status {
+    PDX_RETURN_IF_ERROR(OuvrirTable(fns, &a));
     const int fCode = fns.NumeroChamp("Code");
     if (fCode == 0) return ErreurTable(fns, &a, pdx::Status::Corruption("no field Code"));
     pdx::Status s = fns.Premier();
@@ -307,8 +297,49 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
       if (!s.ok()) break;
       codesAgence.insert(code);
     }
-    if (!s.ok()) return ErreurTable(fns, &a, s);
+    return s.ok() ? s : ErreurTable(fns, &a, s);
+  });
+  // Its failure comes first, as when it was read before the writer opened.
+  auto apresFournisseurs = [&lectureFournisseurs](const pdx::Status& s) {
+    pdx::Status f = lectureFournisseurs.valid() ? lectureFournisseurs.get() : pdx::Status::OK();
+    return f.ok() ? s : f;
+  };
+
+  // The agency's layout, after the data module's upgrade on open.
+  const size_t nbChamps = static_cast<size_t>(rem.NombreChamps());
+  size_t pos[kNbChamps];
+  std::string disposition = std::to_string(nbChamps);
+  for (size_t f = 0; f < kNbChamps; ++f) {
+    int n = rem.NumeroChamp(kChampsRemise[f]);
+    if (n == 0)
+      return apresFournisseurs(
+          ErreurTable(rem, &a, pdx::Status::Corruption(std::string("no field ") + kChampsRemise[f])));
+    pos[f] = static_cast<size_t>(n - 1);
+    disposition += "," + std::to_string(n);
   }
+
+  // The table's rows are taken as they are in the file; the deletions, updates
+  // and additions are made in memory in one pass, then reach the file in one
+  // commit at the end. A simulation works on a preview of the rows, which is
+  // never written.
+  pdx::TableWriter* w = nullptr;
+  std::unique_ptr<pdx::TableWriter> apercu;
+  {
+    pdx::Status s;
+    if (Simulation()) {
+      pdx::TableWriter::Options o;
+      o.preview = true;
+      s = pdx::TableWriter::Open(host().env(), rem.RepertoireHote(), rem.Fichier(), o, &apercu);
+      if (!s.ok()) s = ErreurTable(rem, &a, s);
+      w = apercu.get();
+    } else {
+      s = EcrivainSansSauvegarde(rem, a, &w);
+    }
+    PDX_RETURN_IF_ERROR(apresFournisseurs(s));
+  }
+  std::vector<bool> alphaCle;
+  for (size_t f = 0; f < kNbCle; ++f) alphaCle.push_back(rem.Champ(static_cast<int>(pos[f] + 1)).type == pdx::FieldType::kAlpha);
+
   // The rates: the fields a better head office condition brings.
   const int champsTaux[3] = {static_cast<int>(pos[5] + 1), static_cast<int>(pos[6] + 1), static_cast<int>(pos[7] + 1)};
 
@@ -354,21 +385,6 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
     for (size_t i = 0; i < rxmdRemise_.size(); ++i) d.prendre[i] = codeExiste[fournisseurRemise_[i]];
   }
 
-  // The table's rows are taken as they are in the file; the deletions, updates
-  // and additions are made in memory in one pass, then reach the file in one
-  // commit at the end. A simulation works on a preview of the rows, which is
-  // never written.
-  pdx::TableWriter* w = nullptr;
-  std::unique_ptr<pdx::TableWriter> apercu;
-  if (Simulation()) {
-    pdx::TableWriter::Options o;
-    o.preview = true;
-    pdx::Status s = pdx::TableWriter::Open(host().env(), rem.RepertoireHote(), rem.Fichier(), o, &apercu);
-    if (!s.ok()) return ErreurTable(rem, &a, s);
-    w = apercu.get();
-  } else {
-    PDX_RETURN_IF_ERROR(EcrivainSansSauvegarde(rem, a, &w));
-  }
   pdx::MergeOutcome issue;
   pdx::Status s = w->Merge(batch, d, &issue);
   if (s.ok()) s = d.erreur;
