@@ -9,19 +9,20 @@
 //       2,000 dossiers, generated there when missing and kept); N agencies read
 //       at once (default: the program's); floor: each agency's "PIECE" and
 //       "LIGNE" files read whole in 8 MiB requests, N agencies at once.
-//   share_bench transfer [DIR] [--latency-ms L] [--bandwidth-mbs B]
+//   share_bench transfer [DIR] [--latency-ms L] [--bandwidth-mbs B] [--trace TEXT]
 //       the purchase conditions transfer, simulation then real run, over the
 //       installation of transfer_bench (50 agencies, 20,000 rows each; DIR
 //       defaults to a fresh temporary directory); floor: each agency's
 //       "REMISES.DB" and "FOURNIS.DB" read whole while the previous agency's
 //       final "REMISES" files (as the real run left them) are written and
 //       synced, as the run reads an agency while the previous one commits.
-// Latency defaults to 1 ms, bandwidth to 100 MB/s. Printed: wall and processor
+// --trace TEXT writes each operation of the timed runs whose path holds TEXT
+// to standard error (time, kind, bytes, path, thread). Latency defaults to 1 ms,
+// bandwidth to 100 MB/s. Printed: wall and processor
 // seconds, each operation kind's count per agency for the run and its floor;
 // last line: share_ratio=X round_trips_per_agency=N (X = the run's wall time
 // over the floor's; N = the run's round trips over the agencies; for the
 // transfer, the real run's).
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -37,43 +38,24 @@
 #include <vector>
 
 #include "data/application.h"
-#include "demo/generateur.h"
 #include "installation_conditions.h"
+#include "mesure.h"
 #include "share_env.h"
 #include "stats/collecte.h"
 #include "transfer/conditions.h"
-#include "util/dates.h"
 #include "util/allocator.h"
 
 namespace {
 
+using bench::Cpu;
+using bench::Mur;
+using bench::PicMo;
+using bench::RemettrePic;
 using bench::ShareEnv;
-
-double Cpu() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-double Mur() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
 
 [[noreturn]] void Echec(const std::string& quoi) {
   std::fprintf(stderr, "share_bench: %s\n", quoi.c_str());
   std::exit(1);
-}
-
-void RemettrePic() {
-  std::ofstream f("/proc/self/clear_refs");
-  f << "5";
-}
-double PicMo() {
-  std::ifstream f("/proc/self/status");
-  std::string l;
-  while (std::getline(f, l))
-    if (l.rfind("VmHWM:", 0) == 0) return std::atof(l.c_str() + 6) / 1024.0;
-  return 0;
 }
 
 struct Mesure {
@@ -138,23 +120,15 @@ struct Options {
   std::string quoi, dir;
   double latenceMs = 1, bandeMo = 100;
   int parallele = 0;
+  bool trace = false;
+  std::string filtreTrace;
 };
 
 int Statistiques(const Options& opt) {
   const std::string dir = opt.dir.empty() ? "/work/bench-data/share-50" : opt.dir;
   pdx::Env* local = pdx::Env::Default();
-  if (!local->FileExists(dir + "/qvrbde.ini")) {
-    std::printf("generating the demo installation in %s (kept for the next runs)...\n", dir.c_str());
-    std::fflush(stdout);
-    corv::demo::Options o;
-    o.repertoire = dir;
-    o.agences = 50;
-    o.dossiers = 2000;
-    o.jour = corv::DayNumber(2026, 12, 8);
-    corv::demo::Bilan b;
-    pdx::Status s = corv::demo::Generer(local, o, &b);
-    if (!s.ok()) Echec(s.ToString());
-  }
+  const std::string installee = bench::InstallationDemo(local, dir, 50, 2000);
+  if (!installee.empty()) Echec(installee);
   ShareEnv share(local, opt.latenceMs * 1000, opt.bandeMo * 1e6);
   share.SetSleeping(false);
   corv::ConsoleDialogs dialogs("share_bench: ");
@@ -193,11 +167,13 @@ int Statistiques(const Options& opt) {
   share.SetSleeping(true);
 
   RemettrePic();
+  if (opt.trace) share.SetTrace(stderr, opt.filtreTrace);
   Mesure run = Mesurer(share, [&] {
     pdx::Status s = corv::CollecterStatistiques(app.session(), app.host(), dialogs, report, o, &r);
     if (!s.ok()) Echec(s.ToString());
   });
   const double pic = PicMo();
+  share.SetTrace(nullptr);
 
   Mesure plancher = Mesurer(share, [&] {
     std::vector<char> buf(kRequete);
@@ -252,8 +228,12 @@ int Transfert(const Options& opt) {
     if (!r.ok()) Echec(r.erreur);
     if (r.agencesTraitees != n) Echec("agencies done: " + std::to_string(r.agencesTraitees));
   };
+  if (opt.trace) share.SetTrace(stderr, opt.filtreTrace);
+  if (opt.trace) std::fprintf(stderr, "--- simulation\n");
   Mesure sim = Mesurer(share, [&] { lancer(true); });
+  if (opt.trace) std::fprintf(stderr, "--- real run\n");
   Mesure reel = Mesurer(share, [&] { lancer(false); });
+  share.SetTrace(nullptr);
 
   // The floor's files: read ones, and the final ones the real run wrote.
   struct Agence {
@@ -321,11 +301,15 @@ int main(int argc, char** argv) {
     if (a == "--latency-ms") opt.latenceMs = std::atof(valeur().c_str());
     else if (a == "--bandwidth-mbs") opt.bandeMo = std::atof(valeur().c_str());
     else if (a == "--parallele") opt.parallele = std::atoi(valeur().c_str());
+    else if (a == "--trace") {
+      opt.trace = true;
+      opt.filtreTrace = valeur();
+    }
     else if (opt.quoi.empty()) opt.quoi = a;
     else if (opt.dir.empty()) opt.dir = a;
-    else Echec("usage: share_bench stats|transfer [DIR] [--latency-ms L] [--parallele N] [--bandwidth-mbs B]");
+    else Echec("usage: share_bench stats|transfer [DIR] [--latency-ms L] [--parallele N] [--bandwidth-mbs B] [--trace TEXT]");
   }
   if (opt.quoi == "stats") return Statistiques(opt);
   if (opt.quoi == "transfer") return Transfert(opt);
-  Echec("usage: share_bench stats|transfer [DIR] [--latency-ms L] [--parallele N] [--bandwidth-mbs B]");
+  Echec("usage: share_bench stats|transfer [DIR] [--latency-ms L] [--parallele N] [--bandwidth-mbs B] [--trace TEXT]");
 }

@@ -15,7 +15,6 @@
 // Last line: ratio_vs_raw_read=X peak_mb=Y (X = one thread's CPU time over the
 // raw read's; Y = the largest peak of the 50-agency runs).
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -26,44 +25,25 @@
 #include <vector>
 
 #include "data/application.h"
-#include "demo/generateur.h"
 #include "demo/table_demo.h"
 #include "paradox/table.h"
+#include "mesure.h"
 #include "stats/collecte.h"
-#include "util/dates.h"
 
 namespace {
+
+using bench::Cpu;
+using bench::Mur;
+using bench::PicMo;
+using bench::RemettrePic;
 
 struct Mesure {
   double cpu = 1e9, mur = 1e9;
 };
 
-double Cpu() {
-  rusage u{};
-  getrusage(RUSAGE_SELF, &u);
-  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-double Mur() {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
 void Echec(const std::string& quoi) {
   std::fprintf(stderr, "stats_bench: %s\n", quoi.c_str());
   std::exit(1);
-}
-
-// Resets the resident high-water mark (Linux 4.0 and later).
-void RemettrePic() {
-  std::ofstream f("/proc/self/clear_refs");
-  f << "5";
-}
-double PicMo() {
-  std::ifstream f("/proc/self/status");
-  std::string l;
-  while (std::getline(f, l))
-    if (l.rfind("VmHWM:", 0) == 0) return std::atof(l.c_str() + 6) / 1024.0;
-  return 0;
 }
 
 double LireTout(const std::vector<std::string>& fichiers, uint64_t* octets) {
@@ -126,18 +106,8 @@ std::string AdministrationReduite(const std::string& dir, size_t n) {
 int main(int argc, char** argv) {
   const std::string dir = argc > 1 ? argv[1] : "/work/bench-data/stats-50";
   pdx::Env* env = pdx::Env::Default();
-  if (!env->FileExists(dir + "/qvrbde.ini")) {
-    std::printf("generating the demo installation in %s (kept for the next runs)...\n", dir.c_str());
-    std::fflush(stdout);
-    corv::demo::Options o;
-    o.repertoire = dir;
-    o.agences = 50;
-    o.dossiers = 10000;
-    o.jour = corv::DayNumber(2026, 12, 8);
-    corv::demo::Bilan b;
-    pdx::Status s = corv::demo::Generer(env, o, &b);
-    if (!s.ok()) Echec(s.ToString());
-  }
+  const std::string installee = bench::InstallationDemo(env, dir, 50, 10000);
+  if (!installee.empty()) Echec(installee);
   corv::ConsoleDialogs dialogs("stats_bench: ");
   corv::Application app(env, dir + "/corvanes", dialogs);
   if (!app.Demarrer(dir + "/qvrbde.ini").ok()) Echec("cannot start on " + dir);
