@@ -78,12 +78,16 @@ Status TableWriterImpl::Init() {
 }
 
 Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
-                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out, bool preview) {
+                        const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out, bool preview,
+                        const Table* rowsOf) {
   std::string file = name;
   if (file.find('.') == std::string::npos) file += ".DB";
   std::string path;
-  Status s = FindFileNoCase(env, dir, file, &path);
+  const auto* open = dynamic_cast<const TableImpl*>(rowsOf);
+  if (rowsOf && (!preview || !open)) return Status::InvalidArgument(file + ": rows of an open table serve a preview only");
+  Status s = open ? Status::OK() : FindFileNoCase(env, dir, file, &path);
   if (!s.ok()) return s;
+  if (open) path = JoinPath(dir, FileNameOf(open->info().path));
   auto w = std::make_unique<TableWriterImpl>();
   w->env_ = env;
   w->dir_ = dir;
@@ -103,19 +107,20 @@ Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& nam
     if (!s.ok()) return s;
   }
   // A recovery renamed or removed files: the table's open lists them again.
-  PDX_RETURN_IF_ERROR(w->LoadRows(env, fresh && !recovered ? w->lock_->listing() : nullptr));
+  PDX_RETURN_IF_ERROR(w->LoadRows(env, fresh && !recovered ? w->lock_->listing() : nullptr, open));
   *out = std::move(w);
   return Status::OK();
 }
 
 Status TableWriter::Open(Env* env, const std::string& dir, const std::string& name, const Options& options,
                          std::unique_ptr<TableWriter>* out) {
-  return OpenLockedWriter(env, dir, name, nullptr, options.lock, out, options.preview);
+  return OpenLockedWriter(env, dir, name, nullptr, options.lock, out, options.preview, options.rowsOf);
 }
 
-Status TableWriterImpl::LoadRows(Env* base, const std::vector<std::string>* listing) {
-  std::unique_ptr<TableImpl> table;
-  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(base, dir_, dbName_, &table, listing));
+Status TableWriterImpl::LoadRows(Env* base, const std::vector<std::string>* listing, const TableImpl* open) {
+  std::unique_ptr<TableImpl> own;
+  if (!open) PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(base, dir_, dbName_, &own, listing));
+  const TableImpl* table = open ? open : own.get();
   // The index and blob files as the table's open holds them: the version the
   // rows come from, without looking for and opening each file again. One the
   // open could not hold is looked for as before, so that its error is the

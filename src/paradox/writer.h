@@ -90,6 +90,10 @@ class TableWriter {
     // Rewrite are NotSupported and Close writes nothing (to count what a
     // batch would do without touching the table).
     bool preview = false;
+    // A preview only: the rows are those of this table, open already on the
+    // same file (its version as that open holds it), instead of opening the
+    // file again (on a network share, a round trip per file and header).
+    const Table* rowsOf = nullptr;
   };
 
   // Creates dir/name (".DB" added when missing); AlreadyExists-like

@@ -327,8 +327,10 @@ pdx::Status TransfertConditions::TraiterAgence(const AgenceTransfert& a) {
   {
     pdx::Status s;
     if (Simulation()) {
+      // The rows as the component's open read them: the table is not opened twice.
       pdx::TableWriter::Options o;
       o.preview = true;
+      o.rowsOf = rem.table();
       s = pdx::TableWriter::Open(host().env(), rem.RepertoireHote(), rem.Fichier(), o, &apercu);
       if (!s.ok()) s = ErreurTable(rem, &a, s);
       w = apercu.get();

@@ -187,6 +187,27 @@ TEST_F(ShareEnvTest, AWriterListsItsDirectoryOnceAndWritesEachFileInOneRequest) 
   pdx::Status absent = pdx::Table::Open(&s, "/d", "X", &t);
   EXPECT_TRUE(absent.IsNotFound()) << absent.ToString();
   EXPECT_NE(absent.message().find("/d/X.DB"), std::string::npos) << absent.message();
+
+  // A preview takes the rows of a table open already: nothing is opened,
+  // listed or looked for again, only the primary index's header read.
+  ASSERT_TRUE(pdx::Table::Open(&s, "/d", "T", &t).ok());
+  s.ResetCounts();
+  pdx::TableWriter::Options apercu;
+  apercu.preview = true;
+  apercu.rowsOf = t.get();
+  std::unique_ptr<pdx::TableWriter> p;
+  ASSERT_TRUE(pdx::TableWriter::Open(&s, "/d", "T", apercu, &p).ok());
+  EXPECT_EQ(p->RecordCount(), 20000u);
+  std::vector<pdx::Value> v;
+  pdx::RowId id = 0;
+  ASSERT_TRUE(p->Find({pdx::Value::Int(12345)}, &id).ok());
+  ASSERT_TRUE(p->Get(id, &v).ok());
+  EXPECT_EQ(v[1].text, "nom 12345");
+  EXPECT_EQ(s.count(ShareEnv::kOpen) + s.count(ShareEnv::kList) + s.count(ShareEnv::kExists), 0u);
+  EXPECT_LE(s.count(ShareEnv::kRead), 2u);
+  // Writing for real always reads the table again under its lock.
+  apercu.preview = false;
+  EXPECT_TRUE(pdx::TableWriter::Open(&s, "/d", "T", apercu, &p).IsInvalidArgument());
 }
 
 }  // namespace

@@ -63,7 +63,8 @@ class TableWriterImpl final : public TableWriter {
   // Set up by Open / Create.
   Status Init();
   // listing (optional): the directory's names, listed under the write lock.
-  Status LoadRows(Env* env, const std::vector<std::string>* listing = nullptr);
+  // open (optional): the table already open whose rows are taken.
+  Status LoadRows(Env* env, const std::vector<std::string>* listing = nullptr, const TableImpl* open = nullptr);
   // Drops every row and what is kept about them (blobs, key orders, loaded
   // blocks): the one reset of the row state, for a load and for Empty. With
   // keepIds the ids given so far are never given again.
@@ -178,7 +179,7 @@ class TableWriterImpl final : public TableWriter {
 // when lock is null).
 Status OpenLockedWriter(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<TableWriteLock> lock,
                         const TableLockOptions& lockOptions, std::unique_ptr<TableWriter>* out,
-                        bool preview = false);
+                        bool preview = false, const Table* rowsOf = nullptr);
 
 // Headers of a new table (table_create.cpp).
 struct NewTableHeaders {
