@@ -29,6 +29,8 @@
 
 namespace pdx {
 
+class TableImpl;
+
 // A secondary index as the writer keeps it up to date.
 struct WriterIndex {
   IndexDesc desc;              // name, fields, flags; desc.file = the .Xnn/.XGn name
