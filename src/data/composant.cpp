@@ -22,7 +22,46 @@ std::string Composant::Repertoire() const { return ctx_.session->Directory(alias
 
 std::string Composant::RepertoireHote() const {
   if (table_) return repertoireOuvert_;
+  if (indiqueListing_ && Repertoire() == indiqueWindows_) return indiqueHote_;
   return RepertoireAlias();
+}
+
+const std::vector<std::string>* Composant::ListingIndique() const {
+  return indiqueListing_ && !table_ && Repertoire() == indiqueWindows_ ? indiqueListing_.get() : nullptr;
+}
+
+void Composant::OublierIndication() {
+  indiqueWindows_.clear();
+  indiqueHote_.clear();
+  indiqueListing_.reset();
+}
+
+bool Composant::FichiersPresents(std::initializer_list<Composant*> composants) {
+  for (Composant* c : composants) c->OublierIndication();
+  if (composants.size() == 0) return true;
+  Composant& premier = **composants.begin();
+  const std::string windows = premier.Repertoire();
+  bool memeBase = true;
+  for (Composant* c : composants) memeBase = memeBase && c->ctx_.session->Has(c->alias_) && c->Repertoire() == windows;
+  if (!memeBase) {
+    for (Composant* c : composants)
+      if (!c->FichierExiste()) return false;
+    return true;
+  }
+  const std::string hote = premier.RepertoireAlias();
+  auto noms = std::make_shared<std::vector<std::string>>();
+  if (!premier.ctx_.host->env()->GetChildren(hote, noms.get()).ok()) return false;
+  for (Composant* c : composants) {
+    bool trouve = false;
+    for (const auto& n : *noms) trouve = trouve || EqualsNoCase(n, c->def_.fichier);
+    if (!trouve) return false;
+  }
+  for (Composant* c : composants) {
+    c->indiqueWindows_ = windows;
+    c->indiqueHote_ = hote;
+    c->indiqueListing_ = noms;
+  }
+  return true;
 }
 
 std::string Composant::RepertoireAlias() const {
@@ -37,6 +76,11 @@ bool Composant::FichierExiste() const {
 }
 
 pdx::Status Composant::Ouvrir() {
+  // What FichiersPresents left serves this open only.
+  struct Oubli {
+    Composant* c;
+    ~Oubli() { c->OublierIndication(); }
+  } oubli{this};
   if (Actif()) return pdx::Status::OK();
   if (!ctx_.session->Has(alias_))
     return pdx::Status::NotFound(def_.fichier + " : base nommée " + alias_ + " non définie");
@@ -55,7 +99,7 @@ pdx::Status Composant::Ouvrir() {
   repertoireAvant_.clear();
   if (!t) {
     dir = RepertoireHote();
-    PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), dir, def_.fichier, &t));
+    PDX_RETURN_IF_ERROR(pdx::Table::Open(ctx_.host->env(), dir, def_.fichier, &t, ListingIndique()));
   }
   repertoireOuvert_ = std::move(dir);
   table_ = std::move(t);
@@ -106,6 +150,7 @@ pdx::Status Composant::Pret() const {
 }
 
 pdx::Status Composant::Fermer() {
+  OublierIndication();
   pdx::Status s;
   if (writer_) s = writer_->Close();
   writer_.reset();

@@ -24,6 +24,7 @@
 //    FixerValeur, then Valider (update of the edited record, insertion
 //    otherwise) or Annuler.
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,14 @@ class Composant {
   std::string Repertoire() const;
   std::string RepertoireHote() const;
   bool FichierExiste() const;
+  // Whether the files of all these components (of one named database) are
+  // there, found in one listing of its directory, converted once; their next
+  // open then takes that directory and listing instead of converting and
+  // listing again (round trips on a network share). Other databases: each
+  // looked for as FichierExiste does.
+  static bool FichiersPresents(std::initializer_list<Composant*> composants);
+  // The listing FichiersPresents left for the next open, or null.
+  const std::vector<std::string>* ListingIndique() const;
 
   // Run before every open; an error stops the open. The handler may hand over
   // the table it opened in the named database's directory (GarderTable): the
@@ -160,6 +169,12 @@ class Composant {
   std::vector<std::string> ordre_;  // or by field list
   std::unique_ptr<pdx::Table> table_;
   std::string RepertoireAlias() const;  // the named database's directory, converted now
+  void OublierIndication();
+
+  // Left by FichiersPresents for the next open: the database's directory as
+  // it was then (Windows form), converted, and its listing.
+  std::string indiqueWindows_, indiqueHote_;
+  std::shared_ptr<const std::vector<std::string>> indiqueListing_;
 
   std::unique_ptr<pdx::Table> ouverteAvant_;  // handed over by the open handler
   std::string repertoireAvant_;               // the host directory it was opened from

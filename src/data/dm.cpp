@@ -94,7 +94,7 @@ pdx::Status TDM::AvantOuverture(Composant& c) {
   // when nothing needs changing: one open instead of two. The open finds the
   // file whatever its case; only when it fails is the file looked for.
   std::unique_ptr<pdx::Table> t;
-  pdx::Status ouverture = pdx::Table::Open(env, dir, def.fichier, &t);
+  pdx::Status ouverture = pdx::Table::Open(env, dir, def.fichier, &t, c.ListingIndique());
   if (!ouverture.ok()) {
     std::string trouve;
     if (pdx::FindFileNoCase(env, dir, def.fichier, &trouve).ok()) return ouverture;

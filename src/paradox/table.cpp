@@ -18,9 +18,10 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
-Status Table::Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out) {
+Status Table::Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out,
+                   const std::vector<std::string>* listing) {
   std::unique_ptr<TableImpl> t;
-  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir, name, &t));
+  PDX_RETURN_IF_ERROR(TableImpl::OpenImpl(env, dir, name, &t, listing));
   *out = std::move(t);
   return Status::OK();
 }

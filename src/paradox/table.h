@@ -46,8 +46,11 @@ class Table {
  public:
   virtual ~Table() = default;
 
-  // Opens dir/name read-only. name may omit ".DB".
-  static Status Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out);
+  // Opens dir/name read-only. name may omit ".DB"; the file is found whatever
+  // its case. listing (optional): dir's names as the caller listed them a
+  // moment ago, used instead of listing it again.
+  static Status Open(Env* env, const std::string& dir, const std::string& name, std::unique_ptr<Table>* out,
+                     const std::vector<std::string>* listing = nullptr);
 
   virtual const TableInfo& info() const = 0;
   // Field number (from 1) of a name compared without regard to case; 0 when absent.

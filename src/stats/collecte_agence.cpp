@@ -590,9 +590,13 @@ void CollecterAgence(Composant& piece, Composant& ligne, Dialogs& dialogs, Calcu
                      BilanAgenceStat* bilan) {
   *bilan = BilanAgenceStat();
   const bool avecLignes = calcul != Calcul::kAgences;
-  if (!piece.FichierExiste()) return;
-  if (avecLignes && !ligne.FichierExiste()) return;
-  if (!OuvrirTable(piece, dialogs).ok()) return;
+  // Both files looked for in one listing of the agency's directory, which
+  // their opens then take.
+  if (!(avecLignes ? Composant::FichiersPresents({&piece, &ligne}) : Composant::FichiersPresents({&piece}))) return;
+  if (!OuvrirTable(piece, dialogs).ok()) {
+    ligne.Fermer().IgnoreError();  // not opened: only what was left for its open goes
+    return;
+  }
   if (avecLignes && !OuvrirTable(ligne, dialogs).ok()) {
     piece.Fermer().IgnoreError();  // read only: nothing to write
     return;

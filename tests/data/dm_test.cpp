@@ -197,6 +197,47 @@ TEST_F(ModuleDonnees, UneTableOuverteSEcritLaOuElleAEteLue) {
   EXPECT_TRUE(c.FichierExiste());
 }
 
+// Two tables of one database looked for in one listing: their opens take
+// that directory and listing (no look, no listing again); a missing one
+// leaves nothing behind for a later open.
+TEST_F(ModuleDonnees, DeuxTablesChercheesDansUneSeuleListe) {
+  bench::ShareEnv share(env());
+  share.SetSleeping(false);
+  HostPaths h(&share);
+  TDM d(session, h, dialogs);
+  Composant& piece = d["tblDocument"];
+  Composant& ligne = d["tblLigne"];
+  Create("Dossiers", piece.Def());
+  EXPECT_FALSE(Composant::FichiersPresents({&piece, &ligne}));
+  EXPECT_EQ(piece.ListingIndique(), nullptr);
+  Create("Dossiers", ligne.Def());
+
+  share.ResetCounts();
+  piece.RepertoireHote();
+  const uint64_t conversion = share.count(bench::ShareEnv::kExists);
+  share.ResetCounts();
+  ASSERT_TRUE(Composant::FichiersPresents({&piece, &ligne}));
+  ASSERT_NE(piece.ListingIndique(), nullptr);
+  ASSERT_TRUE(OuvrirTable(piece, dialogs).ok());
+  ASSERT_TRUE(OuvrirTable(ligne, dialogs).ok());
+  EXPECT_EQ(share.count(bench::ShareEnv::kList), 1u);
+  EXPECT_EQ(share.count(bench::ShareEnv::kExists), conversion);  // the directory converted once
+  EXPECT_EQ(piece.RepertoireHote(), Dir("Dossiers"));
+  ASSERT_TRUE(piece.Fermer().ok());
+  ASSERT_TRUE(ligne.Fermer().ok());
+  // Used once: the next open lists the directory again.
+  EXPECT_EQ(piece.ListingIndique(), nullptr);
+  share.ResetCounts();
+  ASSERT_TRUE(OuvrirTable(piece, dialogs).ok());
+  EXPECT_EQ(share.count(bench::ShareEnv::kList), 1u);
+  ASSERT_TRUE(piece.Fermer().ok());
+  // Left for an open that does not come, it does not outlive a move of the database.
+  ASSERT_TRUE(Composant::FichiersPresents({&piece}));
+  session.SetAlias(kAliasDossiers, t.path() + "\\Administration");
+  EXPECT_EQ(piece.ListingIndique(), nullptr);
+  EXPECT_EQ(piece.RepertoireHote(), Dir("Administration"));
+}
+
 TEST_F(ModuleDonnees, DeblocageIndexReplaced) {
   TableDef old = *TrouverTable(kAliasAdministration, "DeblocageTauxMarge.DB");
   old.index = {{"DossierNumero", {"DossierNumero"}}};
