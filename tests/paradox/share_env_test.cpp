@@ -205,6 +205,29 @@ TEST_F(ShareEnvTest, AWriterListsItsDirectoryOnceAndWritesEachFileInOneRequest) 
   EXPECT_EQ(v[1].text, "nom 12345");
   EXPECT_EQ(s.count(ShareEnv::kOpen) + s.count(ShareEnv::kList) + s.count(ShareEnv::kExists), 0u);
   EXPECT_LE(s.count(ShareEnv::kRead), 2u);
+  // A walk in key order reads the blocks after the first in one request, and
+  // still hands over every row of the range, in order; a search reads its
+  // block alone.
+  s.ResetCounts();
+  auto c = t->NewCursor();
+  ASSERT_TRUE(c->SetOrderPrimary().ok());
+  ASSERT_TRUE(c->SetRange({pdx::Value::Int(1000)}, {pdx::Value::Int(18999)}).ok());
+  int64_t attendu = 1000, code = 0;
+  for (pdx::Status e = c->First(); !c->AtEnd(); e = c->Next()) {
+    ASSERT_TRUE(e.ok()) << e.ToString();
+    ASSERT_TRUE(c->GetInt(1, &code).ok());
+    ASSERT_EQ(code, attendu++);
+  }
+  EXPECT_EQ(attendu, 19000);
+  const uint64_t lectures = s.count(ShareEnv::kRead);
+  // The index's blocks, the first data block, then the rest at once: some 230
+  // blocks of rows otherwise.
+  EXPECT_LE(lectures, 12u);
+  bool trouve = false;
+  ASSERT_TRUE(c->Seek({pdx::Value::Int(5000)}, &trouve).ok());
+  ASSERT_TRUE(trouve);
+  ASSERT_TRUE(c->GetInt(1, &code).ok());
+  EXPECT_EQ(code, 5000);
   // Writing for real always reads the table again under its lock.
   apercu.preview = false;
   EXPECT_TRUE(pdx::TableWriter::Open(&s, "/d", "T", apercu, &p).IsInvalidArgument());

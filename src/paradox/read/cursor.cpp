@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -59,7 +60,38 @@ Status CursorImpl::EnsureOrder() {
   return Status::OK();
 }
 
+Status CursorImpl::LoadFollowing(uint32_t block) {
+  const ParadoxFile& db = t_->db();
+  const uint32_t size = db.header().blockSize;
+  if (block < spanFirst_ || block >= spanFirst_ + spanCount_) {
+    spanCount_ = 0;
+    const uint32_t last = order_->records()[end_ - 1].block;
+    if (block == 0 || block > db.BlocksInFile() || last <= block) {
+      BlockHeader bh;
+      return db.LoadBlock(block, &buf_, &bh);
+    }
+    const size_t window = std::max<size_t>(256 * 1024, db.file()->PreferredReadBytes());
+    uint32_t count = std::min(last - block + 1, db.BlocksInFile() - block + 1);
+    count = std::max<uint32_t>(1, std::min<uint32_t>(count, static_cast<uint32_t>(window / size)));
+    span_.resize(static_cast<size_t>(count) * size);
+    size_t got = 0;
+    const uint64_t at = db.header().headerSize + static_cast<uint64_t>(block - 1) * size;
+    PDX_RETURN_IF_ERROR(db.file()->Read(at, span_.size(), span_.data(), &got));
+    if (got != span_.size()) {  // cut short: the block alone says how
+      BlockHeader bh;
+      return db.LoadBlock(block, &buf_, &bh);
+    }
+    spanFirst_ = block;
+    spanCount_ = count;
+  }
+  buf_.assign(span_.data() + static_cast<size_t>(block - spanFirst_) * size, size);
+  return Status::OK();
+}
+
 Status CursorImpl::LoadAt(size_t pos) {
+  // A step to the next row is a walk; anything else (a search, a first row)
+  // reads its block alone.
+  const bool walk = pos == pos_ + 1 && rec_ != nullptr;
   pos_ = pos;
   if (pos >= end_) {
     atEnd_ = true;
@@ -71,7 +103,8 @@ Status CursorImpl::LoadAt(size_t pos) {
   if (r.block != bufBlock_) {
     bufBlock_ = 0;
     BlockHeader bh;
-    PDX_RETURN_IF_ERROR(db.LoadBlock(r.block, &buf_, &bh));
+    if (walk) PDX_RETURN_IF_ERROR(LoadFollowing(r.block));
+    else PDX_RETURN_IF_ERROR(db.LoadBlock(r.block, &buf_, &bh));
     bufBlock_ = r.block;
   }
   BlockHeader bh;

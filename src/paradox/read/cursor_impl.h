@@ -50,6 +50,11 @@ class CursorImpl final : public Cursor {
   Status UseIndex(const IndexDesc* index);
   Status EnsureOrder();
   Status LoadAt(size_t pos);
+  // Block `block` into buf_ for a walk in key order that moved on to it: the
+  // blocks up to the range's last one are read in one request when they lie
+  // after it in the file (rows stored in key order, as our writer stores
+  // them), a window's worth at most; then served from there.
+  Status LoadFollowing(uint32_t block);
   Status CheckField(int field) const;
   std::string RecordLabel() const;
   // A view of rec, a record of this table.
@@ -62,6 +67,8 @@ class CursorImpl final : public Cursor {
   BlockChain chain_;
   uint32_t slot_ = 0;
   size_t pos_ = 0, begin_ = 0, end_ = 0;  // in order_->records()
+  std::string span_;  // blocks [spanFirst_, spanFirst_ + spanCount_) read ahead
+  uint32_t spanFirst_ = 0, spanCount_ = 0;
   std::string buf_;
   uint32_t bufBlock_ = 0;
   const char* rec_ = nullptr;
