@@ -109,7 +109,7 @@ TEST(EditionAgence, CsvIsCodePage1252WithCrLfAndRefusesWhatItCannotHold) {
   EXPECT_EQ(testutil::ReadFile(t.file("e.csv")), "\xC9vry\r\n");
   pdx::Status s = EcrireFichier1252(pdx::Env::Default(), t.file("e.csv"), "a\r\nb \xE2\x82\xAC ok\r\n\xE4\xB8\xAD\r\n");
   EXPECT_TRUE(s.IsInvalidArgument());
-  EXPECT_NE(s.message().find("line 3"), std::string::npos) << s.message();
+  EXPECT_NE(s.message().find("ligne 3"), std::string::npos) << s.message();
   EXPECT_EQ(testutil::ReadFile(t.file("e.csv")), "\xC9vry\r\n");  // left as it was
   EXPECT_FALSE(fs::exists(t.file("e.csv.tmp")));
 }
