@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "paradox/env.h"
+
 namespace corv {
 
 std::string Chemins::RepertoireExe() const { return WithTrailingBackslash(DirectoryOf(exePath_)); }
@@ -37,19 +39,7 @@ std::string Chemins::CheminModuleImpression() const {
   return host_.FileExists(p) ? p : "";
 }
 
-std::string RepertoireTemporaireSysteme() {
-#ifdef _WIN32
-  // The user's temporary directory, as the system gives it to programs.
-  for (const char* nom : {"TMP", "TEMP"}) {
-    const char* t = std::getenv(nom);
-    if (t && *t) return t;
-  }
-  return "";
-#else
-  const char* t = std::getenv("TMPDIR");
-  return t && *t ? t : "/tmp";
-#endif
-}
+std::string RepertoireTemporaireSysteme() { return pdx::SystemTempDir(); }
 
 std::string FichierTemporaire(const std::string& exePath, const HostPaths& host, Dialogs& dialogs,
                               const std::string& systemTemp) {

@@ -76,6 +76,15 @@ class Env {
   virtual Status NewUpdatableFile(const std::string& path, std::unique_ptr<WritableFile>* out) = 0;
 
   virtual bool FileExists(const std::string& path) = 0;
+  // Whether a file exists at path; *actual receives path with its last name
+  // spelt as stored, which differs from path only where names ignore case
+  // (Windows). The default suits file systems that keep case. Wrappers do
+  // not pass it on: it stays on their own FileExists.
+  virtual bool FileExistsAs(const std::string& path, std::string* actual) {
+    if (!FileExists(path)) return false;
+    *actual = path;
+    return true;
+  }
   virtual bool DirExists(const std::string& path) = 0;
   // Names (not paths) of the entries of dir.
   virtual Status GetChildren(const std::string& dir, std::vector<std::string>* names) = 0;
@@ -112,6 +121,17 @@ class Env {
   // The process-wide Env over the real file system.
   static Env* Default();
 };
+
+// The few things a program asks of its system besides files, as UTF-8 text.
+// On Windows the narrow forms (getenv, argv) give the ANSI code page, which
+// cannot hold every user or file name; these read the wide forms there.
+// The value of an environment variable; empty when unset.
+std::string EnvironmentVariable(const std::string& name);
+// The user's temporary directory (TMP, then TEMP on Windows; TMPDIR or /tmp
+// elsewhere); empty when the system names none.
+std::string SystemTempDir();
+// The program's arguments after its name.
+std::vector<std::string> ArgumentsUtf8(int argc, char** argv);
 
 // A fresh in-memory file system (for tests). Owned by the caller.
 std::unique_ptr<Env> NewMemEnv();

@@ -96,9 +96,9 @@ std::string QuestionDetail(Calcul calcul) {
 }
 
 std::string RepertoireExportInitial() {
-  const char* profil = std::getenv("USERPROFILE");
-  if (!profil || !*profil) profil = std::getenv("HOME");
-  return std::string(profil ? profil : "") + "/Desktop";
+  std::string profil = pdx::EnvironmentVariable("USERPROFILE");
+  if (profil.empty()) profil = pdx::EnvironmentVariable("HOME");
+  return profil + "/Desktop";
 }
 
 IssueExport ExporterListe(pdx::Env* env, Dialogs& dialogs, const ListeStat& liste, bool details,

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "paradox/commit.h"
 #include "paradox/env.h"
 #include "paradox/table_lock.h"
@@ -166,6 +169,116 @@ TEST(WindowsEnv, LongAndAccentedPathsAreUsedAsGiven) {
   EXPECT_EQ(found, d + "/Autre.DB");
   EXPECT_TRUE(Env()->RemoveFile(d + "/Autre.DB").ok());
   EXPECT_TRUE(Env()->GetFileSize(d + "/Autre.DB", &size).IsNotFound());
+}
+
+// Another process: this test program started again, which, seeing
+// CORVANES_TEST_HOLD before any test runs, holds the file it names as the
+// agencies' program does (no delete sharing), says so with a ".ready" file,
+// lets go when a ".release" file appears, and exits.
+constexpr const char* kHoldVariable = "CORVANES_TEST_HOLD";
+
+bool WaitFor(const std::string& path, int seconds) {
+  for (int i = 0; i < seconds * 50; ++i) {
+    if (::GetFileAttributesW(W(path).c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+[[maybe_unused]] const bool kHolderRun = [] {
+  const std::string path = pdx::EnvironmentVariable(kHoldVariable);
+  if (path.empty()) return false;
+  Holder held(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
+  if (held.h == INVALID_HANDLE_VALUE) ::ExitProcess(2);
+  HANDLE ready = ::CreateFileW(W(path + ".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (ready == INVALID_HANDLE_VALUE) ::ExitProcess(3);
+  ::CloseHandle(ready);
+  const bool released = WaitFor(path + ".release", 120);
+  ::CloseHandle(held.h);
+  held.h = INVALID_HANDLE_VALUE;
+  ::ExitProcess(released ? 0 : 4);
+}();
+
+struct SecondProcess {
+  PROCESS_INFORMATION pi{};
+  bool started = false;
+  explicit SecondProcess(const std::string& held) {
+    wchar_t exe[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(exe) + L"\" --gtest_list_tests";
+    ::SetEnvironmentVariableW(W(kHoldVariable).c_str(), W(held).c_str());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    started = ::CreateProcessW(exe, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+    ::SetEnvironmentVariableW(W(kHoldVariable).c_str(), nullptr);
+  }
+  DWORD Wait() {
+    DWORD code = 1;
+    if (::WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0) ::GetExitCodeProcess(pi.hProcess, &code);
+    return code;
+  }
+  ~SecondProcess() {
+    if (!started) return;
+    if (::WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) ::TerminateProcess(pi.hProcess, 1);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+  }
+};
+
+TEST(WindowsEnv, ACommitOverATableAnotherProcessHoldsOpenIsRefusedWholeThenGoesThrough) {
+  testutil::TempDir dir;
+  testutil::PutFile(Env(), dir.file("T.DB"), "old-db");
+  testutil::PutFile(Env(), dir.file("T.PX"), "old-px");
+  auto change = [&] {
+    pdx::TableCommit c(Env(), dir.path(), "T");
+    for (const char* name : {"T.DB", "T.PX"}) {
+      pdx::WritableFile* f = nullptr;
+      PDX_RETURN_IF_ERROR(c.Stage(name, &f));
+      PDX_RETURN_IF_ERROR(f->Append("new", 3));
+    }
+    return c.Commit();
+  };
+  // The other process holds the data file: the commit's first file.
+  SecondProcess other(dir.file("T.DB"));
+  ASSERT_TRUE(other.started) << ::GetLastError();
+  ASSERT_TRUE(WaitFor(dir.file("T.DB.ready"), 60)) << "the second process never held the file";
+  pdx::Status s = change();
+  EXPECT_TRUE(s.IsBusy()) << s.ToString();
+  EXPECT_EQ(testutil::GetFile(Env(), dir.file("T.DB")), "old-db");
+  EXPECT_EQ(testutil::GetFile(Env(), dir.file("T.PX")), "old-px");
+  EXPECT_FALSE(pdx::NeedsRecovery(Env(), dir.path(), "T"));
+  testutil::WriteFile(dir.file("T.DB.release"), "");
+  EXPECT_EQ(other.Wait(), 0u);
+  ASSERT_TRUE(change().ok());
+  EXPECT_EQ(testutil::GetFile(Env(), dir.file("T.DB")), "new");
+  EXPECT_EQ(testutil::GetFile(Env(), dir.file("T.PX")), "new");
+}
+
+TEST(WindowsEnv, EnvironmentAndArgumentsComeAsUtf8) {
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"CORVANES_ESSAI", L"\u00C9vry \u20AC \u4E2D"));
+  EXPECT_EQ(pdx::EnvironmentVariable("CORVANES_ESSAI"), "\u00C9vry \u20AC \u4E2D");
+  ::SetEnvironmentVariableW(L"CORVANES_ESSAI", nullptr);
+  EXPECT_EQ(pdx::EnvironmentVariable("CORVANES_ESSAI"), "");
+  // A value longer than a first guess of the buffer.
+  const std::string long_value(1000, 'x');
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"CORVANES_ESSAI", W(long_value).c_str()));
+  EXPECT_EQ(pdx::EnvironmentVariable("CORVANES_ESSAI"), long_value);
+  ::SetEnvironmentVariableW(L"CORVANES_ESSAI", nullptr);
+  // TMP first, then TEMP.
+  const std::string tmp = pdx::EnvironmentVariable("TMP"), temp = pdx::EnvironmentVariable("TEMP");
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"TMP", nullptr));
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"TEMP", L"C:\\Temp \u00E9t\u00E9"));
+  EXPECT_EQ(pdx::SystemTempDir(), "C:\\Temp \u00E9t\u00E9");
+  ::SetEnvironmentVariableW(L"TEMP", nullptr);
+  EXPECT_EQ(pdx::SystemTempDir(), "");
+  ::SetEnvironmentVariableW(L"TMP", W(tmp).c_str());
+  ::SetEnvironmentVariableW(L"TEMP", W(temp).c_str());
+  EXPECT_EQ(pdx::SystemTempDir(), tmp.empty() ? temp : tmp);
+  // This program's own arguments, read from the wide command line.
+  char* argv[] = {const_cast<char*>("x"), nullptr};
+  std::vector<std::string> args = pdx::ArgumentsUtf8(1, argv);
+  EXPECT_FALSE(args.empty());  // ctest passes at least the test filter
 }
 
 }  // namespace

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   PreparerConsole();
   Contexte ctx;
   ctx.exePath = CheminExecutable(argv[0]);
-  std::vector<std::string> args = ArgumentsUtf8(argc, argv);
+  std::vector<std::string> args = pdx::ArgumentsUtf8(argc, argv);
   size_t i = 0;
   while (i < args.size() && args[i].rfind("--", 0) == 0) {
     if (args[i] == "--help" || args[i] == "-h") {

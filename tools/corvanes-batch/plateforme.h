@@ -1,7 +1,6 @@
 #pragma once
-// What the command line asks of the system it runs on: its own path, its
-// arguments in UTF-8, whether a stream is a terminal, and a console that shows
-// UTF-8 text (accents included) with a progress line rewritten in place.
+// What the command line asks of the system it runs on: its own path, whether
+// a stream is a terminal, and a console that shows UTF-8 text (accents included) with a progress line rewritten in place.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,7 +13,5 @@ void PreparerConsole();
 bool EstTerminal(std::FILE* f);
 // Full path of the running executable (argv0 when the system does not say).
 std::string CheminExecutable(const char* argv0);
-// The arguments after the program's name, in UTF-8.
-std::vector<std::string> ArgumentsUtf8(int argc, char** argv);
 
 }  // namespace corv::batch

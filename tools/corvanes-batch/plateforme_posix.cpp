@@ -17,6 +17,4 @@ std::string CheminExecutable(const char* argv0) {
   return argv0;
 }
 
-std::vector<std::string> ArgumentsUtf8(int argc, char** argv) { return {argv + 1, argv + argc}; }
-
 }  // namespace corv::batch

@@ -1,7 +1,6 @@
 #include <io.h>
 #include <windows.h>
 // After windows.h, which it builds on.
-#include <shellapi.h>
 
 #include <cstdlib>
 
@@ -57,18 +56,6 @@ std::string CheminExecutable(const char* argv0) {
     if (n < buf.size()) return Utf8(buf.data(), n);
     buf.resize(buf.size() * 2);
   }
-}
-
-std::vector<std::string> ArgumentsUtf8(int argc, char** argv) {
-  // argv holds the arguments in the ANSI code page, which cannot hold every
-  // name; the wide command line can.
-  int n = 0;
-  wchar_t** w = ::CommandLineToArgvW(::GetCommandLineW(), &n);
-  if (!w) return {argv + 1, argv + argc};
-  std::vector<std::string> args;
-  for (int i = 1; i < n; ++i) args.push_back(Utf8(w[i], std::wcslen(w[i])));
-  ::LocalFree(w);
-  return args;
 }
 
 }  // namespace corv::batch

@@ -11,11 +11,7 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 Status FindFileNoCase(Env* env, const std::string& dir, const std::string& name, std::string* actual) {
-  std::string exact = JoinPath(dir, name);
-  if (env->FileExists(exact)) {
-    *actual = exact;
-    return Status::OK();
-  }
+  if (env->FileExistsAs(JoinPath(dir, name), actual)) return Status::OK();
   std::vector<std::string> names;
   Status s = env->GetChildren(dir.empty() ? "." : dir, &names);
   if (!s.ok()) return s;

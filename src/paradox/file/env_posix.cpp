@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "paradox/env.h"
@@ -263,5 +264,17 @@ Env* Env::Default() {
   static PosixEnv env;
   return &env;
 }
+
+std::string EnvironmentVariable(const std::string& name) {
+  const char* v = std::getenv(name.c_str());
+  return v ? v : "";
+}
+
+std::string SystemTempDir() {
+  std::string t = EnvironmentVariable("TMPDIR");
+  return t.empty() ? "/tmp" : t;
+}
+
+std::vector<std::string> ArgumentsUtf8(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
 }  // namespace pdx

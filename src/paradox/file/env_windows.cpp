@@ -3,7 +3,9 @@
 // "\\SERVEUR\Quintrel\...", relative paths) and are handed to the wide-character
 // API; a path too long for the classic limit goes through the "\\?\" form.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -193,6 +195,17 @@ constexpr int kFileRenameInfoEx = 22;
 constexpr DWORD kRenameReplaceIfExists = 0x1;
 constexpr DWORD kRenamePosixSemantics = 0x2;
 
+// A name beside w for a file on its way out, unique among processes, that
+// starts with no table's name (so that no table's listing takes it for one of
+// its files); such a file goes when its last handle closes.
+std::wstring AsideName(const std::wstring& w) {
+  static std::atomic<unsigned> counter{0};
+  const size_t slash = w.find_last_of(L"\\/");
+  const size_t name = slash == std::wstring::npos ? 0 : slash + 1;
+  return w.substr(0, name) + L"~cvold-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+         std::to_wstring(++counter) + L"-" + w.substr(name);
+}
+
 // The full path in the verbatim form, which the rename by handle wants.
 std::wstring FullVerbatim(const std::wstring& w) {
   if (w.rfind(L"\\\\?\\", 0) == 0) return w;
@@ -272,6 +285,18 @@ class WinEnv final : public Env {
     DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
   }
+  bool FileExistsAs(const std::string& path, std::string* actual) override {
+    // One look, as FileExists, that also gives the name as stored.
+    if (path.find_first_of("*?") != std::string::npos) return Env::FileExistsAs(path, actual);
+    WIN32_FIND_DATAW fd;
+    HANDLE h = ::FindFirstFileW(WindowsPath(path).c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ::FindClose(h);
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    const size_t slash = path.find_last_of("/\\");
+    *actual = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + Utf8FromWide(fd.cFileName);
+    return true;
+  }
   bool DirExists(const std::string& path) override {
     DWORD a = Attributes(path);
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -311,6 +336,19 @@ class WinEnv final : public Env {
   Status RemoveFile(const std::string& path) override {
     std::wstring w;
     if (!Convert(path, &w)) return BadName(path);
+    // A file removed while handles that share delete hold it (our readers of
+    // an older version) keeps its name until the last one closes, so that
+    // listings still show it and it cannot be created again. Moved aside
+    // first, its name is free at once; the aside name goes with the last handle.
+    const std::wstring aside = AsideName(w);
+    if (::MoveFileExW(w.c_str(), aside.c_str(), 0)) {
+      if (!::DeleteFileW(aside.c_str())) {
+        DWORD e = ::GetLastError();
+        ::MoveFileExW(aside.c_str(), w.c_str(), 0);
+        return WinError(path, "remove", e);
+      }
+      return Status::OK();
+    }
     if (!::DeleteFileW(w.c_str())) return WinError(path, "remove", ::GetLastError());
     return Status::OK();
   }
@@ -337,7 +375,7 @@ class WinEnv final : public Env {
     // itself be renamed: moved aside, the new one takes its name, and the old
     // goes once its last handle closes. A crash in between leaves the staged
     // file, which the table's recovery puts in place.
-    const std::wstring aside = wt + L"." + std::to_wstring(::GetTickCount64()) + L".cvold";
+    const std::wstring aside = AsideName(wt);
     if (!::MoveFileExW(wt.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
       return WinError(from + " -> " + to, "rename", e);
     if (!::MoveFileExW(wf.c_str(), wt.c_str(), kFlags)) {
@@ -454,6 +492,35 @@ class WinEnv final : public Env {
 Env* Env::Default() {
   static WinEnv env;
   return &env;
+}
+
+std::string EnvironmentVariable(const std::string& name) {
+  std::wstring w = WideFromUtf8(name);
+  std::vector<wchar_t> buf(256);
+  for (;;) {
+    DWORD n = ::GetEnvironmentVariableW(w.c_str(), buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return "";
+    if (n < buf.size()) return Utf8FromWide(std::wstring(buf.data(), n));
+    buf.resize(n);  // n counts the terminating zero when the buffer is short
+  }
+}
+
+std::string SystemTempDir() {
+  for (const char* nom : {"TMP", "TEMP"}) {
+    std::string t = EnvironmentVariable(nom);
+    if (!t.empty()) return t;
+  }
+  return "";
+}
+
+std::vector<std::string> ArgumentsUtf8(int argc, char** argv) {
+  int n = 0;
+  wchar_t** w = ::CommandLineToArgvW(::GetCommandLineW(), &n);
+  if (!w) return {argv + 1, argv + argc};
+  std::vector<std::string> args;
+  for (int i = 1; i < n; ++i) args.push_back(Utf8FromWide(w[i]));
+  ::LocalFree(w);
+  return args;
 }
 
 }  // namespace pdx
