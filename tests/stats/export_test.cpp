@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/fault_env.h"
+#include "stats/classeur.h"
 #include "stats/export.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_util.h"
@@ -77,7 +78,8 @@ TEST(ExportTest, RoutineAsksBeforeReplacingAndAppendsTheExtension) {
   d.AnswerText("", true);
   EXPECT_EQ(corv::ExporterListe(env, d, Liste(), false), corv::IssueExport::kRien);
   ASSERT_EQ(d.shown().size(), 1u);
-  EXPECT_EQ(d.shown()[0].text, std::string("save ") + corv::kFiltreExport);
+  EXPECT_EQ(d.shown()[0].text,
+            std::string("save ") + (corv::ClasseurDisponible() ? corv::kFiltreExport : corv::kFiltreExportTexte));
   // A new file: ".csv" appended, written.
   d.AnswerText(tmp.file("stats"));
   std::vector<std::pair<int, int>> progres;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -34,8 +33,7 @@ const std::string& ModeleDemo(int agences, int dossiers, uint64_t graine) {
 }
 
 void CopierDemo(const std::string& modele, const std::string& dest) {
-  namespace fs = std::filesystem;
-  fs::copy(modele, dest, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  CopyTree(modele, dest);
   // The demo's configuration maps its Windows prefix to where it was written.
   std::string ini = ReadFile(dest + "/qvrbde.ini");
   for (size_t p = ini.find(modele); p != std::string::npos; p = ini.find(modele, p))

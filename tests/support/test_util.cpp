@@ -59,6 +59,25 @@ void CopyFile(const std::string& from, const std::string& to) {
                                std::filesystem::perm_options::add, ec);
 }
 
+void CopyTree(const std::string& from, const std::string& to) {
+  // File by file: libstdc++'s recursive copy refuses an existing destination
+  // folder on Windows.
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(to, ec);
+  ASSERT_FALSE(ec) << "create " << to << ": " << ec.message();
+  for (const fs::directory_entry& e : fs::recursive_directory_iterator(from)) {
+    const fs::path target = fs::path(to) / fs::relative(e.path(), from);
+    if (e.is_directory()) {
+      fs::create_directories(target, ec);
+      ASSERT_FALSE(ec) << "create " << target.string() << ": " << ec.message();
+    } else {
+      fs::copy_file(e.path(), target, fs::copy_options::overwrite_existing, ec);
+      ASSERT_FALSE(ec) << "copy " << e.path().string() << " -> " << target.string() << ": " << ec.message();
+    }
+  }
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream ss;

@@ -37,6 +37,9 @@ class TempDir {
 
 // Copies a file byte for byte; fails the test on error.
 void CopyFile(const std::string& from, const std::string& to);
+// Copies every file and folder under from into to (created when missing, its
+// files replaced); fails the test on error.
+void CopyTree(const std::string& from, const std::string& to);
 std::string ReadFile(const std::string& path);
 // Runs a shell command line; returns its exit code (-1 when it could not run
 // or did not exit), its standard output in *out.

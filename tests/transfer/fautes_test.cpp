@@ -320,6 +320,7 @@ TEST(Fautes, ABackupThatCannotBeWrittenStopsTheRunBeforeTheTableChanges) {
   EXPECT_EQ(Lire(*d), ref.avant);
 }
 
+#ifndef _WIN32  // processes killed with a signal
 // Finishes what a killed writer left (as the next writer's open does), then
 // tells which state each agency is in: 'a' before, 'n' after, '?' neither.
 std::string Etats(const t3::Demo& d, const Reference& ref) {
@@ -336,7 +337,6 @@ std::string Etats(const t3::Demo& d, const Reference& ref) {
   return s;
 }
 
-#ifndef _WIN32  // processes killed with a signal
 // A real run in a child process; killed after `apres` seconds unless negative.
 // Returns the child's wait status.
 int RunEnfant(const t3::Demo& d, double apres) {

@@ -151,9 +151,7 @@ std::map<std::string, std::string> Installation::Empreinte(const std::string& re
 std::unique_ptr<Installation> CopieDemo() {
   const DemoGeneree& g = Generee();
   auto inst = std::make_unique<Installation>();
-  std::string out;
-  int rc = testutil::RunCommand("cp -a '" + g.dir + "/.' '" + inst->dir() + "/'", &out);
-  EXPECT_EQ(rc, 0) << out;
+  testutil::CopyTree(g.dir, inst->dir());
   // The copy's configuration maps "Q:" to the copy.
   corv::IniFile bde;
   EXPECT_TRUE(corv::IniFile::Load(pdx::Env::Default(), inst->Ini(), &bde).ok());
