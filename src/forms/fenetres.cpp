@@ -45,7 +45,10 @@ bool CorvApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 QFont PoliceSansSerif(int pixels, bool gras) {
-  QFont f("Liberation Sans");
+  // The original's font on Windows, through its scalable successor where Qt
+  // does not list the bitmap one; elsewhere a sans serif of the same widths.
+  QFont f;
+  f.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans"});
   f.setStyleHint(QFont::SansSerif);
   f.setPixelSize(pixels);
   f.setBold(gras);

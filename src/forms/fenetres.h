@@ -35,7 +35,7 @@ class CorvApplication : public QApplication {
   Dialogs* dialogs_ = nullptr;
 };
 
-// The font the tiles and captions use in place of "MS Sans Serif".
+// The font of the tiles and captions: "MS Sans Serif" where the system has it.
 QFont PoliceSansSerif(int pixels, bool gras = false);
 
 }  // namespace corv
