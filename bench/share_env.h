@@ -104,6 +104,11 @@ class ShareEnv final : public pdx::EnvWrapper {
     Charge(kExists, 0, false, path);
     return r;
   }
+  bool FileExistsAs(const std::string& path, std::string* actual) override {
+    const bool r = target()->FileExistsAs(path, actual);
+    Charge(kExists, 0, false, path);
+    return r;
+  }
   bool DirExists(const std::string& path) override {
     const bool r = target()->DirExists(path);
     Charge(kExists, 0, false, path);

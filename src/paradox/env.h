@@ -78,8 +78,8 @@ class Env {
   virtual bool FileExists(const std::string& path) = 0;
   // Whether a file exists at path; *actual receives path with its last name
   // spelt as stored, which differs from path only where names ignore case
-  // (Windows). The default suits file systems that keep case. Wrappers do
-  // not pass it on: it stays on their own FileExists.
+  // (Windows). The default suits file systems that keep case. A wrapper
+  // that answers FileExists itself answers this too.
   virtual bool FileExistsAs(const std::string& path, std::string* actual) {
     if (!FileExists(path)) return false;
     *actual = path;

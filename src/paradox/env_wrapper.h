@@ -23,6 +23,9 @@ class EnvWrapper : public Env {
     return target_->NewUpdatableFile(path, out);
   }
   bool FileExists(const std::string& path) override { return target_->FileExists(path); }
+  bool FileExistsAs(const std::string& path, std::string* actual) override {
+    return target_->FileExistsAs(path, actual);
+  }
   bool DirExists(const std::string& path) override { return target_->DirExists(path); }
   Status GetChildren(const std::string& dir, std::vector<std::string>* names) override {
     return target_->GetChildren(dir, names);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <tuple>
@@ -35,9 +36,18 @@ const std::string& ModeleDemo(int agences, int dossiers, uint64_t graine) {
 void CopierDemo(const std::string& modele, const std::string& dest) {
   CopyTree(modele, dest);
   // The demo's configuration maps its Windows prefix to where it was written.
+  // The path may be written there with backslashes (on Windows).
   std::string ini = ReadFile(dest + "/qvrbde.ini");
-  for (size_t p = ini.find(modele); p != std::string::npos; p = ini.find(modele, p))
-    ini.replace(p, modele.size(), dest);
+  std::string modeleWindows = modele;
+  std::replace(modeleWindows.begin(), modeleWindows.end(), '/', '\\');
+  size_t remplaces = 0;
+  for (const std::string& m : {modele, modeleWindows}) {
+    for (size_t p = ini.find(m); p != std::string::npos; p = ini.find(m, p + dest.size())) {
+      ini.replace(p, m.size(), dest);
+      ++remplaces;
+    }
+  }
+  EXPECT_GT(remplaces, 0u) << "the copy's qvrbde.ini still names the model " << modele;
   WriteFile(dest + "/qvrbde.ini", ini);
 }
 

@@ -53,7 +53,8 @@ TempDir::~TempDir() {
 
 void CopyFile(const std::string& from, const std::string& to) {
   std::error_code ec;
-  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec);
+  std::filesystem::remove(to, ec);  // libstdc++'s overwrite_existing fails on Windows
+  std::filesystem::copy_file(from, to, ec);
   ASSERT_FALSE(ec) << "copy " << from << " -> " << to << ": " << ec.message();
   std::filesystem::permissions(to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
                                std::filesystem::perm_options::add, ec);
@@ -72,7 +73,8 @@ void CopyTree(const std::string& from, const std::string& to) {
       fs::create_directories(target, ec);
       ASSERT_FALSE(ec) << "create " << target.string() << ": " << ec.message();
     } else {
-      fs::copy_file(e.path(), target, fs::copy_options::overwrite_existing, ec);
+      fs::remove(target, ec);  // libstdc++'s overwrite_existing fails on Windows
+      fs::copy_file(e.path(), target, ec);
       ASSERT_FALSE(ec) << "copy " << e.path().string() << " -> " << target.string() << ": " << ec.message();
     }
   }

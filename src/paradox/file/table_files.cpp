@@ -91,6 +91,11 @@ bool TableFiles::FileExists(const std::string& path) {
   return held_.count(own) != 0;
 }
 
+bool TableFiles::FileExistsAs(const std::string& path, std::string* actual) {
+  if (OwnName(path).empty()) return base_->FileExistsAs(path, actual);
+  return Env::FileExistsAs(path, actual);
+}
+
 Status TableFiles::GetFileSize(const std::string& path, uint64_t* size) {
   std::string own = OwnName(path);
   if (own.empty()) return base_->GetFileSize(path, size);

@@ -37,6 +37,7 @@ class TableFiles final : public EnvWrapper {
 
   Status NewRandomAccessFile(const std::string& path, std::unique_ptr<RandomAccessFile>* out) override;
   bool FileExists(const std::string& path) override;
+  bool FileExistsAs(const std::string& path, std::string* actual) override;
   Status GetChildren(const std::string& dir, std::vector<std::string>* names) override;
   Status GetFileSize(const std::string& path, uint64_t* size) override;
 
