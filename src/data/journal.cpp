@@ -146,7 +146,7 @@ pdx::Status EcrireJournalRun(pdx::Env* env, const std::string& dir, const Journa
 
 std::string LigneJournal(const JournalEcrit& j) {
   if (!j.erreur.empty()) return "Journal du traitement non écrit : " + j.erreur;
-  return "Journal du traitement : " + j.chemin;
+  return "Journal du traitement : " + pdx::DisplayPath(j.chemin);
 }
 
 }  // namespace corv

@@ -6,6 +6,7 @@
 
 #include "util/session.h"
 #include "demo/ecrivain.h"
+#include "paradox/env_wrapper.h"
 #include "util/dates.h"
 
 namespace corv::demo {
@@ -22,7 +23,25 @@ bool LireDate(const std::string& s, double* jour) {
   return true;
 }
 
-pdx::Status Generer(pdx::Env* env, const Options& o, Bilan* bilan) {
+namespace {
+
+// The tables' headers carry the time of their structure: here the demo's
+// date at noon, so that one seed and date give the same bytes on every run
+// and every system.
+class HorlogeDemo final : public pdx::EnvWrapper {
+ public:
+  HorlogeDemo(pdx::Env* base, double jour)
+      : EnvWrapper(base),
+        secondes_(static_cast<int64_t>(std::llround((std::floor(jour) - DayNumber(1970, 1, 1)) * 86400.0)) + 12 * 3600) {}
+  int64_t NowSeconds() override { return secondes_; }
+
+ private:
+  int64_t secondes_;
+};
+
+}  // namespace
+
+pdx::Status Generer(pdx::Env* envAppelant, const Options& o, Bilan* bilan) {
   if (o.repertoire.empty()) return pdx::Status::InvalidArgument("no installation directory given");
   if (o.agences < 0 || o.agences > 999) return pdx::Status::InvalidArgument("--agencies must lie between 0 and 999");
   if (o.dossiers < 0 || o.dossiers > 900000)
@@ -31,11 +50,13 @@ pdx::Status Generer(pdx::Env* env, const Options& o, Bilan* bilan) {
   std::string racine = std::filesystem::absolute(o.repertoire, ec).lexically_normal().string();
   if (ec) return pdx::Status::InvalidArgument("bad directory " + o.repertoire + ": " + ec.message());
   while (racine.size() > 1 && racine.back() == '/') racine.pop_back();
-  if (env->FileExists(racine + "/qvrbde.ini"))
+  if (envAppelant->FileExists(racine + "/qvrbde.ini"))
     return pdx::Status::InvalidArgument(racine + " already holds an installation (qvrbde.ini)");
 
   Options opt = o;
   if (opt.jour == 0) opt.jour = std::floor(DayNumberNow());
+  HorlogeDemo horloge(envAppelant, opt.jour);
+  pdx::Env* env = &horloge;
   Monde m = ConstruireMonde(opt, Alea(opt.graine).Branche(0));
 
   Bilan local;

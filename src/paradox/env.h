@@ -13,6 +13,7 @@
 //  - Files are replaced by writing a new one and renaming it over the old, never
 //    by truncating a file in place: readers may hold the old one mapped.
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -118,6 +119,10 @@ class Env {
     return Status::OK();
   }
 
+  // Seconds since 1970-01-01 UTC: the time of structure the engine stamps in
+  // the headers of the tables it creates or restructures.
+  virtual int64_t NowSeconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
   // The process-wide Env over the real file system.
   static Env* Default();
 };
@@ -132,6 +137,8 @@ std::string EnvironmentVariable(const std::string& name);
 std::string SystemTempDir();
 // The program's arguments after its name.
 std::vector<std::string> ArgumentsUtf8(int argc, char** argv);
+// A path as the system's users write it (backslashes on Windows).
+std::string DisplayPath(const std::string& path);
 
 // A fresh in-memory file system (for tests). Owned by the caller.
 std::unique_ptr<Env> NewMemEnv();

@@ -39,6 +39,7 @@ class EnvWrapper : public Env {
   Status RemoveDir(const std::string& path) override { return target_->RemoveDir(path); }
   Status SyncDir(const std::string& dir) override { return target_->SyncDir(dir); }
   Status CheckReplaceable(const std::string& path) override { return target_->CheckReplaceable(path); }
+  int64_t NowSeconds() override { return target_->NowSeconds(); }
   Status LockFile(const std::string& path, std::unique_ptr<FileLock>* lock) override {
     return target_->LockFile(path, lock);
   }

@@ -136,6 +136,7 @@ Status RestructureTable(Env* env, const std::string& dir, const std::string& nam
                                       static_cast<int>(dst->blockSize_ / 1024), version, src->info_.codePage,
                                       src->info_.sortOrder, static_cast<uint8_t>(src->dbHeader_[0x29]),
                                       oldHeader.tableName, *src->cp_, &dst->dbHeader_));
+  if (version >= 5) PutLE32(&dst->dbHeader_, hdr::kUpdateTime, static_cast<uint32_t>(env->NowSeconds()));
   for (size_t at : {0x12, 0x13, 0x2D, 0x2E, 0x55}) dst->dbHeader_[at] = src->dbHeader_[at];
   FileHeader newHeader;
   PDX_RETURN_IF_ERROR(ParseHeader(dst->dbName_, dst->dbHeader_.data(), dst->dbHeader_.size(),

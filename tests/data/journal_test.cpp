@@ -75,7 +75,7 @@ TEST(JournalRun, WrittenBesideTheIniNamedByItsStartWithEveryPartAndANoteOnMarker
                              "Début : ", "Fin : ", "  Inclure les fournisseurs Zone Libre : non\r\n",
                              "Résultat : Terminé\r\n", "Messages (2) :\r\n", "Erreurs (1) :\r\n"})
     EXPECT_NE(texte.find(partie), std::string::npos) << partie;
-  EXPECT_EQ(corv::LigneJournal({chemin, ""}), "Journal du traitement : " + chemin);
+  EXPECT_EQ(corv::LigneJournal({chemin, ""}), "Journal du traitement : " + pdx::DisplayPath(chemin));
 }
 
 TEST(JournalRun, OnlyTheHundredNewestJournalsAreKeptAndOtherFilesAreLeftAlone) {

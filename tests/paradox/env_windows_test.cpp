@@ -275,6 +275,9 @@ TEST(WindowsEnv, EnvironmentAndArgumentsComeAsUtf8) {
   ::SetEnvironmentVariableW(L"TMP", W(tmp).c_str());
   ::SetEnvironmentVariableW(L"TEMP", W(temp).c_str());
   EXPECT_EQ(pdx::SystemTempDir(), tmp.empty() ? temp : tmp);
+  // Paths shown to users as they write them.
+  EXPECT_EQ(pdx::DisplayPath("Z:/tmp/Journaux/2026-12-09.log"), "Z:\\tmp\\Journaux\\2026-12-09.log");
+  EXPECT_EQ(pdx::DisplayPath("\\\\SERVEUR\\Quintrel/Agences"), "\\\\SERVEUR\\Quintrel\\Agences");
   // This program's own arguments, read from the wide command line.
   char* argv[] = {const_cast<char*>("x"), nullptr};
   std::vector<std::string> args = pdx::ArgumentsUtf8(1, argv);

@@ -277,4 +277,6 @@ std::string SystemTempDir() {
 
 std::vector<std::string> ArgumentsUtf8(int argc, char** argv) { return {argv + 1, argv + argc}; }
 
+std::string DisplayPath(const std::string& path) { return path; }
+
 }  // namespace pdx

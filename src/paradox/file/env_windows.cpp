@@ -523,4 +523,11 @@ std::vector<std::string> ArgumentsUtf8(int argc, char** argv) {
   return args;
 }
 
+std::string DisplayPath(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  return p;
+}
+
 }  // namespace pdx

@@ -137,7 +137,6 @@ Status DataHeader(uint8_t type, const HeaderFields& hf, int keyFields, uint32_t 
   if (extended) {
     PutLE16(&h, hdr::kVersionId, static_cast<uint16_t>(0x0100 | version));
     PutLE16(&h, hdr::kVersionId2, static_cast<uint16_t>(0x0100 | version));
-    PutLE32(&h, hdr::kUpdateTime, static_cast<uint32_t>(std::time(nullptr)));
     PutLE16(&h, hdr::kHighFieldId, static_cast<uint16_t>(hf.fields.size() + 1));
     size_t nameBytes = 0;
     for (const auto& f : hf.fields) {
@@ -245,7 +244,7 @@ Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const
 
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
-                            NewTableHeaders* out) {
+                            uint32_t updateTime, NewTableHeaders* out) {
   int version = def.fileVersion > 0 ? std::max(def.fileVersion, VersionFor(def.fields)) : VersionFor(def.fields);
   uint32_t recordSize = 0;
   HeaderFields hf;
@@ -266,6 +265,7 @@ Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition&
   std::string upper = tableName;
   PDX_RETURN_IF_ERROR(DataHeader(def.keyFieldCount > 0 ? 0 : 2, hf, def.keyFieldCount, recordSize, kib, version,
                                  codePage, sortOrder, sortOrderId, tableName, "", cp, &out->db));
+  if (version >= 5) PutLE32(&out->db, hdr::kUpdateTime, updateTime);
   if (def.keyFieldCount > 0) {
     std::vector<FieldDesc> keys(def.fields.begin(), def.fields.begin() + def.keyFieldCount);
     size_t keyBytes = 0;
@@ -316,6 +316,9 @@ Status BuildSecondaryHeaders(const FileHeader& db, const std::string& dbRaw, con
                                  static_cast<uint32_t>(keyBytes + 2), kib, version, db.EffectiveCodePage(), sortOrder,
                                  static_cast<uint8_t>(dbRaw[hdr::kSortOrder]), ix->desc.file, composite ? ix->desc.name : "", cp,
                                  &ix->xHeader));
+  // An index's structure dates from its table's.
+  if (version >= 5 && dbRaw.size() >= hdr::kUpdateTime + 4)
+    PutLE32(&ix->xHeader, hdr::kUpdateTime, GetLE32(dbRaw, hdr::kUpdateTime));
   ix->xHeader[hdr::kIndexField] = static_cast<char>(ix->desc.fields.front());
   ix->xHeader[hdr::kChangeCount] = 0;
   ix->xHeader[hdr::kCaseInsensitive] = ix->desc.caseInsensitive ? 1 : 0;
@@ -415,7 +418,8 @@ Status TableWriter::Create(Env* env, const std::string& dir, const std::string& 
   const CodePage* cp = nullptr;
   PDX_RETURN_IF_ERROR(CodePage::Find(codePage, &cp));
   NewTableHeaders headers;
-  Status s = BuildNewTableHeaders(file, def, codePage, sortOrder, sortOrderId, *cp, &headers);
+  Status s = BuildNewTableHeaders(file, def, codePage, sortOrder, sortOrderId, *cp,
+                                  static_cast<uint32_t>(env->NowSeconds()), &headers);
   if (!s.ok()) return Status::InvalidArgument(label + ": " + s.message());
 
   // An empty table through the same commit as any change.

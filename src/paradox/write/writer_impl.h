@@ -190,9 +190,10 @@ struct NewTableHeaders {
 };
 Status BuildNewTableHeaders(const std::string& tableName, const TableDefinition& def, int codePage,
                             const std::string& sortOrder, uint8_t sortOrderId, const CodePage& cp,
-                            NewTableHeaders* out);
+                            uint32_t updateTime, NewTableHeaders* out);
 // A data-like header (.DB, .Xnn, .XGn) for these fields; numbers are the
-// fields' identifiers (1..n for a new table).
+// fields' identifiers (1..n for a new table). Its time of structure is left
+// for the caller to stamp.
 Status BuildDataHeader(uint8_t type, const std::vector<FieldDesc>& fields, const std::vector<uint16_t>& numbers,
                        int keyFields, int blockKiB, int version, int codePage, const std::string& sortOrder,
                        uint8_t sortOrderId, const std::string& tableName, const CodePage& cp, std::string* out);
