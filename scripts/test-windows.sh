@@ -25,8 +25,12 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
+# One server for the whole run, and the prefix's own services started once by
+# wineboot with their output to /dev/null: started by a test program, they
+# inherited its output, and whoever read it (ctest, the test listing) waited
+# for them to end.
+wineserver -p
 "$WINE" wineboot --init >/dev/null 2>&1 || true
-wineserver -w 2>/dev/null || true
 
 SAMPLES=$(realpath -m "${CORVANES_SAMPLES_DIR:-$ROOT/../shared/paradox-samples}")
 unset CORVANES_SAMPLES_DIR
