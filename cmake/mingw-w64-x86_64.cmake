@@ -3,7 +3,8 @@
 # (libstdc++, libgcc, winpthread) to ship beside them.
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 # Libraries built for Windows (GoogleTest, pugixml: scripts/windows-deps.sh) are
-# found under CORVANES_WINDOWS_PREFIX.
+# found under CORVANES_WINDOWS_PREFIX; Qt for Windows (scripts/build-qt-windows.sh)
+# under CORVANES_WINDOWS_QT, with Debian's own Qt host tools (moc, uic, rcc).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -15,7 +16,15 @@ set(CMAKE_AR ${_triple}-gcc-ar-posix CACHE FILEPATH "")
 set(CMAKE_RANLIB ${_triple}-gcc-ranlib-posix CACHE FILEPATH "")
 
 set(CORVANES_WINDOWS_PREFIX "" CACHE PATH "Prefix of the libraries built for Windows")
-set(CMAKE_FIND_ROOT_PATH /usr/${_triple} ${CORVANES_WINDOWS_PREFIX})
+set(CORVANES_WINDOWS_QT "" CACHE PATH "Prefix of Qt built for Windows")
+# try_compile projects see these too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES CORVANES_WINDOWS_PREFIX CORVANES_WINDOWS_QT)
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple} ${CORVANES_WINDOWS_PREFIX} ${CORVANES_WINDOWS_QT})
+if(CORVANES_WINDOWS_QT)
+  list(APPEND CMAKE_PREFIX_PATH ${CORVANES_WINDOWS_QT})
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
