@@ -47,7 +47,11 @@ pdx::Status Generer(pdx::Env* envAppelant, const Options& o, Bilan* bilan) {
   if (o.dossiers < 0 || o.dossiers > 900000)
     return pdx::Status::InvalidArgument("--dossiers must lie between 0 and 900000");
   std::error_code ec;
-  std::string racine = std::filesystem::absolute(o.repertoire, ec).lexically_normal().string();
+  // As UTF-8 both ways: on Windows a path's narrow strings are in the ANSI
+  // code page, which turned an accented directory's name into another one.
+  const std::u8string absolu =
+      std::filesystem::absolute(std::u8string(o.repertoire.begin(), o.repertoire.end()), ec).lexically_normal().u8string();
+  std::string racine(absolu.begin(), absolu.end());
   if (ec) return pdx::Status::InvalidArgument("bad directory " + o.repertoire + ": " + ec.message());
   while (racine.size() > 1 && racine.back() == '/') racine.pop_back();
   if (envAppelant->FileExists(racine + "/qvrbde.ini"))

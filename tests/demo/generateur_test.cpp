@@ -219,6 +219,22 @@ TEST(DemoInstallation, SameSeedSameFilesOtherSeedOtherData) {
   EXPECT_TRUE(s.IsInvalidArgument()) << s.ToString();
 }
 
+// A directory named with accents is written under that very name (on Windows
+// a path's narrow strings once went through the ANSI code page).
+TEST(DemoInstallation, AnAccentedDirectoryKeepsItsName) {
+  testutil::TempDir tmp;
+  corv::demo::Options o;
+  o.repertoire = tmp.path() + "/Démo siège";
+  o.agences = 1;
+  o.dossiers = 1;
+  o.jour = corv::DayNumber(2026, 12, 8);
+  ASSERT_TRUE(corv::demo::Generer(demotest::EnvDemo(), o, nullptr).ok());
+  std::vector<std::string> noms;
+  ASSERT_TRUE(pdx::Env::Default()->GetChildren(tmp.path(), &noms).ok());
+  EXPECT_EQ(noms, std::vector<std::string>{"Démo siège"});
+  EXPECT_TRUE(pdx::Env::Default()->FileExists(o.repertoire + "/qvrbde.ini"));
+}
+
 // Every table kept at an older layout, opened through the data module at its
 // agency: brought to the dictionary's layout, rows kept, and clean for the check.
 TEST(DemoInstallation, DataModuleUpgradesTheAgenciesOnFirstOpen) {
