@@ -137,6 +137,20 @@ std::string EnvironmentVariable(const std::string& name);
 std::string SystemTempDir();
 // The program's arguments after its name.
 std::vector<std::string> ArgumentsUtf8(int argc, char** argv);
+// argc and argv again, from ArgumentsUtf8, for a main written against them.
+class ArgvUtf8 {
+ public:
+  ArgvUtf8(int argc, char** argv) : args_(ArgumentsUtf8(argc, argv)), ptrs_{argv[0]} {
+    for (std::string& a : args_) ptrs_.push_back(a.data());
+    ptrs_.push_back(nullptr);
+  }
+  int argc() const { return static_cast<int>(ptrs_.size()) - 1; }
+  char** argv() { return ptrs_.data(); }
+
+ private:
+  std::vector<std::string> args_;
+  std::vector<char*> ptrs_;
+};
 // A path as the system's users write it (backslashes on Windows).
 std::string DisplayPath(const std::string& path);
 

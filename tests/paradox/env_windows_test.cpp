@@ -40,6 +40,17 @@ struct Holder {
 
 pdx::Env* Env() { return pdx::Env::Default(); }
 
+// Commits new contents ("new") for both files of table T in dir.
+pdx::Status ChangeTable(const std::string& dir) {
+  pdx::TableCommit c(Env(), dir, "T");
+  for (const char* name : {"T.DB", "T.PX"}) {
+    pdx::WritableFile* f = nullptr;
+    PDX_RETURN_IF_ERROR(c.Stage(name, &f));
+    PDX_RETURN_IF_ERROR(f->Append("new", 3));
+  }
+  return c.Commit();
+}
+
 TEST(WindowsEnv, OurReadersShareEverythingWithOtherPrograms) {
   testutil::TempDir dir;
   testutil::PutFile(Env(), dir.file("T.DB"), "0123456789");
@@ -85,15 +96,7 @@ TEST(WindowsEnv, ACommitOverAnIndexHeldOpenLeavesTheOldTableWhole) {
   testutil::TempDir dir;
   testutil::PutFile(Env(), dir.file("T.DB"), "old-db");
   testutil::PutFile(Env(), dir.file("T.PX"), "old-px");
-  auto change = [&] {
-    pdx::TableCommit c(Env(), dir.path(), "T");
-    for (const char* name : {"T.DB", "T.PX"}) {
-      pdx::WritableFile* f = nullptr;
-      PDX_RETURN_IF_ERROR(c.Stage(name, &f));
-      PDX_RETURN_IF_ERROR(f->Append("new", 3));
-    }
-    return c.Commit();
-  };
+  auto change = [&] { return ChangeTable(dir.path()); };
   {
     Holder other(dir.file("T.PX"), FILE_SHARE_READ | FILE_SHARE_WRITE);
     pdx::Status s = change();
@@ -230,15 +233,7 @@ TEST(WindowsEnv, ACommitOverATableAnotherProcessHoldsOpenIsRefusedWholeThenGoesT
   testutil::TempDir dir;
   testutil::PutFile(Env(), dir.file("T.DB"), "old-db");
   testutil::PutFile(Env(), dir.file("T.PX"), "old-px");
-  auto change = [&] {
-    pdx::TableCommit c(Env(), dir.path(), "T");
-    for (const char* name : {"T.DB", "T.PX"}) {
-      pdx::WritableFile* f = nullptr;
-      PDX_RETURN_IF_ERROR(c.Stage(name, &f));
-      PDX_RETURN_IF_ERROR(f->Append("new", 3));
-    }
-    return c.Commit();
-  };
+  auto change = [&] { return ChangeTable(dir.path()); };
   // The other process holds the data file: the commit's first file.
   SecondProcess other(dir.file("T.DB"));
   ASSERT_TRUE(other.started) << ::GetLastError();

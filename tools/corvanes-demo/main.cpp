@@ -37,12 +37,9 @@ bool Entier(const char* s, long long lo, long long hi, long long* out) {
 int main(int argc, char** argv) {
   // The arguments as UTF-8: on Windows argv holds the ANSI code page, which
   // cannot hold every file name.
-  std::vector<std::string> utf8 = pdx::ArgumentsUtf8(argc, argv);
-  std::vector<char*> args{argv[0]};
-  for (std::string& a : utf8) args.push_back(a.data());
-  args.push_back(nullptr);
-  argc = static_cast<int>(args.size()) - 1;
-  argv = args.data();
+  pdx::ArgvUtf8 utf8(argc, argv);
+  argc = utf8.argc();
+  argv = utf8.argv();
   if (argc == 3 && std::strcmp(argv[1], "--summary") == 0) {
     std::string texte;
     pdx::Status s = corv::demo::Resumer(pdx::Env::Default(), argv[2], &texte);

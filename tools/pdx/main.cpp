@@ -24,12 +24,9 @@ int Usage() {
 int main(int argc, char** argv) {
   // The arguments as UTF-8: on Windows argv holds the ANSI code page, which
   // cannot hold every file name.
-  std::vector<std::string> utf8 = pdx::ArgumentsUtf8(argc, argv);
-  std::vector<char*> args{argv[0]};
-  for (std::string& a : utf8) args.push_back(a.data());
-  args.push_back(nullptr);
-  argc = static_cast<int>(args.size()) - 1;
-  argv = args.data();
+  pdx::ArgvUtf8 utf8(argc, argv);
+  argc = utf8.argc();
+  argv = utf8.argv();
   if (argc < 3) return Usage();
   std::string cmd = argv[1];
   std::string file = argv[2];
