@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the Windows build and its tests need: the
 # mingw-w64 cross compiler (posix thread model), Wine to run the tests, the
-# GoogleTest sources and dpkg-dev (apt-get source unpacks pugixml with it).
+# GoogleTest sources, dpkg-dev (apt-get source unpacks pugixml and libxlsxwriter
+# with it) and zlib for Windows (below libxlsxwriter).
 # Idempotent: does nothing when all are present.
 set -euo pipefail
 PACKAGES=(
   cmake ninja-build pkg-config
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
   wine wine64
-  googletest dpkg-dev
+  googletest dpkg-dev libz-mingw-w64-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

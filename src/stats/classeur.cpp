@@ -1,6 +1,7 @@
 #include "stats/classeur.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -60,6 +61,14 @@ enum class Genre { kTexte, kEntier, kDecimal };
 
 const std::string kEspaceInsecable = "\xC2\xA0";
 
+// The number of plain digits with an optional sign and decimal point,
+// whatever the process's locale (under a French one strtod stops at the point).
+double Nombre(const std::string& chiffres) {
+  double v = 0;
+  std::from_chars(chiffres.data(), chiffres.data() + chiffres.size(), v);
+  return v;
+}
+
 // What a cell's text is: a count ("1234"), an amount or a ratio ("1 234,50",
 // "-3,00") or some other text. *valeur holds the number.
 Genre GenreCellule(const std::string& t, double* valeur) {
@@ -83,14 +92,14 @@ Genre GenreCellule(const std::string& t, double* valeur) {
   if (i == t.size()) {
     // Only digits: a count, unless it was grouped (the lists never group counts).
     if (chiffres.size() != t.size()) return Genre::kTexte;
-    *valeur = std::strtod(chiffres.c_str(), nullptr);
+    *valeur = Nombre(chiffres);
     return Genre::kEntier;
   }
   if (t[i] != ',' || t.size() - i != 3 || !std::isdigit(static_cast<unsigned char>(t[i + 1])) ||
       !std::isdigit(static_cast<unsigned char>(t[i + 2])))
     return Genre::kTexte;
   chiffres += "." + t.substr(i + 1);
-  *valeur = std::strtod(chiffres.c_str(), nullptr);
+  *valeur = Nombre(chiffres);
   return Genre::kDecimal;
 }
 

@@ -1,5 +1,6 @@
 #include "util/ini.h"
 
+#include <charconv>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -54,10 +55,12 @@ bool ParseFloat(const std::string& text, double* out) {
     if (!ok) return false;
   }
   if (seps > 1) return false;
-  char* end = nullptr;
-  errno = 0;
-  double v = std::strtod(s.c_str(), &end);
-  if (end != s.c_str() + s.size() || errno == ERANGE || !std::isfinite(v)) return false;
+  // Whatever the process's locale: under a French one strtod stops at the point.
+  const char* debut = s.c_str();
+  if (*debut == '+') ++debut;
+  double v = 0;
+  auto [fin, ec] = std::from_chars(debut, s.c_str() + s.size(), v);
+  if (ec != std::errc() || fin != s.c_str() + s.size() || !std::isfinite(v)) return false;
   *out = v;
   return true;
 }
