@@ -28,31 +28,25 @@ if [ ! -f "$PREFIX/lib/libgtest.a" ]; then
   rm -rf "$DEPS/build-googletest"
 fi
 
-# pugixml from Debian's source package.
-if [ ! -f "$PREFIX/lib/libpugixml.a" ]; then
-  echo "windows-deps: pugixml from its Debian source package"
-  bash "$ROOT/scripts/apt-source.sh" "$DEPS" pugixml "$DEPS/src/pugixml"
-  cmake -S "$DEPS/src/pugixml" -B "$DEPS/build-pugixml" -G Ninja \
+# A library from its Debian source package, built static with CMake into the
+# prefix, unless lib/<archive> is there already: name, archive, CMake options.
+source_package() {
+  local name=$1 archive=$2
+  shift 2
+  [ -f "$PREFIX/lib/$archive" ] && return 0
+  echo "windows-deps: $name from its Debian source package"
+  bash "$ROOT/scripts/apt-source.sh" "$DEPS" "$name" "$DEPS/src/$name"
+  cmake -S "$DEPS/src/$name" -B "$DEPS/build-$name" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DPUGIXML_BUILD_TESTS=OFF \
-    >>"$DEPS/pugixml.log"
-  cmake --build "$DEPS/build-pugixml" -j"$JOBS" >>"$DEPS/pugixml.log"
-  cmake --install "$DEPS/build-pugixml" >>"$DEPS/pugixml.log"
-  rm -rf "$DEPS/build-pugixml"
-fi
-# libxlsxwriter (the statistics' workbooks) from its Debian source package,
-# static, over Debian's zlib for Windows; its own minizip, and a number
-# formatting that does not follow the locale.
-if [ ! -f "$PREFIX/lib/libxlsxwriter.a" ]; then
-  echo "windows-deps: libxlsxwriter from its Debian source package"
-  bash "$ROOT/scripts/apt-source.sh" "$DEPS" libxlsxwriter "$DEPS/src/libxlsxwriter"
-  cmake -S "$DEPS/src/libxlsxwriter" -B "$DEPS/build-libxlsxwriter" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF -DUSE_DTOA_LIBRARY=ON \
-    -DUSE_SYSTEM_MINIZIP=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
-    >>"$DEPS/libxlsxwriter.log"
-  cmake --build "$DEPS/build-libxlsxwriter" -j"$JOBS" >>"$DEPS/libxlsxwriter.log"
-  cmake --install "$DEPS/build-libxlsxwriter" >>"$DEPS/libxlsxwriter.log"
-  rm -rf "$DEPS/build-libxlsxwriter"
-fi
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" -DBUILD_SHARED_LIBS=OFF "$@" >>"$DEPS/$name.log"
+  cmake --build "$DEPS/build-$name" -j"$JOBS" >>"$DEPS/$name.log"
+  cmake --install "$DEPS/build-$name" >>"$DEPS/$name.log"
+  rm -rf "$DEPS/build-$name"
+}
+
+source_package pugixml libpugixml.a -DPUGIXML_BUILD_TESTS=OFF
+# The statistics' workbooks, over Debian's zlib for Windows: its own minizip,
+# and a number formatting that does not follow the locale.
+source_package libxlsxwriter libxlsxwriter.a -DUSE_DTOA_LIBRARY=ON -DUSE_SYSTEM_MINIZIP=OFF \
+  -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF
 echo "windows-deps: $PREFIX"

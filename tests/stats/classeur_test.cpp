@@ -186,20 +186,16 @@ TEST(ClasseurTest, EveryCellHoldsTheListsValueAsANumberWithItsFormat) {
 // decimals with a comma, which must not reach the sheet's XML.
 TEST(ClasseurTest, NumbersAreWrittenWithAPointUnderACommaLocale) {
   REQUIRE_XLSX();
-  const std::string avant = std::setlocale(LC_NUMERIC, nullptr);
-  const char* fr = nullptr;
-  for (const char* nom : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "fr_FR"})
-    if (std::setlocale(LC_NUMERIC, nom)) {
-      fr = nom;
-      break;
-    }
-  if (!fr) GTEST_SKIP() << "no locale with a decimal comma is installed (fr_FR.UTF-8)";
-  char essai[16];
-  std::snprintf(essai, sizeof essai, "%.1f", 1.5);
   testutil::TempDir tmp;
-  const bool ok = corv::EcrireClasseur(pdx::Env::Default(), tmp.file("s.xlsx"), Liste(), true).ok();
-  std::setlocale(LC_NUMERIC, avant.c_str());
-  EXPECT_STREQ(essai, "1,5") << fr;  // the locale does use a comma
+  char essai[16];
+  bool ok = false;
+  {
+    testutil::CommaLocale fr;
+    if (!fr.name()) GTEST_SKIP() << "no locale with a decimal comma is installed (fr_FR.UTF-8)";
+    std::snprintf(essai, sizeof essai, "%.1f", 1.5);
+    EXPECT_STREQ(essai, "1,5") << fr.name();  // the locale does use a comma
+    ok = corv::EcrireClasseur(pdx::Env::Default(), tmp.file("s.xlsx"), Liste(), true).ok();
+  }
   ASSERT_TRUE(ok);
   const std::vector<FeuilleLue> f = Lire(tmp.file("s.xlsx"));
   ASSERT_EQ(f.size(), 2u);

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <clocale>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -50,6 +51,16 @@ TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
+
+CommaLocale::CommaLocale() : before_(std::setlocale(LC_NUMERIC, nullptr)) {
+  for (const char* name : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "fr_FR"})
+    if (std::setlocale(LC_NUMERIC, name)) {
+      name_ = name;
+      break;
+    }
+}
+
+CommaLocale::~CommaLocale() { std::setlocale(LC_NUMERIC, before_.c_str()); }
 
 void CopyFile(const std::string& from, const std::string& to) {
   std::error_code ec;

@@ -35,6 +35,22 @@ class TempDir {
   std::string path_;
 };
 
+// While it lives, LC_NUMERIC is a locale that writes decimals with a comma
+// (as the desktop program's may be); the previous one is put back after.
+// name() is null when no such locale is installed.
+class CommaLocale {
+ public:
+  CommaLocale();
+  ~CommaLocale();
+  CommaLocale(const CommaLocale&) = delete;
+  CommaLocale& operator=(const CommaLocale&) = delete;
+  const char* name() const { return name_; }
+
+ private:
+  std::string before_;
+  const char* name_ = nullptr;
+};
+
 // Copies a file byte for byte; fails the test on error.
 void CopyFile(const std::string& from, const std::string& to);
 // Copies every file and folder under from into to (created when missing, its

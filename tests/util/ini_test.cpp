@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <string>
-
 #include "support/test_util.h"
 
 namespace corv {
@@ -58,18 +55,16 @@ TEST(IniFile, NumbersBooleansAndFloats) {
 // The desktop program runs under the user's locale; a French one must not
 // change what a file's numbers read as.
 TEST(IniFile, FloatsReadTheSameUnderACommaLocale) {
-  const std::string avant = std::setlocale(LC_NUMERIC, nullptr);
-  const char* fr = nullptr;
-  for (const char* nom : {"fr_FR.UTF-8", "fr_FR.utf8", "de_DE.UTF-8", "fr_FR"})
-    if (std::setlocale(LC_NUMERIC, nom)) {
-      fr = nom;
-      break;
-    }
-  if (!fr) GTEST_SKIP() << "no locale with a decimal comma is installed (fr_FR.UTF-8)";
-  IniFile ini = IniFile::FromText("[S]\nP=19.6\nQ=5,5\nN=-0.25\nE=+2.5\n");
-  const double p = ini.ReadFloat("S", "P", 0), q = ini.ReadFloat("S", "Q", 0), n = ini.ReadFloat("S", "N", 0),
-               e = ini.ReadFloat("S", "E", 0);
-  std::setlocale(LC_NUMERIC, avant.c_str());
+  double p = 0, q = 0, n = 0, e = 0;
+  {
+    testutil::CommaLocale fr;
+    if (!fr.name()) GTEST_SKIP() << "no locale with a decimal comma is installed (fr_FR.UTF-8)";
+    IniFile ini = IniFile::FromText("[S]\nP=19.6\nQ=5,5\nN=-0.25\nE=+2.5\n");
+    p = ini.ReadFloat("S", "P", 0);
+    q = ini.ReadFloat("S", "Q", 0);
+    n = ini.ReadFloat("S", "N", 0);
+    e = ini.ReadFloat("S", "E", 0);
+  }
   EXPECT_DOUBLE_EQ(p, 19.6);
   EXPECT_DOUBLE_EQ(q, 5.5);
   EXPECT_DOUBLE_EQ(n, -0.25);
