@@ -1,6 +1,5 @@
 #include "stats/export.h"
 
-#include <cstdlib>
 #include <ctime>
 #include <random>
 

@@ -1,7 +1,6 @@
 #include "util/ini.h"
 
 #include <charconv>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

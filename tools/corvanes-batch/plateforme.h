@@ -1,6 +1,7 @@
 #pragma once
 // What the command line asks of the system it runs on: its own path, whether
-// a stream is a terminal, and a console that shows UTF-8 text (accents included) with a progress line rewritten in place.
+// a stream is a terminal, and a console that shows UTF-8 text (accents
+// included) with a progress line rewritten in place.
 #include <cstdio>
 #include <string>
 #include <vector>
